@@ -1,0 +1,48 @@
+#include "app/koraglobals.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+std::string ChosenComPort;
+std::string ServiceCode;
+
+namespace {
+
+std::string WithTrailingSlash(std::string path) {
+  if (path.empty() || path.back() != '/') path += '/';
+  return path;
+}
+
+std::string EnvOrEmpty(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::string(value) : std::string();
+}
+
+}  // namespace
+
+std::string GetExeFolder() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec || exe.empty()) return "./";
+  return WithTrailingSlash(exe.parent_path().string());
+}
+
+std::string GetDataFolder() {
+  // XDG base directories: an empty or relative XDG_CONFIG_HOME is to be ignored.
+  std::string base = EnvOrEmpty("XDG_CONFIG_HOME");
+  if (base.empty() || base.front() != '/') {
+    const std::string home = EnvOrEmpty("HOME");
+    if (home.empty()) return GetExeFolder();
+    base = WithTrailingSlash(home) + ".config";
+  }
+  const std::string folder = WithTrailingSlash(base) + kora::kVendorName + "/" +
+                             kora::kProductName + "/";
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);  // failure shows later, as files that will not open
+  return folder;
+}
+
+std::string GetSettingsFilePath() { return GetDataFolder() + kora::kSettingsFileName; }
+std::string GetAutoSelectFilePath() { return GetDataFolder() + kora::kAutoSelectFileName; }
+std::string GetPowerOnFilePath() { return GetDataFolder() + kora::kPowerOnFileName; }

@@ -1,0 +1,22 @@
+// KORApc: configuration tool for the KORA-1 patient simulator.
+#include <QApplication>
+#include <QMessageBox>
+#include <exception>
+
+#include "app/korapc.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName("Quorvel");
+  QApplication::setApplicationName("KORApc");
+  try {
+    TKORAPCForm KORAPCForm;
+    KORAPCForm.show();
+    QApplication::exec();
+  } catch (const std::exception& e) {
+    QMessageBox::critical(nullptr, "Quorvel KORApc", QString::fromLocal8Bit(e.what()));
+  } catch (...) {
+    QMessageBox::critical(nullptr, "Quorvel KORApc", "An unexpected error occurred.");
+  }
+  return 0;
+}

@@ -1,0 +1,18 @@
+#include "app/qtmessagesink.h"
+
+#include <QMessageBox>
+
+#include "app/ansitext.h"
+
+void QtMessageSink::ShowMessage(const std::string& text, const std::string& caption,
+                                MessageIcon icon) {
+  QMessageBox::Icon qtIcon = QMessageBox::NoIcon;
+  switch (icon) {
+    case MessageIcon::None: qtIcon = QMessageBox::NoIcon; break;
+    case MessageIcon::Stop: qtIcon = QMessageBox::Critical; break;
+    case MessageIcon::Exclamation: qtIcon = QMessageBox::Warning; break;
+    case MessageIcon::Information: qtIcon = QMessageBox::Information; break;
+  }
+  QMessageBox box(qtIcon, AnsiToQString(caption), AnsiToQString(text), QMessageBox::Ok, parent_);
+  box.exec();
+}

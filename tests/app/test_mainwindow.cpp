@@ -1,0 +1,142 @@
+#include "app/korapc.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/koraglobals.h"
+#include "app/settingsfile.h"
+#include "support/tempdir.h"
+
+namespace {
+
+std::vector<PortEntry> ThreePorts() {
+  return {{"/dev/ttyS0", "built-in"}, {"COM3", ""}, {"COM4", "USB adapter"}};
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ChosenComPort.clear(); ServiceCode.clear(); }
+  void WriteIni(const std::string& text) { TempDir::WriteAll(GetSettingsFilePath(), text); }
+  ScopedConfigHome home;
+};
+
+TEST_F(MainWindowTest, FirstStartIsCentredDefaultSizedOnPowerOnWithTheFirstPort) {
+  TKORAPCForm form(nullptr, ThreePorts);
+  EXPECT_EQ(form.windowTitle(), "Quorvel KORApc");
+  EXPECT_EQ(form.size(), QSize(540, 600));
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(form.pos(), area.center() - QPoint(270, 300));
+  EXPECT_FALSE(form.windowState() & Qt::WindowMaximized);
+  ASSERT_EQ(form.PageControl->count(), 3);
+  EXPECT_EQ(form.PageControl->tabText(0), "Power On");
+  EXPECT_EQ(form.PageControl->tabText(1), "Auto Selections");
+  EXPECT_EQ(form.PageControl->tabText(2), "Settings");
+  EXPECT_EQ(form.PageControl->currentIndex(), 0);
+  EXPECT_EQ(form.cbComPort->currentText(), "/dev/ttyS0");
+  EXPECT_EQ(ChosenComPort, "/dev/ttyS0");
+  EXPECT_EQ(ServiceCode, "5173920468");
+  EXPECT_EQ(form.cbComPort->itemData(2, Qt::ToolTipRole).toString(), "USB adapter");
+}
+
+TEST_F(MainWindowTest, ASavedPlaceSizeStatePageAndPortAreRestored) {
+  WriteIni("[KORAPCForm]\nTOP=40\nLEFT=30\nHEIGHT=500\nWIDTH=620\nWINDOWSTATE=2\n"
+           "COMPORT=COM4\nACTIVEPAGE=2\n");
+  TKORAPCForm form(nullptr, ThreePorts);
+  EXPECT_EQ(form.pos(), QPoint(30, 40));
+  EXPECT_EQ(form.size(), QSize(620, 500));
+  EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
+  EXPECT_EQ(form.PageControl->currentIndex(), 2);
+  EXPECT_EQ(form.cbComPort->currentText(), "COM4");
+  EXPECT_EQ(ChosenComPort, "COM4");
+}
+
+TEST_F(MainWindowTest, OnlyWindowState2Maximizes) {
+  WriteIni("[KORAPCForm]\nWINDOWSTATE=1\n");
+  TKORAPCForm form(nullptr, ThreePorts);
+  EXPECT_EQ(form.windowState(), Qt::WindowNoState);
+}
+
+TEST_F(MainWindowTest, TopWithoutLeftCentresButKeepsTheSavedSize) {
+  WriteIni("[KORAPCForm]\nTOP=40\nHEIGHT=500\nWIDTH=620\n");
+  TKORAPCForm form(nullptr, ThreePorts);
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_EQ(form.size(), QSize(620, 500));
+  EXPECT_EQ(form.pos(), area.center() - QPoint(310, 250));
+}
+
+TEST_F(MainWindowTest, PortNamesMatchCaseSensitively) {
+  WriteIni("[korapcform]\ncomport=com3\n");
+  TKORAPCForm form(nullptr, ThreePorts);
+  EXPECT_EQ(form.cbComPort->currentText(), "/dev/ttyS0");
+  EXPECT_EQ(ChosenComPort, "/dev/ttyS0");
+}
+
+TEST_F(MainWindowTest, NoPortsLeavesNothingSelectedAndNothingPublished) {
+  TKORAPCForm form(nullptr, [] { return std::vector<PortEntry>{}; });
+  EXPECT_EQ(form.cbComPort->currentIndex(), -1);
+  EXPECT_EQ(ChosenComPort, "");
+}
+
+TEST_F(MainWindowTest, ASavedDevicePathThatExistsIsOffered) {
+  WriteIni("[KORAPCForm]\nCOMPORT=/dev/null\n");
+  TKORAPCForm form(nullptr, ThreePorts);
+  EXPECT_EQ(form.cbComPort->count(), 4);
+  EXPECT_EQ(form.cbComPort->currentText(), "/dev/null");
+}
+
+TEST_F(MainWindowTest, PickingAPortPublishesItAndClosingSavesPortAndPage) {
+  {
+    auto* form = new TKORAPCForm(nullptr, ThreePorts);
+    form->show();
+    form->PageControl->setCurrentIndex(1);
+    // Pick the third entry with the keyboard, as a user would.
+    form->cbComPort->setFocus();
+    QTest::keyClick(form->cbComPort, Qt::Key_Down);
+    QTest::keyClick(form->cbComPort, Qt::Key_Down);
+    EXPECT_EQ(ChosenComPort, "COM4");
+    form->close();
+    delete form;
+  }
+  const SettingsFile ini(GetSettingsFilePath());
+  EXPECT_EQ(ini.ReadString("KORAPCForm", "COMPORT", ""), "COM4");
+  EXPECT_EQ(ini.ReadInteger("KORAPCForm", "ACTIVEPAGE", -1), 1);
+  EXPECT_EQ(ini.ReadInteger("KORAPCForm", "WIDTH", -1), 540);
+  EXPECT_EQ(ini.ReadInteger("KORAPCForm", "WINDOWSTATE", -1), 0);
+}
+
+TEST_F(MainWindowTest, SettingsControlsDoNotOverlapAndTheRuleFillsThePage) {
+  TKORAPCForm form(nullptr, ThreePorts);
+  form.show();
+  form.PageControl->setCurrentIndex(2);
+  QCoreApplication::processEvents();
+  EXPECT_LE(form.Label2->geometry().right(), form.cbComPort->geometry().left());
+  EXPECT_GE(form.Label2->sizeHint().width(), 0);
+  EXPECT_LE(form.Label2->sizeHint().width(), form.Label2->width());
+  EXPECT_EQ(form.Bevel1->geometry().right() + 1 + form.Bevel1->x(), form.TabSheet2->width());
+}
+
+// Not an assertion of looks: writes what the three tabs look like, so that
+// anyone can see the program without a display.
+TEST_F(MainWindowTest, WritesSnapshotsOfTheThreeTabs) {
+  const QByteArray dir = qgetenv("KORAPC_SNAPSHOT_DIR");
+  if (dir.isEmpty()) GTEST_SKIP() << "KORAPC_SNAPSHOT_DIR not set";
+  QDir().mkpath(QString::fromLocal8Bit(dir));
+  TKORAPCForm form(nullptr, ThreePorts);
+  form.show();
+  const char* names[] = {"tab-power-on.png", "tab-auto-selections.png", "tab-settings.png"};
+  for (int i = 0; i < 3; ++i) {
+    form.PageControl->setCurrentIndex(i);
+    QCoreApplication::processEvents();
+    const QString file = QString::fromLocal8Bit(dir) + "/" + names[i];
+    EXPECT_TRUE(form.grab().save(file)) << file.toStdString();
+  }
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+// A MessageSink that records every message instead of showing it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/messagesink.h"
+
+struct RecordedMessage {
+  std::string text;
+  std::string caption;
+  MessageIcon icon;
+  bool operator==(const RecordedMessage&) const = default;
+};
+
+class RecordingMessageSink : public MessageSink {
+ public:
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+
+  std::vector<RecordedMessage> messages;
+};
