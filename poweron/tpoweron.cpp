@@ -101,3 +101,16 @@ TPowerOn LoadPowerOnAtStart(const std::string& path) {
   if (loaded.LoadFile(path) != 0) loaded.SetDefaults();
   return loaded;
 }
+
+int FirstInvalidPowerOnOption(const TPowerOn& values) {
+  for (int option = 0; option < PowerOnOptionCount; ++option) {
+    if (!IsPowerOnValueValid(option, values.GetValue(option))) return option;
+  }
+  return -1;
+}
+
+std::string PowerOnValueCellText(const TPowerOn& values, int option) {
+  const int32_t value = values.GetValue(option);
+  if (IsPowerOnValueValid(option, value)) return PowerOnValueText(option, value);
+  return "invalid value " + std::to_string(value);
+}

@@ -42,6 +42,15 @@ class TPowerOn {
   std::array<int32_t, PowerOnOptionCount> values_{};
 };
 
+// The first option (0 to 19) whose value is not an index into its own list,
+// or -1 when every value is valid. Only a hand-edited poweron.dat can hold
+// such a value; the instrument must never be sent one.
+int FirstInvalidPowerOnOption(const TPowerOn& values);
+
+// What the page shows for option's value: the 27-character padded value text,
+// or "invalid value " and the number when the value lies outside the list.
+std::string PowerOnValueCellText(const TPowerOn& values, int option);
+
 // The values the power-on page starts with: those in the file at path, or the
 // factory defaults when the file is missing, unreadable or holds a bad line.
 TPowerOn LoadPowerOnAtStart(const std::string& path);

@@ -120,6 +120,22 @@ TEST(TPowerOnModel, OptionNumbersOutsideTheTableReadMinusOneAndWriteNothing) {
   EXPECT_EQ(set.GetValue(0), 3);
 }
 
+TEST(TPowerOnModel, ValuesOutsideTheirListAreFoundAndShownAsInvalid) {
+  TPowerOn set;
+  set.SetDefaults();
+  EXPECT_EQ(FirstInvalidPowerOnOption(set), -1);
+  EXPECT_EQ(PowerOnValueCellText(set, 6), "I/E 1/1" + std::string(20, ' '));
+  set.SetValue(19, 9);  // one past the end of the shared pressure list
+  set.SetValue(4, 2);   // would read the first text of the next option
+  set.SetValue(0, -2);
+  EXPECT_EQ(FirstInvalidPowerOnOption(set), 0);
+  EXPECT_EQ(PowerOnValueCellText(set, 0), "invalid value -2");
+  EXPECT_EQ(PowerOnValueCellText(set, 4), "invalid value 2");
+  EXPECT_EQ(PowerOnValueCellText(set, 19), "invalid value 9");
+  set.SetValue(0, 14);
+  EXPECT_EQ(FirstInvalidPowerOnOption(set), 4);
+}
+
 class PowerOnFile : public ::testing::Test {
  protected:
   TempDir dir;
