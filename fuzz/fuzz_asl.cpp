@@ -1,0 +1,100 @@
+// Fuzzes the .asl record reader and both whole-file readers with arbitrary
+// bytes: none may crash, read out of bounds, or half-load a list.
+//
+// Long run (from the project folder, after cmake --preset fuzz and
+// cmake --build --preset fuzz --target fuzz_asl):
+//   mkdir -p build/fuzz/corpus-asl
+//   build/fuzz/fuzz/fuzz_asl build/fuzz/corpus-asl -max_len=2048 -jobs=2 -max_total_time=3600
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <sys/mman.h>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "app/messagesink.h"
+#include "autoselect/autoselectfile.h"
+#include "autoselect/tautoselect.h"
+
+namespace {
+
+class CountingSink : public MessageSink {
+ public:
+  void ShowMessage(const std::string&, const std::string&, MessageIcon) override { ++count; }
+  int count = 0;
+};
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+void CheckEntry(const TAutoSelect& e) {
+  Check(e.KeyCount() <= MaxAutoSelectKeys);
+  Check(e.GetName().size() <= MaxAutoNameLength);
+  Check(e.GetName().find('\0') == std::string::npos);
+  for (unsigned k = 0; k < e.KeyCount(); ++k) Check(e.KeyAt(k) != 0);
+  Check(e.KeyAt(e.KeyCount()) == -1);
+}
+
+// One in-memory file per process, rewritten for every input and opened by
+// its /proc path, so nothing is left on disk.
+int ScratchFd() {
+  static const int fd = ::memfd_create("fuzz_asl", 0);
+  Check(fd >= 0);
+  return fd;
+}
+
+const std::string& ScratchPath() {
+  static const std::string path = "/proc/self/fd/" + std::to_string(ScratchFd());
+  return path;
+}
+
+void WriteScratch(const uint8_t* data, size_t size) {
+  Check(::ftruncate(ScratchFd(), 0) == 0);
+  Check(::pwrite(ScratchFd(), data, size, 0) == static_cast<ssize_t>(size));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+
+  // Every record offset of the input, then a written record must read back equal.
+  std::istringstream in(bytes, std::ios::binary);
+  for (std::size_t offset = 0; offset <= size; offset += AutoSelectRecordSize / 2) {
+    TAutoSelect entry;
+    const int result = entry.ReadFrom(in, static_cast<std::streamoff>(offset));
+    Check(result == (size - offset >= AutoSelectRecordSize ? 0 : -1));
+    CheckEntry(entry);
+    std::ostringstream out(std::ios::binary);
+    entry.WriteTo(out, 0);
+    Check(out.str().size() == AutoSelectRecordSize);
+    std::istringstream again(out.str(), std::ios::binary);
+    TAutoSelect reread;
+    Check(reread.ReadFrom(again, 0) == 0 && reread == entry);
+  }
+
+  WriteScratch(data, size);
+  const std::size_t complete = size / AutoSelectRecordSize;
+
+  CountingSink sink;
+  const AutoSelectList before(2);
+  AutoSelectList list = before;
+  const int opened = OpenAutoSelectFile(ScratchPath(), list, sink);
+  if (complete >= static_cast<std::size_t>(AutoSelectCount)) {
+    Check(opened == 0 && sink.count == 0 && list.size() == static_cast<std::size_t>(AutoSelectCount));
+  } else {
+    Check(opened == -1 && sink.count == 1 && list == before);
+  }
+  for (const auto& e : list) CheckEntry(e);
+
+  AutoSelectList lenient;
+  LoadDefaultAutoSelectFile(ScratchPath(), lenient);
+  Check(lenient.size() == std::min<std::size_t>(complete, AutoSelectCount));
+  for (std::size_t i = 0; i < lenient.size(); ++i) {
+    CheckEntry(lenient[i]);
+    if (opened == 0) Check(lenient[i] == list[i]);
+  }
+  return 0;
+}
