@@ -1,0 +1,282 @@
+#include "device/koracomm.h"
+
+#include <algorithm>
+
+#include "app/koraglobals.h"
+#include "app/settingsfile.h"
+#include "device/clock.h"
+#include "device/commport.h"
+#include "device/ecommerror.h"
+#include "device/koraprotocol.h"
+#include "device/progresssink.h"
+
+namespace {
+
+namespace wire = kora::wire;
+
+constexpr const char* kComPortError = "COM Port Error";
+constexpr const char* kCommunicationsError = "Communications Error";
+constexpr const char* kMemoryError = "KORA-1 Memory Error";
+
+constexpr const char* kUnableToOpen = "Unable to open PC COM Port!";
+constexpr const char* kNotAccessible = "PC COM Port is not accessible!";
+constexpr const char* kUnableToWrite = "Unable to write to PC COM Port!";
+constexpr const char* kUnableToRead = "Unable to read from PC COM Port!";
+constexpr const char* kInvalidCommand = "Invalid KORA-1 command!";
+constexpr const char* kNotResponding =
+    "KORA-1 is not responding to PC.\n\n-Check serial connection to KORA-1\n-Verify KORA-1 is powered ON";
+constexpr const char* kWrongPassword = "Service mode password is incorrect.";
+constexpr const char* kPowerCycle =
+    "Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.";
+constexpr const char* kPowerDownAdvice =
+    "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
+
+struct LinkFailure {
+  const char* text;
+  const char* caption;
+};
+
+// Indexed by failure code; the last row also serves every higher code.
+constexpr LinkFailure kLinkFailures[] = {
+    {"Memory program/verify error!", kMemoryError},
+    {"Invalid KORA status message!", kCommunicationsError},
+    {"Invalid data value!", kMemoryError},
+    {"Missing address/data parameter!", kMemoryError},
+    {"Invalid address value!", kMemoryError},
+    {"Incorrect reply from KORA-1!", kCommunicationsError},
+    {"KORA-1 has stopped responding to PC!", kCommunicationsError},
+};
+constexpr unsigned kIncorrectReply = 5;
+constexpr unsigned kStoppedResponding = 6;
+constexpr int kMaxEmptyPolls = 7;
+
+constexpr int kByteGap = 10;            // ms after each byte of SendBytes
+constexpr int kServicePolls = 20;       // polls for the service-mode answer
+constexpr int kServicePollGap = 5;      // ms between them
+
+// The failure code of a status letter, or -1 when answer is none.
+int StatusCode(std::uint8_t answer) {
+  switch (answer) {
+    case wire::kVerifyError: return 0;
+    case wire::kInvalidStatus: return 1;
+    case wire::kInvalidData: return 2;
+    case wire::kMissingParameter: return 3;
+    case wire::kInvalidAddress: return 4;
+    default: return -1;
+  }
+}
+
+// The instrument answers the final "R" in place of an echo, and status letters
+// are judged before echoes, so a command can only complete when it ends in "R"
+// and holds no status letter, "V" or zero byte before it; the position of the
+// character being sent also never passes index 10. Anything else would leave a
+// half-sent command in the instrument or, with an early "V", be taken for
+// success.
+bool IsSendableCommand(const std::string& text) {
+  if (text.empty() || text.size() > wire::kMaxCommandLength) return false;
+  if (text.back() != wire::kCommandEnd) return false;
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    const auto c = static_cast<std::uint8_t>(text[i]);
+    if (c == 0 || c == wire::kStored || StatusCode(c) >= 0) return false;
+  }
+  return true;
+}
+
+std::string MemoryCommand(unsigned address, const std::string& data) {
+  return std::string(1, wire::kAddressMark) + std::to_string(address) + wire::kDataMark + data +
+         wire::kCommandEnd;
+}
+
+}  // namespace
+
+TKORAComm::TKORAComm(MessageSink& sink, Clock& clock, std::unique_ptr<SerialPort> port)
+    : sink_(sink), clock_(clock), port_(port ? std::move(port) : std::make_unique<TCommPort>()) {
+  const int delay = SettingsFile(GetSettingsFilePath())
+                        .ReadInteger("KORACOMM", "DELAY", kDefaultCommandDelay);
+  commandDelay_ = std::clamp(delay, 0, kMaxCommandDelay);
+  // The port is closed here, so none of these can be refused.
+  try {
+    port_->SetPortName(ChosenComPort);
+    port_->SetBaudRate(9600);
+    port_->SetByteSize(8);
+    port_->SetParity(0);
+    port_->SetStopBits(0);
+  } catch (const ECommError&) {
+    // A port handed in already open keeps its settings; OpenPort will use it.
+  }
+}
+
+TKORAComm::~TKORAComm() { ClosePort(); }
+
+void TKORAComm::Show(const char* text, const char* caption, MessageIcon icon) {
+  sink_.ShowMessage(text, caption, icon);
+}
+
+int TKORAComm::OpenPort() {
+  try {
+    port_->Open();
+    return 0;
+  } catch (const ECommError&) {
+    Show(kUnableToOpen, kComPortError, MessageIcon::Stop);
+    return -1;
+  }
+}
+
+void TKORAComm::ClosePort() {
+  try {
+    port_->Close();
+  } catch (const ECommError&) {
+    // The device is released even then, and the upload's outcome is already
+    // known; there is nothing the user could do about it.
+  }
+}
+
+int TKORAComm::CheckPortOpen() {
+  if (port_->IsOpen()) return 0;
+  Show(kNotAccessible, kComPortError, MessageIcon::Stop);
+  return 1;
+}
+
+void TKORAComm::SendBytes(const std::uint8_t* data, unsigned count) {
+  if (CheckPortOpen() != 0) return;
+  for (unsigned i = 0; i < count; ++i) {
+    try {
+      port_->Write(data + i, 1);
+    } catch (const ECommError&) {
+      Show(kUnableToWrite, kComPortError, MessageIcon::None);
+      return;
+    }
+    clock_.Sleep(kByteGap);
+  }
+}
+
+std::uint8_t TKORAComm::PollAnswer() {
+  if (port_->BytesWaiting() == 0) return 0;
+  std::uint8_t answer[1] = {0};
+  port_->Read(answer, 1);  // a read that times out leaves the zero Read stores
+  return answer[0];
+}
+
+int TKORAComm::SendCommand(const std::string& text) {
+  if (CheckPortOpen() != 0) return -1;
+  if (!IsSendableCommand(text)) {
+    Show(kInvalidCommand, kCommunicationsError, MessageIcon::Stop);
+    return -1;
+  }
+
+  std::size_t position = 0;
+  int emptyPolls = 0;
+  for (;;) {
+    const auto sent = static_cast<std::uint8_t>(text[position]);
+    try {
+      port_->Write(&sent, 1);
+    } catch (const ECommError&) {
+      Show(kUnableToWrite, kComPortError, MessageIcon::Stop);
+      return -1;
+    }
+    clock_.Sleep(sent == wire::kCommandEnd ? commandDelay_ + kFinalCharacterExtraDelay
+                                           : commandDelay_);
+    std::uint8_t answer = 0;
+    try {
+      answer = PollAnswer();
+    } catch (const ECommError&) {
+      // A failed queue query is as much a failure to read as a failed read.
+      Show(kUnableToRead, kComPortError, MessageIcon::Stop);
+      return -1;
+    }
+
+    if (answer == 0) {
+      // The instrument missed the character, or has not answered yet: send
+      // the same character again, seven times at most.
+      if (++emptyPolls == kMaxEmptyPolls) {
+        ShowLinkError(kStoppedResponding);
+        return -1;
+      }
+      continue;
+    }
+    if (const int code = StatusCode(answer); code >= 0) {
+      ShowLinkError(static_cast<unsigned>(code));
+      return -1;
+    }
+    if (answer == wire::kStored) return 0;
+    if (answer == sent) {
+      emptyPolls = 0;
+      if (position + 1 < text.size()) ++position;
+      continue;
+    }
+    ShowLinkError(kIncorrectReply);
+    return -1;
+  }
+}
+
+void TKORAComm::ShowLinkError(unsigned code) {
+  const LinkFailure& failure = kLinkFailures[std::min(code, kStoppedResponding)];
+  sink_.ShowMessage(std::string(failure.text) + kPowerDownAdvice, failure.caption, MessageIcon::Stop);
+}
+
+int TKORAComm::EnterServiceMode() {
+  if (CheckPortOpen() != 0) return -1;
+
+  const std::string code = ServiceCode.empty() ? std::string(kora::kServiceCodeText) : ServiceCode;
+  const std::string request =
+      std::string(1, wire::kServiceRequest1) + wire::kServiceRequest2 + code;
+  SendBytes(reinterpret_cast<const std::uint8_t*>(request.data()),
+            static_cast<unsigned>(request.size()));
+
+  // SendBytes reports its own write failure and returns nothing, so the
+  // answer is awaited even then.
+  std::uint8_t answer = 0;
+  try {
+    for (int poll = 0; poll < kServicePolls; ++poll) {
+      if (port_->BytesWaiting() > 0) {
+        answer = PollAnswer();
+        break;
+      }
+      clock_.Sleep(kServicePollGap);
+    }
+  } catch (const ECommError&) {
+    Show(kUnableToRead, kComPortError, MessageIcon::Stop);
+    return -1;
+  }
+
+  if (answer == 0) {
+    Show(kNotResponding, kCommunicationsError, MessageIcon::Exclamation);
+    return -1;
+  }
+  if (answer == wire::kServiceAccepted) return 0;
+  if (answer == wire::kServiceRefused) {
+    Show(kWrongPassword, kCommunicationsError, MessageIcon::Exclamation);
+    return -1;
+  }
+  ShowLinkError(kIncorrectReply);
+  return -1;
+}
+
+void TKORAComm::ExitServiceMode() {
+  const auto end = static_cast<std::uint8_t>(wire::kEndServiceMode);
+  SendBytes(&end, 1);
+}
+
+void TKORAComm::ShowPowerCycleNotice(const std::string& caption) {
+  sink_.ShowMessage(kPowerCycle, caption, MessageIcon::None);
+}
+
+int TKORAComm::WriteValue(int address, const std::string& valueText) {
+  return SendCommand(MemoryCommand(static_cast<unsigned>(address), valueText));
+}
+
+int TKORAComm::WriteText(int address, const std::string& text, ProgressSink& progress) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned target = static_cast<unsigned>(address) + static_cast<unsigned>(i);
+    const unsigned code = static_cast<std::uint8_t>(text[i]);
+    if (SendCommand(MemoryCommand(target, std::to_string(code))) != 0) return -1;
+    progress.StepProgress();
+  }
+  return 0;
+}
+
+int TKORAComm::WriteWord(int address, unsigned value) {
+  const auto base = static_cast<unsigned>(address);
+  if (SendCommand(MemoryCommand(base, std::to_string(value & 255u))) != 0) return -1;
+  return SendCommand(MemoryCommand(base + 1, std::to_string((value >> 8) & 255u))) != 0 ? -1 : 0;
+}

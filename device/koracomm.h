@@ -1,0 +1,112 @@
+// TKORAComm: the link to the KORA-1 instrument. It speaks the instrument's
+// byte protocol over a serial port and shows every failure to the user itself.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/messagesink.h"
+#include "device/serialport.h"
+
+class Clock;
+class ProgressSink;
+
+// One object lives for one upload: construct, OpenPort, EnterServiceMode, the
+// writes, ExitServiceMode, ClosePort, ShowPowerCycleNotice, destroy.
+//
+// No operation throws. Each failure is shown through the MessageSink (a modal
+// box the user confirms) before the operation returns, and reported as -1 (or
+// 1 for CheckPortOpen). Every wait goes through the Clock.
+//
+// The object may be built on one thread and used on another, but by one
+// thread at a time.
+class TKORAComm {
+ public:
+  // Pause after the final 'R' of a command beyond the command delay, in ms.
+  static constexpr int kFinalCharacterExtraDelay = 10;
+  // Bounds of the command delay read from "DELAY": a negative value counts as
+  // 0; anything above 1000 ms (which would make one upload last most of an
+  // hour) counts as 1000.
+  static constexpr int kDefaultCommandDelay = 10;
+  static constexpr int kMaxCommandDelay = 1000;
+
+  // sink, clock: where messages go and how waits are made; not owned, must
+  // outlive the object. port: the serial port to speak through; null builds a
+  // TCommPort (device/commport.h).
+  // Reads the command delay from "DELAY" in section "KORACOMM" of the settings
+  // file (default 10), takes the port name from ChosenComPort and sets 9600
+  // baud, 8 data bits, no parity, 1 stop bit. Does not open the port.
+  TKORAComm(MessageSink& sink, Clock& clock, std::unique_ptr<SerialPort> port = nullptr);
+  ~TKORAComm();  // ClosePort
+  TKORAComm(const TKORAComm&) = delete;
+  TKORAComm& operator=(const TKORAComm&) = delete;
+
+  // The command delay in ms that this object uses, after clamping.
+  int CommandDelay() const { return commandDelay_; }
+
+  // Opens the port. Returns 0, or -1 after "Unable to open PC COM Port!".
+  int OpenPort();
+  // Closes the port if it is open; never reports anything.
+  void ClosePort();
+  // Returns 0 when the port is open; otherwise shows "PC COM Port is not
+  // accessible!" and returns 1.
+  int CheckPortOpen();
+
+  // Writes count bytes one at a time with 10 ms after each; reads nothing. A
+  // failed write is shown (no icon) and ends the call. Nothing happens on a
+  // closed port beyond the CheckPortOpen message.
+  void SendBytes(const std::uint8_t* data, unsigned count);
+
+  // Sends one memory write command ("A" address "D" data "R") a character at
+  // a time, checking each echo, and judges the status letter that answers the
+  // final "R". Returns 0 when the instrument answered "V"; -1 after the
+  // failure has been shown. A text that is not a well-formed command of at
+  // most 11 characters ending in "R", with no status letter before it, is
+  // refused before anything is sent.
+  int SendCommand(const std::string& text);
+
+  // Shows the protocol failure of code (0 to 5; 6 and above: no answer) with
+  // the power-down advice and the stop icon.
+  void ShowLinkError(unsigned code);
+
+  // Sends "M", "S" and the ten characters of ServiceCode (the built-in code
+  // when ServiceCode is empty) and waits up to 20 x 5 ms for the answer.
+  // Returns 0 when the instrument answered "S"; -1 after the failure (no
+  // answer, "Z", any other byte, a port failure, or a closed port) was shown.
+  int EnterServiceMode();
+
+  // Sends the single byte "X"; reads nothing.
+  void ExitServiceMode();
+
+  // Tells the user to switch the instrument off and on; caption is the
+  // page's, e.g. "Power On Settings".
+  void ShowPowerCycleNotice(const std::string& caption);
+
+  // Writes valueText, sent unchanged as the data, to address. 0 or -1 as
+  // SendCommand.
+  int WriteValue(int address, const std::string& valueText);
+
+  // Writes each character of text (its code 0 to 255) to address, address + 1,
+  // ..., stepping progress after each accepted write. Stops at the first
+  // failure and returns -1; returns 0 when all were written (also for "").
+  int WriteText(int address, const std::string& text, ProgressSink& progress);
+
+  // Writes the low byte of value to address and the next byte to address + 1.
+  // Does not step any progress. 0, or -1 at the first failure.
+  int WriteWord(int address, unsigned value);
+
+  // The port spoken through; for tests and diagnostics.
+  SerialPort& Port() { return *port_; }
+
+ private:
+  // Reads one answer byte when one is waiting; 0 when none is. Throws
+  // ECommError.
+  std::uint8_t PollAnswer();
+  void Show(const char* text, const char* caption, MessageIcon icon);
+
+  MessageSink& sink_;
+  Clock& clock_;
+  std::unique_ptr<SerialPort> port_;
+  int commandDelay_ = kDefaultCommandDelay;
+};
