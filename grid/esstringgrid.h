@@ -1,0 +1,223 @@
+// TesStringGrid: the table of the power-on and auto-selection pages. A grid of
+// text cells with one header row, its own multi-row selection, its own cell
+// painting, a last column that always fills the width, and a column layout
+// kept in the settings file.
+#pragma once
+
+#include <QColor>
+#include <QFlags>
+#include <QPixmap>
+#include <QTableWidget>
+#include <functional>
+#include <vector>
+
+class QPainter;
+class SettingsFile;
+
+// How a page uses the grid
+// ------------------------
+// Rows are counted the way the pages count them: row 0 is the header, data
+// rows are 1 .. RowCount() - 1. (Qt's own rowCount()/currentRow() count data
+// rows from 0; the pages use the functions below instead.)
+//
+//   sg = new TesStringGrid(this);
+//   sg->setObjectName("sgPowerOn");          // the settings section's name
+//   sg->SetColCount(3);
+//   sg->SetColWidths(0, 51); ...             // designed widths
+//   sg->resize(designWidth, designHeight);   // before loadGridSettings: its
+//                                            // defaults come from the width
+//   sg->SetCells(0, 0, "No.");               // header cells: row 0
+//   sg->clearDispLst(); for (i ...) sg->addDispLst(i);
+//   sg->SetRowCount(sg->getDispLstSize() + 1);
+//   sg->SetCells(col, row, text);            // data cells: rows 1 ..
+//   { SettingsFile ini(GetSettingsFilePath()); sg->loadGridSettings(ini); }
+//   sg->setSelLstSize(); sg->selectRow(sg->Row()); sg->setSortCol(-1);
+//   connect(sg, &TesStringGrid::DblClick, this, &Page::sgPowerOnDblClick);
+//
+// The page reads the current row with Row() (the row Edit works on), the
+// selection with isRowSelected()/getSelLst(), and the cell under a point with
+// MouseToCell(). On destruction it calls saveGridSettings(). The text shown is
+// Qt text; the pages convert the core's bytes with app/ansitext.h.
+//
+// Selection: every displayed item has one flag in selLst; data row r shows
+// item dispLst[r - 1]. The selection belongs to items, so it follows an item
+// when the page rebuilds dispLst in another order. Qt's own selection model is
+// switched off. The current row is shown by a dotted rectangle around the row
+// and is independent of the selection.
+class TesStringGrid : public QTableWidget {
+  Q_OBJECT
+
+ public:
+  // What the grid knows about a cell while painting it.
+  enum GridDrawFlag {
+    gdSelected = 0x1,  // the row counts as selected
+    gdFocused = 0x2,   // the row is the current row and the grid has the focus
+    gdFixed = 0x4,     // a header cell
+  };
+  Q_DECLARE_FLAGS(GridDrawState, GridDrawFlag)
+
+  // Called after the grid has painted a cell, with the grid's painter, the
+  // column, the row (0 = header), the cell rectangle (without its grid line)
+  // and the state.
+  using DrawCellHandler =
+      std::function<void(QPainter& canvas, int col, int row, const QRect& rect, GridDrawState state)>;
+
+  static constexpr int kDefaultRowHeight = 18;  // pixels, header included
+  static constexpr int kMinColWidth = 8;        // pixels; narrower columns can no longer be grabbed
+
+  explicit TesStringGrid(QWidget* parent = nullptr);
+  ~TesStringGrid() override;
+
+  // --- Grid shape and cells (row 0 is the header) ---
+
+  int ColCount() const { return columnCount(); }
+  void SetColCount(int count);
+  // Rows including the header row; at least 1. SetRowCount(n) gives n - 1 data
+  // rows, keeps the cells of the rows that stay and keeps the current row in
+  // range.
+  int RowCount() const { return rowCount() + 1; }
+  void SetRowCount(int count);
+  // The text of a cell; empty for a cell never set or outside the grid.
+  QString Cells(int col, int row) const;
+  // Sets the text of a cell; ignored outside the grid.
+  void SetCells(int col, int row, const QString& text);
+  // Column width in pixels, its grid line included.
+  int ColWidths(int col) const { return columnWidth(col); }
+  void SetColWidths(int col, int width);
+  int DefaultRowHeight() const;
+  // Height in pixels of every row, the header row included.
+  void SetDefaultRowHeight(int height);
+  // Width in pixels of the area the columns share (no frame, no scroll bar).
+  int ClientWidth() const;
+
+  // The current row: 1 .. RowCount() - 1, or 0 when there is no data row.
+  int Row() const { return row_; }
+  // Makes row the current row and scrolls it into view; rows outside
+  // 1 .. RowCount() - 1 are ignored. The selection is not changed.
+  void SetRow(int row);
+
+  // The cell under point (in the grid's own coordinates, as from
+  // mapFromGlobal(QCursor::pos())): col and row, row 0 for the header, or -1
+  // and -1 when the point is on no cell (for example below the last row).
+  void MouseToCell(QPoint point, int& col, int& row) const;
+
+  // Drawing handler of the owner, called last for every cell; may be empty.
+  void SetOnDrawCell(DrawCellHandler handler) { onDrawCell_ = std::move(handler); }
+
+  // --- Selection list (one flag per item; bad indexes read false, are ignored) ---
+
+  bool getSelLst(int item) const;
+  void setSelLst(int item, bool selected);
+  void clearSelLst();
+  int getSelLstSize() const { return static_cast<int>(selLst.size()); }
+  // Resizes the list to getDispLstSize() entries; existing flags keep their
+  // values, new entries are unselected.
+  void setSelLstSize();
+  int getSelCount() const;
+  void addSelLst(bool selected);
+  void delSelLst(int item);
+
+  // --- Row level (data rows 1 .. getDispLstSize(); other rows are ignored) ---
+
+  void selectRow(int row);
+  void deselectRow(int row);
+  bool isRowSelected(int row) const;
+  void deselectAll();
+
+  // --- Display list (position 0 is data row 1) ---
+
+  // The item shown at position, or -1 for a position outside the list.
+  int getDispLst(int position) const;
+  // Replaces the entry; ignored for a position outside the list.
+  void setDispLst(int position, int item);
+  void clearDispLst();
+  void addDispLst(int item);
+  // Removes the entry; ignored for a position outside the list.
+  void delDispLst(int position);
+  int getDispLstSize() const { return static_cast<int>(dispLst.size()); }
+
+  // --- Sort indicator (shown only; the grid never sorts) ---
+
+  // Column whose header shows the indicator; -1 or any other non-column shows none.
+  int sortCol() const { return sortCol_; }
+  void setSortCol(int col);
+  // true: the up mark "BMP_SORTUP"; false: the down mark "BMP_SORTDOWN".
+  bool ascending() const { return ascending_; }
+  void setAscending(bool up);
+
+  QColor altRowColor{232, 241, 249};  // background of the even data rows
+
+  // --- Layout ---
+
+  // Gives the last column the client width the other columns leave, when
+  // they leave any; otherwise the last column keeps its width.
+  void resizeLastCol();
+  // Reads the widths of all but the last column, "COL_SORTBY" and "ASCENDING"
+  // from the section named after objectName(). A missing or non-integer width
+  // gives ClientWidth() / (ColCount() + 1); a width of zero or less gives the
+  // same default, and a width that would push a column border off the screen
+  // is narrowed, so that every border can still be dragged. The caller owns
+  // the file and keeps it open.
+  void loadGridSettings(const SettingsFile& ini);
+  // Writes the widths of all but the last column, "COL_SORTBY" and
+  // "ASCENDING" (1 or 0). Returns false when the file could not be written.
+  bool saveGridSettings(SettingsFile& ini) const;
+
+ signals:
+  // A data row (1 .. RowCount() - 1) was double-clicked with the left button.
+  // Never sent for the header or for the empty area below the last row.
+  void DblClick(int row);
+
+ protected:
+  // Paints one cell: row 0 is the header; rect is the cell without its grid line.
+  virtual void DrawCell(QPainter& canvas, int col, int row, const QRect& rect, GridDrawState state);
+  // After any change of a column width: the last column refills the width.
+  void ColWidthsChanged();
+  // x and y are in the grid's own coordinates.
+  void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y, bool doubleClick);
+  void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  // One wheel notch: scrolls the view one row; the current row and the
+  // selection stay. Return whether the grid handled the notch itself.
+  bool DoMouseWheelDown();
+  bool DoMouseWheelUp();
+  void KeyDown(int key, Qt::KeyboardModifiers shift);
+
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ public:
+  // Typing does not jump to a matching row.
+  void keyboardSearch(const QString& search) override;
+
+ private:
+  class Header;
+
+  QRect CellRect(const QRect& section) const;
+  QRect SectionRect(int col, int row) const;
+  void DrawText(QPainter& canvas, const QRect& textRect, const QString& text) const;
+  void UpdateRow(int row);
+  // Makes row (a data row) current. A mouse click does not scroll, so that
+  // the row under the pointer is the same at press and at release.
+  void SetCurrentRow(int row, bool scroll);
+  int PageRows() const;
+  int SaneWidth(int col, int width, int fallback) const;
+
+  std::vector<bool> selLst;  // selection flag per item
+  std::vector<int> dispLst;  // item shown by data row r at position r - 1
+  QPixmap bmpSortUp;
+  QPixmap bmpSortDown;
+  int sortCol_ = 0;
+  bool ascending_ = true;
+  int row_ = 0;
+  int wheelRemainder_ = 0;  // eighths of a degree not yet turned into notches
+  bool resizingLastCol_ = false;
+  DrawCellHandler onDrawCell_;
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(TesStringGrid::GridDrawState)
