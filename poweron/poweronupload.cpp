@@ -1,0 +1,19 @@
+#include "poweron/poweronupload.h"
+
+#include "device/koracomm.h"
+#include "device/progresssink.h"
+
+int WritePowerOnValues(const TPowerOn& values, TKORAComm& link, ProgressSink& progress) {
+  for (int option = 0; option < PowerOnOptionCount; ++option) {
+    const std::string valueText = std::to_string(values.GetValue(option));
+    if (link.WriteValue(PowerOnOptionAddress(option), valueText) != 0) return -1;
+    progress.StepProgress();
+  }
+  return 0;
+}
+
+std::string InvalidPowerOnValueMessage(const TPowerOn& values, int option) {
+  return "The power-on value of \"" + PowerOnOptionName(option) + "\" is invalid (" +
+         std::to_string(values.GetValue(option)) +
+         ").\n\nChoose a value for it with Edit Power On Value, then send the values again.";
+}

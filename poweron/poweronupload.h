@@ -1,0 +1,26 @@
+// The power-on part of an upload: what is checked before the port is opened
+// and what is written once the instrument is in service mode.
+#pragma once
+
+#include <string>
+
+#include "poweron/tpoweron.h"
+
+class ProgressSink;
+class TKORAComm;
+
+// Texts of the power-on upload.
+inline constexpr const char* kPowerOnProgressText = "Sending Power On Values...";
+inline constexpr const char* kPowerOnNoticeCaption = "Power On Settings";
+inline constexpr int kPowerOnProgressMaximum = PowerOnOptionCount;
+
+// Writes the twenty values in option order, each as one command "A" address
+// "D" value "R" to the option's address, the value in signed decimal, and
+// steps progress after each accepted write. Stops at the first failure (the
+// link has shown it) and returns -1; the options after it are not written.
+// Returns 0 when all twenty were accepted. link must be in service mode.
+int WritePowerOnValues(const TPowerOn& values, TKORAComm& link, ProgressSink& progress);
+
+// The message shown instead of an upload when option's value is not one of
+// its list, naming the option and the value.
+std::string InvalidPowerOnValueMessage(const TPowerOn& values, int option);
