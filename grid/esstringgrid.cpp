@@ -137,7 +137,20 @@ void TesStringGrid::SetDefaultRowHeight(int height) {
   horizontalHeader()->setFixedHeight(height);
 }
 
-int TesStringGrid::ClientWidth() const { return viewport()->width(); }
+int TesStringGrid::ClientWidth() const {
+  if (isVisible() && !testAttribute(Qt::WA_PendingResizeEvent)) return viewport()->width();
+  // A hidden grid's viewport is laid out only when the grid is shown, yet the
+  // pages load the layout before that: work the width out from the grid's size.
+  const QRect area = contentsRect().marginsRemoved(viewportMargins());
+  int width = area.width();
+  const int rowsHeight = rowCount() * DefaultRowHeight();
+  const int viewHeight = contentsRect().height() - (horizontalHeader()->isHidden() ? 0 : horizontalHeader()->height());
+  const Qt::ScrollBarPolicy policy = verticalScrollBarPolicy();
+  if (policy == Qt::ScrollBarAlwaysOn || (policy == Qt::ScrollBarAsNeeded && rowsHeight > viewHeight)) {
+    width -= verticalScrollBar()->sizeHint().width();
+  }
+  return std::max(width, 0);
+}
 
 void TesStringGrid::SetRow(int row) {
   if (row < 1 || row > rowCount()) return;
@@ -302,20 +315,22 @@ int TesStringGrid::SaneWidth(int col, int width, int fallback) const {
 
 void TesStringGrid::loadGridSettings(const SettingsFile& ini) {
   const std::string section = objectName().toStdString();
+  // Without a name the grid has no section of its own: the keys at the top of
+  // the file are not its keys.
+  const bool named = !section.empty();
   const int count = columnCount();
   for (int col = 0; col < count - 1; ++col) {
-    // The default follows the client width, which the previous column may
-    // have changed through a scroll bar.
     const int fallback = ClientWidth() / (count + 1);
-    const int width = ini.ReadInteger(section, WidthKey(col), fallback);
+    const int width = named ? ini.ReadInteger(section, WidthKey(col), fallback) : fallback;
     SetColWidths(col, SaneWidth(col, width, fallback));
   }
-  setSortCol(ini.ReadInteger(section, "COL_SORTBY", 0));
-  setAscending(ini.ReadInteger(section, "ASCENDING", 1) != 0);
+  setSortCol(named ? ini.ReadInteger(section, "COL_SORTBY", 0) : 0);
+  setAscending(named ? ini.ReadInteger(section, "ASCENDING", 1) != 0 : true);
 }
 
 bool TesStringGrid::saveGridSettings(SettingsFile& ini) const {
   const std::string section = objectName().toStdString();
+  if (section.empty()) return false;
   bool written = true;
   for (int col = 0; col < columnCount() - 1; ++col) {
     written = ini.WriteInteger(section, WidthKey(col), columnWidth(col)) && written;

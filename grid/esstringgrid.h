@@ -36,8 +36,12 @@ class SettingsFile;
 //
 // The page reads the current row with Row() (the row Edit works on), the
 // selection with isRowSelected()/getSelLst(), and the cell under a point with
-// MouseToCell(). On destruction it calls saveGridSettings(). The text shown is
-// Qt text; the pages convert the core's bytes with app/ansitext.h.
+// MouseToCell(). DblClick(row) reports a double-click on a data row only, so
+// a double-click on the header or below the last row opens nothing. A right
+// click makes its row current (and selects it unless it is part of the
+// selection) before Qt's usual contextMenuPolicy shows any context menu.
+// On destruction the page calls saveGridSettings(). The text shown is Qt
+// text; the pages convert the core's bytes with app/ansitext.h.
 //
 // Selection: every displayed item has one flag in selLst; data row r shows
 // item dispLst[r - 1]. The selection belongs to items, so it follows an item
@@ -104,6 +108,9 @@ class TesStringGrid : public QTableWidget {
   // Drawing handler of the owner, called last for every cell; may be empty.
   void SetOnDrawCell(DrawCellHandler handler) { onDrawCell_ = std::move(handler); }
 
+  // Does nothing: typing does not jump to a matching row.
+  void keyboardSearch(const QString& search) override;
+
   // --- Selection list (one flag per item; bad indexes read false, are ignored) ---
 
   bool getSelLst(int item) const;
@@ -157,10 +164,12 @@ class TesStringGrid : public QTableWidget {
   // gives ClientWidth() / (ColCount() + 1); a width of zero or less gives the
   // same default, and a width that would push a column border off the screen
   // is narrowed, so that every border can still be dragged. The caller owns
-  // the file and keeps it open.
+  // the file and keeps it open. A grid without an objectName reads nothing
+  // and takes the defaults.
   void loadGridSettings(const SettingsFile& ini);
   // Writes the widths of all but the last column, "COL_SORTBY" and
-  // "ASCENDING" (1 or 0). Returns false when the file could not be written.
+  // "ASCENDING" (1 or 0) to the section named after objectName(). Returns
+  // false when the file could not be written or the grid has no objectName.
   bool saveGridSettings(SettingsFile& ini) const;
 
  signals:
@@ -190,10 +199,6 @@ class TesStringGrid : public QTableWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-
- public:
-  // Typing does not jump to a matching row.
-  void keyboardSearch(const QString& search) override;
 
  private:
   class Header;

@@ -1,6 +1,7 @@
 #include "grid/esstringgrid.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QPainter>
 #include <QScreen>
@@ -8,6 +9,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "app/settingsfile.h"
 #include "support/tempdir.h"
@@ -73,6 +76,11 @@ TEST_F(GridTest, AfterCreationRowOneIsSelectedAndCurrent) {
   EXPECT_EQ(grid.RowCount(), kRows + 1);
   EXPECT_EQ(grid.Cells(1, 0), "Option");
   EXPECT_EQ(grid.Cells(1, 4), "Option 4");
+  EXPECT_EQ(grid.rowHeight(5), 18);
+  EXPECT_EQ(grid.horizontalHeader()->height(), 18);
+  grid.SetDefaultRowHeight(24);
+  EXPECT_EQ(grid.rowHeight(5), 24);
+  EXPECT_EQ(grid.horizontalHeader()->height(), 24);
 }
 
 TEST_F(GridTest, ShiftClickSelectsARangeAndCtrlClickTogglesOneRow) {
@@ -308,6 +316,191 @@ TEST_F(GridTest, TheSelectionBelongsToItemsNotRows) {
   EXPECT_TRUE(grid.getSelLst(2));
 }
 
+// --- Painting, checked on the rendered grid ---
+
+class PaintTest : public GridTest {
+ protected:
+  QImage Shot() { return grid.grab().toImage().convertToFormat(QImage::Format_RGB32); }
+  // A point of the viewport in the grid's (and so the shot's) coordinates.
+  QPoint InGrid(QPoint viewportPoint) const { return grid.viewport()->mapTo(&grid, viewportPoint); }
+  QRgb Pixel(const QImage& shot, QPoint viewportPoint) const { return shot.pixel(InGrid(viewportPoint)); }
+  // A blank spot of a data row: in the last column, far right of its text.
+  QPoint Blank(int row) const {
+    return {grid.columnViewportPosition(2) + grid.columnWidth(2) - 20, grid.rowViewportPosition(row - 1) + 9};
+  }
+  int RowTop(int row) const { return grid.rowViewportPosition(row - 1); }
+  QColor Colour(QPalette::ColorRole role) const { return grid.palette().color(role); }
+
+  // The cell without its grid line, cut from the shot.
+  QImage CellImage(const QImage& shot, int col, int row) const {
+    const QRect cell(InGrid(QPoint(grid.columnViewportPosition(col), RowTop(row))),
+                     QSize(grid.columnWidth(col) - 1, grid.rowHeight(row - 1) - 1));
+    return shot.copy(cell);
+  }
+  // What a cell of that size shows for text: the background, and the text
+  // 3 pixels in from the left and right and 2 from the top, centred, one line.
+  QImage Expected(const QImage& like, const QColor& background, const QString& text) const {
+    QImage image(like.size(), QImage::Format_RGB32);
+    image.fill(background);
+    QPainter painter(&image);
+    painter.setFont(grid.font());
+    painter.setPen(Colour(QPalette::Text));
+    painter.drawText(QRect(0, 0, image.width(), image.height()).adjusted(3, 2, -3, 0),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    return image;
+  }
+  static bool HasInk(const QImage& image, const QColor& background) {
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (image.pixel(x, y) != background.rgb()) return true;
+      }
+    }
+    return false;
+  }
+};
+
+TEST_F(PaintTest, RowsAlternateWhiteAndPaleBlueAndSelectedRowsAreHighlighted) {
+  Click(4, Qt::ControlModifier);
+  const QImage shot = Shot();
+  EXPECT_EQ(Pixel(shot, Blank(1)), Colour(QPalette::Highlight).rgb());
+  EXPECT_EQ(Pixel(shot, Blank(2)), qRgb(232, 241, 249));
+  EXPECT_EQ(Pixel(shot, Blank(3)), qRgb(255, 255, 255));
+  EXPECT_EQ(Pixel(shot, Blank(4)), Colour(QPalette::Highlight).rgb());
+  EXPECT_EQ(Pixel(shot, Blank(6)), qRgb(232, 241, 249));
+  // Silver lines at the right edge of every data cell, none between rows.
+  const int line = grid.columnViewportPosition(0) + grid.columnWidth(0) - 1;
+  EXPECT_EQ(Pixel(shot, QPoint(line, RowTop(3) + 9)), qRgb(192, 192, 192));
+  EXPECT_EQ(Pixel(shot, QPoint(line, RowTop(3) + 17)), qRgb(192, 192, 192));
+  EXPECT_NE(Pixel(shot, QPoint(Blank(3).x(), RowTop(3) + 17)), qRgb(192, 192, 192));
+  // The header in the button face.
+  const QPoint header = grid.horizontalHeader()->mapTo(&grid, QPoint(Blank(1).x(), 9));
+  EXPECT_EQ(shot.pixel(header), Colour(QPalette::Button).rgb());
+}
+
+TEST_F(PaintTest, ADottedRectangleSurroundsTheWholeCurrentRow) {
+  auto dotsOnTopEdge = [&](const QImage& shot, int row, const QColor& ink) {
+    int dots = 0;
+    for (int x = 0; x < grid.ClientWidth(); ++x) {
+      if (Pixel(shot, QPoint(x, RowTop(row))) == ink.rgb()) ++dots;
+    }
+    return dots;
+  };
+  const int half = grid.ClientWidth() / 2;
+  Click(3);
+  QImage shot = Shot();
+  EXPECT_GT(dotsOnTopEdge(shot, 3, Colour(QPalette::HighlightedText)), half * 8 / 10);
+  EXPECT_LT(dotsOnTopEdge(shot, 3, Colour(QPalette::HighlightedText)), half * 12 / 10);
+  EXPECT_EQ(dotsOnTopEdge(shot, 1, Colour(QPalette::Text)), 0);
+  // Still shown when the current row is not selected.
+  Click(3, Qt::ControlModifier);
+  shot = Shot();
+  EXPECT_EQ(Pixel(shot, Blank(3)), qRgb(255, 255, 255));
+  EXPECT_GT(dotsOnTopEdge(shot, 3, Colour(QPalette::Text)), half * 8 / 10);
+  // Left and right edges too.
+  EXPECT_TRUE(Pixel(shot, QPoint(0, RowTop(3) + 8)) == Colour(QPalette::Text).rgb() ||
+              Pixel(shot, QPoint(0, RowTop(3) + 9)) == Colour(QPalette::Text).rgb());
+  const int right = grid.ClientWidth() - 2;  // the last pixel column holds the grid line
+  EXPECT_TRUE(Pixel(shot, QPoint(right, RowTop(3) + 8)) == Colour(QPalette::Text).rgb() ||
+              Pixel(shot, QPoint(right, RowTop(3) + 9)) == Colour(QPalette::Text).rgb());
+}
+
+TEST_F(PaintTest, ATooLongTextEndsInThreeFullStops) {
+  const QString text = "Respiration Waveform Selection";
+  grid.SetCells(1, 3, text);
+  const QImage cell = CellImage(Shot(), 1, 3);
+  ASSERT_TRUE(HasInk(Expected(cell, Qt::white, "..."), Qt::white)) << "no font to draw with";
+  EXPECT_NE(cell, Expected(cell, Qt::white, text));
+  int shown = -1;
+  for (int n = 0; n <= text.size(); ++n) {
+    if (cell == Expected(cell, Qt::white, text.left(n) + "...")) shown = n;
+  }
+  EXPECT_GT(shown, 3);
+  EXPECT_LT(shown, text.size());
+}
+
+TEST_F(PaintTest, AnAmpersandIsShownAsItself) {
+  grid.SetCells(1, 3, "R&D");
+  const QImage cell = CellImage(Shot(), 1, 3);
+  EXPECT_EQ(cell, Expected(cell, Qt::white, "R&D"));
+  EXPECT_NE(cell, Expected(cell, Qt::white, "RD"));
+}
+
+TEST_F(PaintTest, WithAnEmptyDisplayListTheGridDrawsNoLinesOfItsOwn) {
+  grid.SetRowCount(4);
+  QImage shot = Shot();
+  const int line = grid.columnViewportPosition(0) + grid.columnWidth(0) - 1;
+  EXPECT_EQ(Pixel(shot, QPoint(line, RowTop(2) + 9)), qRgb(192, 192, 192));
+  EXPECT_EQ(Pixel(shot, QPoint(Blank(3).x(), RowTop(3) + 17)), qRgb(192, 192, 192));  // under the last row
+
+  grid.clearDispLst();
+  shot = Shot();
+  const QRect view(InGrid(QPoint(0, 0)), grid.viewport()->size());
+  int silver = 0;
+  for (int y = view.top(); y <= view.bottom(); ++y) {
+    for (int x = view.left(); x <= view.right(); ++x) {
+      if (shot.pixel(x, y) == qRgb(192, 192, 192)) ++silver;
+    }
+  }
+  EXPECT_EQ(silver, 0);
+}
+
+TEST_F(PaintTest, TheSortMarkFollowsTheHeaderTextOrSitsAtTheRightEdge) {
+  const QPixmap up(":/BMP_SORTUP");
+  const QPixmap down(":/BMP_SORTDOWN");
+  ASSERT_EQ(up.size(), QSize(10, 10));
+  ASSERT_EQ(down.size(), QSize(10, 10));
+  EXPECT_EQ(qAlpha(up.toImage().pixel(0, 0)), 0);
+
+  QHeaderView* header = grid.horizontalHeader();
+  auto mark = [&](int col) {
+    const QImage shot = Shot();
+    const int textWidth = QFontMetrics(grid.font()).horizontalAdvance(grid.Cells(col, 0));
+    const int left = header->sectionPosition(col);
+    const int width = header->sectionSize(col);
+    // The cell's right edge (exclusive) is one pixel short of the section's.
+    const int x = textWidth + 10 + 8 > width ? left + width - 1 - 12 : left + textWidth + 8;
+    return shot.copy(QRect(header->mapTo(&grid, QPoint(x, 4)), QSize(10, 10)));
+  };
+  const QColor grey(128, 128, 128);
+  const QColor silver(192, 192, 192);
+  grid.setSortCol(1);
+  QImage image = mark(1);
+  EXPECT_EQ(image.pixel(4, 2), grey.rgb());  // apex: grey on the left, white on the right
+  EXPECT_EQ(image.pixel(5, 2), qRgb(255, 255, 255));
+  EXPECT_EQ(image.pixel(4, 4), silver.rgb());
+  EXPECT_EQ(image.pixel(0, 0), Colour(QPalette::Button).rgb());  // transparent
+
+  grid.setAscending(false);
+  image = mark(1);
+  EXPECT_EQ(image.pixel(4, 8), grey.rgb());  // apex at the bottom
+  EXPECT_EQ(image.pixel(5, 8), qRgb(255, 255, 255));
+  EXPECT_EQ(image.pixel(5, 2), grey.rgb());
+
+  grid.SetColWidths(1, 40);  // "Option" and the mark no longer fit
+  image = mark(1);
+  EXPECT_EQ(image.pixel(4, 8), grey.rgb());
+
+  grid.setSortCol(-1);
+  image = mark(1);
+  EXPECT_NE(image.pixel(4, 8), grey.rgb());
+}
+
+TEST_F(PaintTest, SnapshotOfAPopulatedGrid) {
+  grid.SetCells(1, 2, "A name far too long for its column of the grid");
+  grid.SetCells(1, 5, "Pacer & Temperature");
+  grid.SetCells(2, 3, QString::fromUtf8("37.0 \u00baC   \u00b5V"));
+  Click(3);
+  Click(5, Qt::ShiftModifier);
+  grid.setSortCol(1);
+  const QImage shot = Shot();
+  EXPECT_EQ(Pixel(shot, Blank(4)), Colour(QPalette::Highlight).rgb());
+  const QByteArray dir = qgetenv("KORAPC_SNAPSHOT_DIR");
+  if (!dir.isEmpty()) {
+    ASSERT_TRUE(QDir().mkpath(QString::fromLocal8Bit(dir)));
+    EXPECT_TRUE(shot.save(QString::fromLocal8Bit(dir) + "/grid.png"));
+  }
+}
+
 TEST(GridLists, BadIndexesAreIgnoredAndResizingKeepsFlags) {
   TesStringGrid grid;
   for (int i = 0; i < 3; ++i) grid.addDispLst(i);
@@ -350,6 +543,169 @@ TEST(GridLists, BadIndexesAreIgnoredAndResizingKeepsFlags) {
   EXPECT_EQ(grid.getSelCount(), 2);
   grid.clearSelLst();
   EXPECT_EQ(grid.getSelLstSize(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// Layout: a grid as a page builds it before it is shown, with the client
+// width given exactly (the frame is added around it).
+class LayoutTest : public ::testing::Test {
+ protected:
+  std::unique_ptr<TesStringGrid> Grid(const char* name, int cols, int clientWidth) {
+    auto grid = std::make_unique<TesStringGrid>();
+    grid->setObjectName(name);
+    grid->SetColCount(cols);
+    grid->SetRowCount(3);
+    grid->resize(clientWidth + 2 * grid->frameWidth(), 200);
+    return grid;
+  }
+  void Write(const std::string& text) { TempDir::WriteAll(path, text); }
+
+  TempDir dir;
+  std::string path = dir.File("korapc.ini");
+};
+
+TEST_F(LayoutTest, AHiddenGridKnowsTheWidthItWillHaveWhenShown) {
+  for (const int rows : {3, 40}) {  // without and with a vertical scroll bar
+    auto grid = Grid("sgPowerOn", 3, 400);
+    grid->SetRowCount(rows);
+    const int hidden = grid->ClientWidth();
+    grid->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+    EXPECT_EQ(hidden, grid->viewport()->width()) << rows << " rows";
+    EXPECT_EQ(grid->verticalScrollBar()->isVisible(), rows == 40);
+  }
+}
+
+TEST_F(LayoutTest, WithoutASectionColumnsGetAQuarterOrAThirdOfTheWidth) {
+  auto power = Grid("sgPowerOn", 3, 404);
+  auto autos = Grid("sgAutoSelect", 2, 405);
+  SettingsFile ini(path);
+  power->loadGridSettings(ini);
+  autos->loadGridSettings(ini);
+  EXPECT_EQ(power->ClientWidth(), 404);
+  EXPECT_EQ(power->ColWidths(0), 101);
+  EXPECT_EQ(power->ColWidths(1), 101);
+  EXPECT_EQ(power->ColWidths(2), 202);
+  EXPECT_EQ(autos->ColWidths(0), 135);
+  EXPECT_EQ(autos->ColWidths(1), 270);
+  EXPECT_EQ(power->sortCol(), 0);
+  EXPECT_TRUE(power->ascending());
+}
+
+TEST_F(LayoutTest, ASavedLayoutIsRestored) {
+  Write("[sgPowerOn]\nCOL_0_WIDTH=51\nCOL_1_WIDTH=183\nCOL_SORTBY=2\nASCENDING=0\n"
+        "[sgAutoSelect]\nCOL_0_WIDTH=53\n");
+  auto power = Grid("sgPowerOn", 3, 500);
+  auto autos = Grid("sgAutoSelect", 2, 500);
+  SettingsFile ini(path);
+  power->loadGridSettings(ini);
+  autos->loadGridSettings(ini);
+  EXPECT_EQ(power->ColWidths(0), 51);
+  EXPECT_EQ(power->ColWidths(1), 183);
+  EXPECT_EQ(power->ColWidths(2), 500 - 51 - 183);
+  EXPECT_EQ(power->sortCol(), 2);
+  EXPECT_FALSE(power->ascending());
+  EXPECT_EQ(autos->ColWidths(0), 53);
+  EXPECT_EQ(autos->ColWidths(1), 447);
+}
+
+TEST_F(LayoutTest, SavingWritesAllButTheLastWidthAndARestartShowsThemAgain) {
+  Write("[KORAPCForm]\nWIDTH=620\n");
+  {
+    auto grid = Grid("sgPowerOn", 3, 500);
+    grid->SetColWidths(0, 77);
+    grid->SetColWidths(1, 150);
+    grid->setSortCol(-1);
+    SettingsFile ini(path);
+    EXPECT_TRUE(grid->saveGridSettings(ini));
+  }
+  const std::string text = TempDir::ReadAll(path);
+  EXPECT_NE(text.find("[KORAPCForm]\nWIDTH=620\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("[sgPowerOn]\nCOL_0_WIDTH=77\nCOL_1_WIDTH=150\nCOL_SORTBY=-1\nASCENDING=1\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("COL_2_WIDTH"), std::string::npos);
+
+  auto again = Grid("sgPowerOn", 3, 500);
+  SettingsFile ini(path);
+  again->loadGridSettings(ini);
+  EXPECT_EQ(again->ColWidths(0), 77);
+  EXPECT_EQ(again->ColWidths(1), 150);
+  EXPECT_EQ(again->sortCol(), -1);
+}
+
+TEST_F(LayoutTest, AWidthThatIsNoIntegerGivesTheDefault) {
+  Write("[sgPowerOn]\nCOL_0_WIDTH=60\nCOL_1_WIDTH=wide\n");
+  auto grid = Grid("sgPowerOn", 3, 400);
+  SettingsFile ini(path);
+  grid->loadGridSettings(ini);
+  EXPECT_EQ(grid->ColWidths(0), 60);
+  EXPECT_EQ(grid->ColWidths(1), 100);
+  EXPECT_EQ(grid->ColWidths(2), 240);
+}
+
+TEST_F(LayoutTest, AnyAscendingOtherThanZeroReadsTrueAndIsWrittenBackAsOne) {
+  Write("[sgAutoSelect]\nCOL_0_WIDTH=53\nCOL_SORTBY=x\nASCENDING=5\n");
+  auto grid = Grid("sgAutoSelect", 2, 400);
+  {
+    SettingsFile ini(path);
+    grid->loadGridSettings(ini);
+  }
+  EXPECT_TRUE(grid->ascending());
+  EXPECT_EQ(grid->sortCol(), 0);
+  {
+    SettingsFile ini(path);
+    grid->saveGridSettings(ini);
+  }
+  EXPECT_EQ(TempDir::ReadAll(path), "[sgAutoSelect]\nCOL_0_WIDTH=53\nCOL_SORTBY=0\nASCENDING=1\n");
+}
+
+TEST_F(LayoutTest, AGridWithoutANameNeitherReadsNorWritesKeysOutsideASection) {
+  Write("COL_0_WIDTH=70\nASCENDING=0\n[sgAutoSelect]\nCOL_0_WIDTH=53\n");
+  auto grid = Grid("", 2, 300);
+  SettingsFile ini(path);
+  grid->loadGridSettings(ini);
+  EXPECT_EQ(grid->ColWidths(0), 100);
+  EXPECT_TRUE(grid->ascending());
+  EXPECT_FALSE(grid->saveGridSettings(ini));
+  EXPECT_EQ(TempDir::ReadAll(path), "COL_0_WIDTH=70\nASCENDING=0\n[sgAutoSelect]\nCOL_0_WIDTH=53\n");
+}
+
+TEST_F(LayoutTest, DamagedWidthsLeaveEveryColumnWithinReach) {
+  const int screenWidth = QGuiApplication::primaryScreen()->availableVirtualGeometry().width();
+  Write("[sgPowerOn]\nCOL_0_WIDTH=0\nCOL_1_WIDTH=-40\n"
+        "[sgAutoSelect]\nCOL_0_WIDTH=" + std::to_string(screenWidth * 10) + "\n");
+  auto power = Grid("sgPowerOn", 3, 400);
+  auto autos = Grid("sgAutoSelect", 2, 400);
+  SettingsFile ini(path);
+  power->loadGridSettings(ini);
+  autos->loadGridSettings(ini);
+  // Zero and negative widths could never be grabbed again: they get the default.
+  EXPECT_EQ(power->ColWidths(0), 100);
+  EXPECT_EQ(power->ColWidths(1), 100);
+  EXPECT_EQ(power->ColWidths(2), 200);
+  // A border past the screen could never be dragged back: the column ends
+  // within the screen and leaves the last column room to be seen.
+  EXPECT_LE(autos->ColWidths(0), screenWidth - TesStringGrid::kMinColWidth);
+  EXPECT_GT(autos->ColWidths(0), 400);
+  EXPECT_GE(autos->ColWidths(1), TesStringGrid::kMinColWidth);
+}
+
+TEST_F(LayoutTest, AWidthWiderThanTheGridButWithinTheScreenIsKept) {
+  // The window may have been wider when the width was saved.
+  Write("[sgAutoSelect]\nCOL_0_WIDTH=450\n");
+  auto grid = Grid("sgAutoSelect", 2, 300);
+  SettingsFile ini(path);
+  grid->loadGridSettings(ini);
+  EXPECT_EQ(grid->ColWidths(0), 450);
+  grid->resize(600 + 2 * grid->frameWidth(), 200);
+  grid->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
+  EXPECT_EQ(grid->ClientWidth(), 600);
+  EXPECT_EQ(grid->ColWidths(1), 150);
 }
 
 }  // namespace
