@@ -1,0 +1,118 @@
+#include "support/virtualkorahost.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using std::chrono::milliseconds;
+
+bool Exists(const std::string& path) {
+  struct stat st{};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace
+
+std::string VirtualKoraHost::ProgramPath() {
+  const char* path = std::getenv("KORAPC_VIRTUAL_KORA");
+  return path ? std::string(path) : std::string();
+}
+
+VirtualKoraHost::VirtualKoraHost(const std::vector<std::string>& extraArgs)
+    : link_(dir_.File("ttyKORA1")), dump_(dir_.File("memory.bin")), log_(dir_.File("virtualkora.log")) {
+  const std::string program = ProgramPath();
+  if (program.empty() || ::access(program.c_str(), X_OK) != 0) {
+    throw std::runtime_error("KORAPC_VIRTUAL_KORA does not name the virtual KORA-1");
+  }
+  std::vector<std::string> args = {program, "--link", link_, "--dump", dump_};
+  args.insert(args.end(), extraArgs.begin(), extraArgs.end());
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ::posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  const int failed = ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
+  ::posix_spawn_file_actions_destroy(&actions);
+  if (failed != 0) {
+    pid_ = -1;
+    throw std::runtime_error("cannot start the virtual KORA-1");
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!Exists(link_)) {
+    int status = 0;
+    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      throw std::runtime_error("the virtual KORA-1 ended at start: " + Log());
+    }
+    if (std::chrono::steady_clock::now() > deadline) {
+      Stop();
+      throw std::runtime_error("the virtual KORA-1 did not link " + link_);
+    }
+    std::this_thread::sleep_for(milliseconds(5));
+  }
+}
+
+VirtualKoraHost::~VirtualKoraHost() { Stop(); }
+
+int VirtualKoraHost::Stop() {
+  if (pid_ < 0) return -1;
+  ::kill(pid_, SIGTERM);
+  int status = 0;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (::waitpid(pid_, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, &status, 0);
+      break;
+    }
+    std::this_thread::sleep_for(milliseconds(5));
+  }
+  pid_ = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<std::uint8_t> VirtualKoraHost::Memory() const {
+  const std::string bytes = TempDir::ReadAll(dump_);
+  return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+std::string VirtualKoraHost::Log() const { return TempDir::ReadAll(log_); }
+
+std::vector<std::string> VirtualKoraHost::Commands() const {
+  // Lines of the form "command 12: A272D0R -> V".
+  std::vector<std::string> commands;
+  std::istringstream lines(Log());
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("command ", 0) != 0) continue;
+    const auto colon = line.find(": ");
+    const auto arrow = line.rfind(" -> ");
+    if (colon != std::string::npos && arrow != std::string::npos && arrow > colon) {
+      commands.push_back(line.substr(colon + 2, arrow - colon - 2));
+    }
+  }
+  return commands;
+}
+
+bool VirtualKoraHost::WaitForLog(const std::string& text, int timeoutMs) const {
+  const auto deadline = std::chrono::steady_clock::now() + milliseconds(timeoutMs);
+  while (Log().find(text) == std::string::npos) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(milliseconds(5));
+  }
+  return true;
+}
