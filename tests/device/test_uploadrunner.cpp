@@ -1,0 +1,208 @@
+// The upload runner: the whole road of an upload with the protocol on a
+// worker thread, the messages on the GUI thread, and the windows alive.
+#include <QApplication>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "app/koraglobals.h"
+#include "device/koracomm.h"
+#include "device/koraprogressform.h"
+#include "device/uploadrunner.h"
+#include "support/fakeclock.h"
+#include "support/recordingmessagesink.h"
+#include "support/scriptedport.h"
+#include "support/tempdir.h"
+
+namespace {
+
+TKORAProgress* FindProgressWindow() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (auto* progress = qobject_cast<TKORAProgress*>(widget)) return progress;
+  }
+  return nullptr;
+}
+
+// Records each message together with what the screen showed at that moment.
+class ObservingSink : public RecordingMessageSink {
+ public:
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
+    RecordingMessageSink::ShowMessage(text, caption, icon);
+    onGuiThread.push_back(QThread::currentThread() == qApp->thread());
+    TKORAProgress* progress = FindProgressWindow();
+    progressShown.push_back(progress != nullptr && progress->isVisible());
+    progressPosition.push_back(progress ? progress->Position() : -1);
+  }
+  std::vector<bool> onGuiThread;
+  std::vector<bool> progressShown;
+  std::vector<int> progressPosition;
+};
+
+// Twenty power-on style writes to addresses 272 to 291, one step each.
+UploadPlan TwentyValues() {
+  UploadPlan plan;
+  plan.progressText = "Sending Power On Values...";
+  plan.progressMaximum = 20;
+  plan.noticeCaption = "Power On Settings";
+  plan.writeData = [](TKORAComm& link, ProgressSink& progress) {
+    for (int i = 0; i < 20; ++i) {
+      if (link.WriteValue(272 + i, "1") != 0) return -1;
+      progress.StepProgress();
+    }
+    return 0;
+  };
+  return plan;
+}
+
+class UploadRunnerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ChosenComPort = "/dev/ttyTEST1";
+    ServiceCode = "5173920468";
+    mainWindow.resize(400, 300);
+    mainWindow.show();
+    port.respond = ScriptedPort::Instrument();
+  }
+  UploadRunner Runner(Clock* useClock) {
+    return UploadRunner(&mainWindow, &sink, useClock, [this] { return port.Handle(); });
+  }
+
+  ScopedConfigHome home;
+  QWidget mainWindow;
+  ScriptedPort port;
+  FakeClock clock;
+  ObservingSink sink;
+};
+
+std::string TwentyCommands() {
+  std::string commands;
+  for (int a = 272; a < 292; ++a) commands += "A" + std::to_string(a) + "D1R";
+  return commands;
+}
+
+TEST_F(UploadRunnerTest, SuccessfulUploadEndsWithXAndThePowerCycleNotice) {
+  const UploadResult result = Runner(&clock).Run(TwentyValues());
+  EXPECT_TRUE(result.completed);
+  EXPECT_EQ(result.stepsDone, 20);
+  EXPECT_EQ(result.maximum, 20);
+  EXPECT_EQ(port.written, "MS5173920468" + TwentyCommands() + "X");
+  EXPECT_EQ(port.portName, "/dev/ttyTEST1");
+  EXPECT_FALSE(port.open);
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0], (RecordedMessage{"Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.",
+                                               "Power On Settings", MessageIcon::None}));
+  EXPECT_FALSE(sink.progressShown[0]);  // the notice comes after the window went
+  EXPECT_EQ(FindProgressWindow(), nullptr);
+}
+
+TEST_F(UploadRunnerTest, FailureAtTheTwelfthWriteShowsOverTheWindowAndStopsThere) {
+  int finals = 0;
+  port.respond = [&finals, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable {
+    if (c == 'R' && ++finals == 12) return std::string("T");
+    return instrument(c);
+  };
+  const UploadResult result = Runner(&clock).Run(TwentyValues());
+  EXPECT_FALSE(result.completed);
+  EXPECT_EQ(result.stepsDone, 11);
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text,
+            "Invalid data value!\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.");
+  EXPECT_TRUE(sink.onGuiThread[0]);
+  EXPECT_TRUE(sink.progressShown[0]);
+  EXPECT_EQ(sink.progressPosition[0], 11);
+  EXPECT_EQ(port.written.find('X'), std::string::npos);  // service mode is not left
+  EXPECT_FALSE(port.open);
+  EXPECT_EQ(FindProgressWindow(), nullptr);
+}
+
+TEST_F(UploadRunnerTest, RefusedServiceModeWritesNothing) {
+  port.respond = [](std::uint8_t c) { return c == '8' ? std::string("Z") : std::string(); };
+  bool wrote = false;
+  UploadPlan plan = TwentyValues();
+  plan.writeData = [&wrote](TKORAComm&, ProgressSink&) {
+    wrote = true;
+    return 0;
+  };
+  const UploadResult result = Runner(&clock).Run(plan);
+  EXPECT_FALSE(result.completed);
+  EXPECT_FALSE(wrote);
+  EXPECT_EQ(port.written, "MS5173920468");
+  ASSERT_EQ(sink.messages.size(), 1u);
+  EXPECT_EQ(sink.messages[0].text, "Service mode password is incorrect.");
+  EXPECT_TRUE(sink.progressShown[0]);
+}
+
+TEST_F(UploadRunnerTest, PortThatWillNotOpenEndsBeforeAnyWindow) {
+  port.failOpen = true;
+  bool wrote = false;
+  UploadPlan plan = TwentyValues();
+  plan.writeData = [&wrote](TKORAComm&, ProgressSink&) {
+    wrote = true;
+    return 0;
+  };
+  const UploadResult result = Runner(&clock).Run(plan);
+  EXPECT_FALSE(result.completed);
+  EXPECT_EQ(result.stepsDone, 0);
+  EXPECT_FALSE(wrote);
+  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
+                               {"Unable to open PC COM Port!", "COM Port Error", MessageIcon::Stop}}));
+  EXPECT_FALSE(sink.progressShown[0]);
+  EXPECT_EQ(port.written, "");
+}
+
+TEST_F(UploadRunnerTest, ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndTheMainWindowLocked) {
+  auto* button = new QPushButton("Set", &mainWindow);
+  button->setGeometry(10, 10, 80, 30);
+  button->show();
+  int clicks = 0;
+  QObject::connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
+  // Clicks go through the window system, as a user's would, so that modality applies.
+  const QPoint buttonCentre = button->geometry().center();
+  const auto clickButton = [&] { QTest::mouseClick(mainWindow.windowHandle(), Qt::LeftButton, {}, buttonCentre); };
+  clickButton();
+  ASSERT_EQ(clicks, 1);
+
+  std::thread::id writerThread;
+  std::atomic<bool> writing{false};
+  UploadPlan plan = TwentyValues();
+  plan.writeData = [&](TKORAComm& link, ProgressSink& progress) {
+    writerThread = std::this_thread::get_id();
+    writing = true;
+    for (int i = 0; i < 5; ++i) {  // 5 real commands of about 100 ms each
+      if (link.WriteValue(272 + i, "1") != 0) return -1;
+      progress.StepProgress();
+    }
+    writing = false;
+    return 0;
+  };
+
+  int ticksWhileWriting = 0;
+  bool progressWasModal = false;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    if (!writing) return;
+    ++ticksWhileWriting;
+    TKORAProgress* progress = FindProgressWindow();
+    progressWasModal = progress != nullptr && QApplication::activeModalWidget() == progress &&
+                       progress->isVisible();
+    clickButton();
+  });
+  ticker.start(10);
+
+  const UploadResult result = Runner(nullptr).Run(plan);  // real waits
+  ticker.stop();
+  EXPECT_TRUE(result.completed);
+  EXPECT_EQ(result.stepsDone, 5);
+  EXPECT_NE(writerThread, std::this_thread::get_id());
+  EXPECT_GE(ticksWhileWriting, 5);  // the GUI thread served its timer throughout
+  EXPECT_TRUE(progressWasModal);
+  EXPECT_EQ(clicks, 1);  // only the click before the upload
+}
+
+}  // namespace
