@@ -34,7 +34,7 @@ class TesStringGrid::Header : public QHeaderView {
   void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
     if (!rect.isValid()) return;
     painter->save();
-    // The lines the old grid drew around its fixed cells, outside the cell.
+    // The dark lines that frame every header cell, outside the cell rectangle.
     painter->setPen(palette().color(QPalette::Shadow));
     painter->drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
     painter->drawLine(rect.left(), rect.bottom(), rect.right(), rect.bottom());
@@ -287,8 +287,8 @@ void TesStringGrid::resizeLastCol() {
   if (count == 0 || resizingLastCol_) return;
   int sum = 0;
   for (int col = 0; col < count - 1; ++col) sum += columnWidth(col);
-  // Qt's sections hold their own grid line, so no pixel per column is set
-  // aside as the old grid did: the last column reaches the right edge exactly.
+  // Qt's sections hold their own grid line, so no extra pixel per column is
+  // set aside: the last column reaches the right edge exactly.
   const int client = ClientWidth();
   if (client <= sum) return;  // an overflow stays hidden; the last column keeps its width
   resizingLastCol_ = true;
@@ -362,8 +362,8 @@ void TesStringGrid::DrawText(QPainter& canvas, const QRect& textRect, const QStr
   const QFontMetrics metrics(canvas.font());
   const int room = textRect.width();
   if (metrics.horizontalAdvance(line) > room) {
-    // Three full stops, as the Windows grid ended its texts, rather than Qt's
-    // single ellipsis character.
+    // Three full stops rather than Qt's single ellipsis character, which some
+    // fonts lack.
     const QString dots = QStringLiteral("...");
     qsizetype lo = 0;
     qsizetype hi = line.size();
@@ -555,7 +555,8 @@ void TesStringGrid::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TesStringGrid::mouseMoveEvent(QMouseEvent* event) {
-  // Dragging adds nothing: the old grid only moved a range it never showed.
+  // Dragging with the button down changes neither the current row nor the
+  // selection, so Qt's drag selection is not wanted.
   event->accept();
 }
 

@@ -72,36 +72,24 @@ using Rows = std::vector<int>;
 TEST_F(GridTest, AfterCreationRowOneIsSelectedAndCurrent) {
   EXPECT_EQ(grid.Row(), 1);
   EXPECT_EQ(Selected(), Rows({1}));
-  EXPECT_EQ(grid.getSelLstSize(), kRows);
   EXPECT_EQ(grid.RowCount(), kRows + 1);
   EXPECT_EQ(grid.Cells(1, 0), "Option");
   EXPECT_EQ(grid.Cells(1, 4), "Option 4");
   EXPECT_EQ(grid.rowHeight(5), 18);
   EXPECT_EQ(grid.horizontalHeader()->height(), 18);
-  grid.SetDefaultRowHeight(24);
-  EXPECT_EQ(grid.rowHeight(5), 24);
-  EXPECT_EQ(grid.horizontalHeader()->height(), 24);
 }
 
 TEST_F(GridTest, ShiftClickSelectsARangeAndCtrlClickTogglesOneRow) {
   Click(3);
-  EXPECT_EQ(Selected(), Rows({3}));
-  EXPECT_EQ(grid.Row(), 3);
   Click(6, Qt::ShiftModifier);
   EXPECT_EQ(Selected(), Rows({3, 4, 5, 6}));
   EXPECT_EQ(grid.Row(), 3);  // the current row stays where the range started
   Click(4, Qt::ControlModifier);
   EXPECT_EQ(Selected(), Rows({3, 5, 6}));
   EXPECT_EQ(grid.Row(), 4);
-  Click(4, Qt::ControlModifier);
-  EXPECT_EQ(Selected(), Rows({3, 4, 5, 6}));
-}
-
-TEST_F(GridTest, ShiftClickAboveTheCurrentRowSelectsUpwards) {
-  Click(7);
-  Click(5, Qt::ShiftModifier);
-  EXPECT_EQ(Selected(), Rows({5, 6, 7}));
-  EXPECT_EQ(grid.Row(), 7);
+  Click(8);
+  Click(7, Qt::ShiftModifier);
+  EXPECT_EQ(Selected(), Rows({7, 8}));
 }
 
 TEST_F(GridTest, APlainClickInsideASelectionShrinksItOnRelease) {
@@ -127,9 +115,7 @@ TEST_F(GridTest, ARightClickKeepsASelectionItFallsInAndReplacesOneItMisses) {
 
 TEST_F(GridTest, ShiftDownGrowsTheSelectionAndShiftUpTakesItBack) {
   Click(2);
-  Key(Qt::Key_Down, Qt::ShiftModifier);
-  Key(Qt::Key_Down, Qt::ShiftModifier);
-  Key(Qt::Key_Down, Qt::ShiftModifier);
+  for (int i = 0; i < 3; ++i) Key(Qt::Key_Down, Qt::ShiftModifier);
   EXPECT_EQ(Selected(), Rows({2, 3, 4, 5}));
   EXPECT_EQ(grid.Row(), 5);
   Key(Qt::Key_Up, Qt::ShiftModifier);
@@ -141,120 +127,80 @@ TEST_F(GridTest, UpOnTheFirstRowAndDownOnTheLastChangeNothing) {
   Click(3);
   Click(1, Qt::ControlModifier);
   Key(Qt::Key_Up);
-  Key(Qt::Key_Up, Qt::ShiftModifier);
   EXPECT_EQ(Selected(), Rows({1, 3}));
   EXPECT_EQ(grid.Row(), 1);
   Key(Qt::Key_End);  // brings the last row into view
   Click(10);
   Click(kRows, Qt::ControlModifier);
   Key(Qt::Key_Down);
-  Key(Qt::Key_Right, Qt::ShiftModifier);
   EXPECT_EQ(Selected(), Rows({10, kRows}));
   EXPECT_EQ(grid.Row(), kRows);
 }
 
 TEST_F(GridTest, LeftAndRightActLikeUpAndDown) {
-  Click(5);
-  Click(7, Qt::ControlModifier);
-  Click(5, Qt::ControlModifier);
+  Click(7);
   Click(5, Qt::ControlModifier);  // rows 5 and 7 selected, row 5 current
   Key(Qt::Key_Left);
   EXPECT_EQ(Selected(), Rows({4}));
   EXPECT_EQ(grid.Row(), 4);
   Key(Qt::Key_Right);
-  EXPECT_EQ(Selected(), Rows({5}));
-  EXPECT_EQ(grid.Row(), 5);
   Key(Qt::Key_Right, Qt::ShiftModifier);
   EXPECT_EQ(Selected(), Rows({5, 6}));
+  EXPECT_EQ(grid.Row(), 6);
 }
 
-TEST_F(GridTest, CtrlASelectsEveryRowAndHomeLeavesOnlyTheFirst) {
+TEST_F(GridTest, CtrlAThenHomeEndAndPageKeysLeaveOnlyTheNewCurrentRow) {
   Click(4);
   Key(Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(grid.getSelCount(), kRows);
   EXPECT_EQ(grid.Row(), 4);
   Key(Qt::Key_Home, Qt::ShiftModifier);  // whatever the modifier
   EXPECT_EQ(Selected(), Rows({1}));
-  EXPECT_EQ(grid.Row(), 1);
-}
-
-TEST_F(GridTest, EndAndPageKeysSelectOnlyTheNewCurrentRow) {
   Key(Qt::Key_End);
   EXPECT_EQ(Selected(), Rows({kRows}));
-  EXPECT_EQ(grid.Row(), kRows);
-  // The last row is now in view: the first visible row is no longer row 1.
-  EXPECT_GT(grid.rowAt(0), 0);
+  EXPECT_GT(grid.rowAt(0), 0);  // scrolled to show it
   Key(Qt::Key_PageUp);
   const int page = grid.viewport()->height() / 18;
   EXPECT_EQ(grid.Row(), kRows - page);
   EXPECT_EQ(Selected(), Rows({kRows - page}));
-  Key(Qt::Key_PageDown);
-  Key(Qt::Key_PageDown);
-  EXPECT_EQ(grid.Row(), kRows);
 }
 
-TEST_F(GridTest, CtrlWithAnArrowOnlyScrolls) {
-  Click(3);
-  const int top = grid.verticalScrollBar()->value();
-  Key(Qt::Key_Down, Qt::ControlModifier);
-  EXPECT_EQ(grid.verticalScrollBar()->value(), top + 1);
-  EXPECT_EQ(Selected(), Rows({3}));
-  EXPECT_EQ(grid.Row(), 3);
-}
-
-TEST_F(GridTest, TheWheelScrollsOneRowPerNotchAndKeepsTheSelection) {
+TEST_F(GridTest, WheelAndCtrlArrowScrollWithoutTouchingTheSelection) {
   Click(2);
-  QWheelEvent down(QPointF(At(2)), grid.viewport()->mapToGlobal(QPointF(At(2))), QPoint(),
-                   QPoint(0, -240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-  QCoreApplication::sendEvent(grid.viewport(), &down);
-  EXPECT_EQ(grid.verticalScrollBar()->value(), 2);
-  EXPECT_EQ(grid.Row(), 2);
+  QWheelEvent wheel(QPointF(At(2)), grid.viewport()->mapToGlobal(QPointF(At(2))), QPoint(),
+                    QPoint(0, -240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(grid.viewport(), &wheel);
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 2);  // one row per notch
+  Key(Qt::Key_Down, Qt::ControlModifier);
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 3);
   EXPECT_EQ(Selected(), Rows({2}));
-  QWheelEvent up(QPointF(At(4)), grid.viewport()->mapToGlobal(QPointF(At(4))), QPoint(),
-                 QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-  QCoreApplication::sendEvent(grid.viewport(), &up);
-  EXPECT_EQ(grid.verticalScrollBar()->value(), 1);
   EXPECT_EQ(grid.Row(), 2);
-}
-
-TEST_F(GridTest, AClickAfterScrollingHitsTheRowUnderThePointer) {
-  grid.verticalScrollBar()->setValue(3);
-  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(60, 18 + 9));  // second visible row
+  // A click now hits the row under the pointer and does not scroll.
+  QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(60, 18 + 9));
   EXPECT_EQ(grid.Row(), 5);
-  EXPECT_EQ(Selected(), Rows({5}));
   EXPECT_EQ(grid.verticalScrollBar()->value(), 3);
 }
 
-TEST_F(GridTest, HeaderClicksNeverSelect) {
+TEST_F(GridTest, HeaderClicksNeverSelectAndDraggingABorderResizes) {
   Click(3);
   QHeaderView* header = grid.horizontalHeader();
-  const QPoint onHeader(header->sectionPosition(1) + 20, header->height() / 2);
+  const QPoint onHeader(header->sectionPosition(1) + 20, 9);
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, onHeader);
-  QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::ShiftModifier, onHeader);
   QTest::mouseClick(header->viewport(), Qt::RightButton, {}, onHeader);
   EXPECT_EQ(Selected(), Rows({3}));
   EXPECT_EQ(grid.Row(), 3);
-}
 
-TEST_F(GridTest, DraggingAHeaderBorderResizesAndTheLastColumnAbsorbsTheChange) {
-  QHeaderView* header = grid.horizontalHeader();
   const int client = grid.ClientWidth();
-  ASSERT_EQ(grid.ColWidths(0) + grid.ColWidths(1) + grid.ColWidths(2), client);
-  const int border = header->sectionPosition(0) + header->sectionSize(0) - 1;
+  const int border = header->sectionSize(0) - 1;
   QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(border, 9));
   QTest::mouseMove(header->viewport(), QPoint(border + 30, 9));
   QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(border + 30, 9));
   EXPECT_EQ(grid.ColWidths(0), 80);
-  EXPECT_EQ(grid.ColWidths(1), 120);
-  EXPECT_EQ(grid.ColWidths(2), client - 200);
+  EXPECT_EQ(grid.ColWidths(2), client - 200);  // the last column absorbs the change
   grid.resize(grid.width() + 50, grid.height());
   EXPECT_EQ(grid.ColWidths(2), client + 50 - 200);
-}
-
-TEST_F(GridTest, ColumnsWiderThanTheGridLeaveTheLastColumnAlone) {
-  const int before = grid.ColWidths(2);
-  grid.SetColWidths(1, grid.ClientWidth());
-  EXPECT_EQ(grid.ColWidths(2), before);
+  grid.SetColWidths(1, client);  // no room left: the last column keeps its width
+  EXPECT_EQ(grid.ColWidths(2), client + 50 - 200);
 }
 
 TEST_F(GridTest, ADoubleClickIsReportedOnlyForDataRows) {
@@ -264,46 +210,36 @@ TEST_F(GridTest, ADoubleClickIsReportedOnlyForDataRows) {
   QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, At(4, 2));
   ASSERT_EQ(spy.count(), 1);
   EXPECT_EQ(spy.at(0).at(0).toInt(), 4);
-  EXPECT_EQ(grid.Row(), 4);
 
   grid.SetRowCount(4);  // three rows: the lower part of the grid is empty
-  QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, QPoint(40, grid.viewport()->height() - 3));
-  QHeaderView* header = grid.horizontalHeader();
-  QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, QPoint(20, header->height() / 2));
-  QTest::mouseDClick(grid.viewport(), Qt::RightButton, {}, At(2));
+  const QPoint below(40, grid.viewport()->height() - 3);
+  QTest::mouseDClick(grid.viewport(), Qt::LeftButton, {}, below);
+  QTest::mouseDClick(grid.horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(20, 9));
   EXPECT_EQ(spy.count(), 1);
-}
 
-TEST_F(GridTest, MouseToCellFindsHeaderDataAndNothing) {
   int col = 0;
   int row = 0;
-  const QPoint header = grid.horizontalHeader()->mapTo(&grid, QPoint(60, 5));
-  grid.MouseToCell(header, col, row);
+  grid.MouseToCell(grid.viewport()->mapTo(&grid, below), col, row);
+  EXPECT_EQ(col, -1);
+  EXPECT_EQ(row, -1);
+  grid.MouseToCell(grid.horizontalHeader()->mapTo(&grid, QPoint(60, 5)), col, row);
   EXPECT_EQ(col, 1);
   EXPECT_EQ(row, 0);
   grid.MouseToCell(grid.viewport()->mapTo(&grid, At(3, 2)), col, row);
   EXPECT_EQ(col, 2);
   EXPECT_EQ(row, 3);
-  grid.SetRowCount(3);
-  grid.MouseToCell(grid.viewport()->mapTo(&grid, QPoint(10, grid.viewport()->height() - 2)), col, row);
-  EXPECT_EQ(col, -1);
-  EXPECT_EQ(row, -1);
-  EXPECT_EQ(grid.Row(), 1);
 }
 
 TEST_F(GridTest, WithAnEmptyDisplayListClicksSelectNothing) {
   grid.clearDispLst();
   grid.clearSelLst();
-  grid.setSelLstSize();
   Click(3);
   Click(5, Qt::ShiftModifier);
-  Click(6, Qt::ControlModifier);
   Click(7, {}, Qt::RightButton);
   Key(Qt::Key_A, Qt::ControlModifier);
-  Key(Qt::Key_Down);
   EXPECT_EQ(grid.getSelCount(), 0);
   EXPECT_TRUE(Selected().empty());
-  EXPECT_EQ(grid.Row(), 8);  // the current row still follows
+  EXPECT_EQ(grid.Row(), 7);  // the current row still follows
 }
 
 TEST_F(GridTest, TheSelectionBelongsToItemsNotRows) {
@@ -312,8 +248,6 @@ TEST_F(GridTest, TheSelectionBelongsToItemsNotRows) {
   grid.clearDispLst();
   for (int i = kRows - 1; i >= 0; --i) grid.addDispLst(i);  // reversed
   EXPECT_EQ(Selected(), Rows({kRows - 2, kRows - 1}));
-  EXPECT_TRUE(grid.getSelLst(1));
-  EXPECT_TRUE(grid.getSelLst(2));
 }
 
 // --- Painting, checked on the rendered grid ---
@@ -348,14 +282,6 @@ class PaintTest : public GridTest {
     painter.drawText(QRect(0, 0, image.width(), image.height()).adjusted(3, 2, -3, 0),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
     return image;
-  }
-  static bool HasInk(const QImage& image, const QColor& background) {
-    for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x) {
-        if (image.pixel(x, y) != background.rgb()) return true;
-      }
-    }
-    return false;
   }
 };
 
@@ -396,33 +322,25 @@ TEST_F(PaintTest, ADottedRectangleSurroundsTheWholeCurrentRow) {
   shot = Shot();
   EXPECT_EQ(Pixel(shot, Blank(3)), qRgb(255, 255, 255));
   EXPECT_GT(dotsOnTopEdge(shot, 3, Colour(QPalette::Text)), half * 8 / 10);
-  // Left and right edges too.
-  EXPECT_TRUE(Pixel(shot, QPoint(0, RowTop(3) + 8)) == Colour(QPalette::Text).rgb() ||
-              Pixel(shot, QPoint(0, RowTop(3) + 9)) == Colour(QPalette::Text).rgb());
-  const int right = grid.ClientWidth() - 2;  // the last pixel column holds the grid line
-  EXPECT_TRUE(Pixel(shot, QPoint(right, RowTop(3) + 8)) == Colour(QPalette::Text).rgb() ||
-              Pixel(shot, QPoint(right, RowTop(3) + 9)) == Colour(QPalette::Text).rgb());
 }
 
-TEST_F(PaintTest, ATooLongTextEndsInThreeFullStops) {
+TEST_F(PaintTest, ATooLongTextEndsInThreeFullStopsAndAnAmpersandShowsAsItself) {
   const QString text = "Respiration Waveform Selection";
   grid.SetCells(1, 3, text);
-  const QImage cell = CellImage(Shot(), 1, 3);
-  ASSERT_TRUE(HasInk(Expected(cell, Qt::white, "..."), Qt::white)) << "no font to draw with";
-  EXPECT_NE(cell, Expected(cell, Qt::white, text));
-  int shown = -1;
+  grid.SetCells(1, 5, "R&D");
+  const QImage shot = Shot();
+  const QImage cell = CellImage(shot, 1, 3);
+  ASSERT_NE(Expected(cell, Qt::white, "..."), Expected(cell, Qt::white, "")) << "no font to draw with";
+  int shown = -1;  // how much of the text comes before the dots
   for (int n = 0; n <= text.size(); ++n) {
     if (cell == Expected(cell, Qt::white, text.left(n) + "...")) shown = n;
   }
   EXPECT_GT(shown, 3);
   EXPECT_LT(shown, text.size());
-}
 
-TEST_F(PaintTest, AnAmpersandIsShownAsItself) {
-  grid.SetCells(1, 3, "R&D");
-  const QImage cell = CellImage(Shot(), 1, 3);
-  EXPECT_EQ(cell, Expected(cell, Qt::white, "R&D"));
-  EXPECT_NE(cell, Expected(cell, Qt::white, "RD"));
+  const QImage ampersand = CellImage(shot, 1, 5);
+  EXPECT_EQ(ampersand, Expected(ampersand, Qt::white, "R&D"));
+  EXPECT_NE(ampersand, Expected(ampersand, Qt::white, "RD"));
 }
 
 TEST_F(PaintTest, WithAnEmptyDisplayListTheGridDrawsNoLinesOfItsOwn) {
@@ -445,11 +363,8 @@ TEST_F(PaintTest, WithAnEmptyDisplayListTheGridDrawsNoLinesOfItsOwn) {
 }
 
 TEST_F(PaintTest, TheSortMarkFollowsTheHeaderTextOrSitsAtTheRightEdge) {
-  const QPixmap up(":/BMP_SORTUP");
-  const QPixmap down(":/BMP_SORTDOWN");
-  ASSERT_EQ(up.size(), QSize(10, 10));
-  ASSERT_EQ(down.size(), QSize(10, 10));
-  EXPECT_EQ(qAlpha(up.toImage().pixel(0, 0)), 0);
+  EXPECT_EQ(QPixmap(":/BMP_SORTUP").size(), QSize(10, 10));
+  EXPECT_EQ(QPixmap(":/BMP_SORTDOWN").size(), QSize(10, 10));
 
   QHeaderView* header = grid.horizontalHeader();
   auto mark = [&](int col) {
@@ -507,47 +422,30 @@ TEST(GridLists, BadIndexesAreIgnoredAndResizingKeepsFlags) {
   grid.setSelLstSize();
   grid.setSelLst(1, true);
   grid.setSelLst(3, true);
-  grid.setSelLst(-1, true);
   EXPECT_FALSE(grid.getSelLst(3));
   EXPECT_FALSE(grid.getSelLst(-1));
-  EXPECT_EQ(grid.getSelCount(), 1);
   grid.addDispLst(3);
   grid.setSelLstSize();
   EXPECT_EQ(grid.getSelLstSize(), 4);
   EXPECT_TRUE(grid.getSelLst(1));
-  EXPECT_FALSE(grid.getSelLst(3));
   grid.addSelLst(true);
-  grid.delSelLst(0);
-  EXPECT_EQ(grid.getSelLstSize(), 4);
-  EXPECT_TRUE(grid.getSelLst(0));  // item 1 moved down
+  grid.delSelLst(0);  // later entries move down
+  EXPECT_TRUE(grid.getSelLst(0));
   EXPECT_TRUE(grid.getSelLst(3));
-  grid.delSelLst(9);
-  EXPECT_EQ(grid.getSelLstSize(), 4);
+  EXPECT_EQ(grid.getSelCount(), 2);
 
   EXPECT_EQ(grid.getDispLst(4), -1);
-  EXPECT_EQ(grid.getDispLst(-1), -1);
   grid.setDispLst(1, 7);
-  grid.setDispLst(4, 7);
   grid.delDispLst(0);
   grid.delDispLst(8);
   EXPECT_EQ(grid.getDispLstSize(), 3);
   EXPECT_EQ(grid.getDispLst(0), 7);
-  EXPECT_EQ(grid.getDispLst(2), 3);
 
-  // Rows outside the display list read as unselected and are ignored.
-  grid.SetRowCount(6);
+  grid.SetRowCount(6);  // rows past the display list read as unselected
   grid.selectRow(5);
-  grid.selectRow(0);
   EXPECT_FALSE(grid.isRowSelected(5));
-  EXPECT_FALSE(grid.isRowSelected(0));
   EXPECT_EQ(grid.getSelCount(), 2);
-  grid.clearSelLst();
-  EXPECT_EQ(grid.getSelLstSize(), 0);
 }
-
-}  // namespace
-
-namespace {
 
 // Layout: a grid as a page builds it before it is shown, with the client
 // width given exactly (the frame is added around it).
@@ -595,14 +493,16 @@ TEST_F(LayoutTest, WithoutASectionColumnsGetAQuarterOrAThirdOfTheWidth) {
   EXPECT_TRUE(power->ascending());
 }
 
-TEST_F(LayoutTest, ASavedLayoutIsRestored) {
+TEST_F(LayoutTest, ASavedLayoutIsRestoredAndAWidthThatIsNoIntegerGivesTheDefault) {
   Write("[sgPowerOn]\nCOL_0_WIDTH=51\nCOL_1_WIDTH=183\nCOL_SORTBY=2\nASCENDING=0\n"
-        "[sgAutoSelect]\nCOL_0_WIDTH=53\n");
+        "[sgAutoSelect]\nCOL_0_WIDTH=53\n[sgWide]\nCOL_0_WIDTH=60\nCOL_1_WIDTH=wide\n");
   auto power = Grid("sgPowerOn", 3, 500);
   auto autos = Grid("sgAutoSelect", 2, 500);
+  auto wide = Grid("sgWide", 3, 400);
   SettingsFile ini(path);
   power->loadGridSettings(ini);
   autos->loadGridSettings(ini);
+  wide->loadGridSettings(ini);
   EXPECT_EQ(power->ColWidths(0), 51);
   EXPECT_EQ(power->ColWidths(1), 183);
   EXPECT_EQ(power->ColWidths(2), 500 - 51 - 183);
@@ -610,6 +510,9 @@ TEST_F(LayoutTest, ASavedLayoutIsRestored) {
   EXPECT_FALSE(power->ascending());
   EXPECT_EQ(autos->ColWidths(0), 53);
   EXPECT_EQ(autos->ColWidths(1), 447);
+  EXPECT_EQ(wide->ColWidths(0), 60);
+  EXPECT_EQ(wide->ColWidths(1), 100);
+  EXPECT_EQ(wide->ColWidths(2), 240);
 }
 
 TEST_F(LayoutTest, SavingWritesAllButTheLastWidthAndARestartShowsThemAgain) {
@@ -635,16 +538,6 @@ TEST_F(LayoutTest, SavingWritesAllButTheLastWidthAndARestartShowsThemAgain) {
   EXPECT_EQ(again->ColWidths(0), 77);
   EXPECT_EQ(again->ColWidths(1), 150);
   EXPECT_EQ(again->sortCol(), -1);
-}
-
-TEST_F(LayoutTest, AWidthThatIsNoIntegerGivesTheDefault) {
-  Write("[sgPowerOn]\nCOL_0_WIDTH=60\nCOL_1_WIDTH=wide\n");
-  auto grid = Grid("sgPowerOn", 3, 400);
-  SettingsFile ini(path);
-  grid->loadGridSettings(ini);
-  EXPECT_EQ(grid->ColWidths(0), 60);
-  EXPECT_EQ(grid->ColWidths(1), 100);
-  EXPECT_EQ(grid->ColWidths(2), 240);
 }
 
 TEST_F(LayoutTest, AnyAscendingOtherThanZeroReadsTrueAndIsWrittenBackAsOne) {
@@ -677,12 +570,15 @@ TEST_F(LayoutTest, AGridWithoutANameNeitherReadsNorWritesKeysOutsideASection) {
 TEST_F(LayoutTest, DamagedWidthsLeaveEveryColumnWithinReach) {
   const int screenWidth = QGuiApplication::primaryScreen()->availableVirtualGeometry().width();
   Write("[sgPowerOn]\nCOL_0_WIDTH=0\nCOL_1_WIDTH=-40\n"
-        "[sgAutoSelect]\nCOL_0_WIDTH=" + std::to_string(screenWidth * 10) + "\n");
+        "[sgAutoSelect]\nCOL_0_WIDTH=" + std::to_string(screenWidth * 10) + "\n"
+        "[sgWider]\nCOL_0_WIDTH=450\n");
   auto power = Grid("sgPowerOn", 3, 400);
   auto autos = Grid("sgAutoSelect", 2, 400);
+  auto wider = Grid("sgWider", 2, 300);
   SettingsFile ini(path);
   power->loadGridSettings(ini);
   autos->loadGridSettings(ini);
+  wider->loadGridSettings(ini);
   // Zero and negative widths could never be grabbed again: they get the default.
   EXPECT_EQ(power->ColWidths(0), 100);
   EXPECT_EQ(power->ColWidths(1), 100);
@@ -691,21 +587,13 @@ TEST_F(LayoutTest, DamagedWidthsLeaveEveryColumnWithinReach) {
   // within the screen and leaves the last column room to be seen.
   EXPECT_LE(autos->ColWidths(0), screenWidth - TesStringGrid::kMinColWidth);
   EXPECT_GT(autos->ColWidths(0), 400);
-  EXPECT_GE(autos->ColWidths(1), TesStringGrid::kMinColWidth);
-}
-
-TEST_F(LayoutTest, AWidthWiderThanTheGridButWithinTheScreenIsKept) {
-  // The window may have been wider when the width was saved.
-  Write("[sgAutoSelect]\nCOL_0_WIDTH=450\n");
-  auto grid = Grid("sgAutoSelect", 2, 300);
-  SettingsFile ini(path);
-  grid->loadGridSettings(ini);
-  EXPECT_EQ(grid->ColWidths(0), 450);
-  grid->resize(600 + 2 * grid->frameWidth(), 200);
-  grid->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(grid.get()));
-  EXPECT_EQ(grid->ClientWidth(), 600);
-  EXPECT_EQ(grid->ColWidths(1), 150);
+  // Wider than the grid but within the screen is kept: the window may have
+  // been wider when it was saved.
+  EXPECT_EQ(wider->ColWidths(0), 450);
+  wider->resize(600 + 2 * wider->frameWidth(), 200);
+  wider->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(wider.get()));
+  EXPECT_EQ(wider->ColWidths(1), 150);
 }
 
 }  // namespace
