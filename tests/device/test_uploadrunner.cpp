@@ -121,40 +121,38 @@ TEST_F(UploadRunnerTest, FailureAtTheTwelfthWriteShowsOverTheWindowAndStopsThere
   EXPECT_EQ(FindProgressWindow(), nullptr);
 }
 
-TEST_F(UploadRunnerTest, RefusedServiceModeWritesNothing) {
-  port.respond = [](std::uint8_t c) { return c == '8' ? std::string("Z") : std::string(); };
-  bool wrote = false;
-  UploadPlan plan = TwentyValues();
-  plan.writeData = [&wrote](TKORAComm&, ProgressSink&) {
-    wrote = true;
-    return 0;
-  };
-  const UploadResult result = Runner(&clock).Run(plan);
-  EXPECT_FALSE(result.completed);
-  EXPECT_FALSE(wrote);
-  EXPECT_EQ(port.written, "MS5173920468");
-  ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text, "Service mode password is incorrect.");
-  EXPECT_TRUE(sink.progressShown[0]);
-}
+struct EarlyEnd {
+  bool failOpen;
+  ScriptedPort::Responder respond;
+  RecordedMessage message;
+  bool progressShown;
+  std::string written;
+};
 
-TEST_F(UploadRunnerTest, PortThatWillNotOpenEndsBeforeAnyWindow) {
-  port.failOpen = true;
+class UploadRunnerEarlyEndTest : public UploadRunnerTest, public ::testing::WithParamInterface<EarlyEnd> {};
+
+TEST_P(UploadRunnerEarlyEndTest, NothingIsWrittenAfterAFailedOpenOrServiceRequest) {
+  port.failOpen = GetParam().failOpen;
+  port.respond = GetParam().respond;
   bool wrote = false;
   UploadPlan plan = TwentyValues();
-  plan.writeData = [&wrote](TKORAComm&, ProgressSink&) {
-    wrote = true;
-    return 0;
-  };
+  plan.writeData = [&wrote](TKORAComm&, ProgressSink&) { return wrote = true, 0; };
   const UploadResult result = Runner(&clock).Run(plan);
   EXPECT_FALSE(result.completed);
   EXPECT_EQ(result.stepsDone, 0);
   EXPECT_FALSE(wrote);
-  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
-                               {"Unable to open PC COM Port!", "COM Port Error", MessageIcon::Stop}}));
-  EXPECT_FALSE(sink.progressShown[0]);
-  EXPECT_EQ(port.written, "");
+  EXPECT_EQ(port.written, GetParam().written);
+  EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{GetParam().message});
+  EXPECT_EQ(sink.progressShown, std::vector<bool>{GetParam().progressShown});
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UploadRunnerEarlyEndTest,
+    ::testing::Values(
+        EarlyEnd{true, nullptr, {"Unable to open PC COM Port!", "COM Port Error", MessageIcon::Stop}, false, ""},
+        EarlyEnd{false, [](std::uint8_t c) { return c == '8' ? std::string("Z") : std::string(); },
+                 {"Service mode password is incorrect.", "Communications Error", MessageIcon::Exclamation},
+                 true, "MS5173920468"}));
 
 TEST_F(UploadRunnerTest, ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndTheMainWindowLocked) {
   auto* button = new QPushButton("Set", &mainWindow);

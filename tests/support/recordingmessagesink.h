@@ -1,6 +1,7 @@
 // A MessageSink that records every message instead of showing it.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,9 @@ struct RecordedMessage {
   MessageIcon icon;
   bool operator==(const RecordedMessage&) const = default;
 };
+
+// Lets test failures show the message as text.
+void PrintTo(const RecordedMessage& message, std::ostream* out);
 
 class RecordingMessageSink : public MessageSink {
  public:
