@@ -1,0 +1,365 @@
+#include "autoselect/autoselecteditorform.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "autoselect/keycombobox.h"
+#include "autoselect/tempcoframe.h"
+#include "support/recordingmessagesink.h"
+
+namespace {
+
+QString Padded(const QString& text) { return text.leftJustified(25, ' '); }
+
+TAutoSelect Entry(const std::string& name, std::initializer_list<int> codes) {
+  TAutoSelect e;
+  e.SetName(name);
+  for (int c : codes) e.AddKey(c);
+  return e;
+}
+
+std::vector<int> Codes(const TAutoSelect& e) {
+  std::vector<int> codes;
+  for (unsigned i = 0; i < e.KeyCount(); ++i) codes.push_back(e.KeyAt(i));
+  return codes;
+}
+
+const RecordedMessage kTooMany{
+    "Auto Selection has exceeded 10 commands. Remove a command before selecting another.",
+    "Too many commands", MessageIcon::Exclamation};
+
+class AutoSelectEditorTest : public ::testing::Test {
+ protected:
+  // Picks item of list the way a user does: keyboard steps from the top, each
+  // of which is a user's choice.
+  static void Choose(QComboBox* list, int item) {
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Home);
+    for (int i = 0; i < item; ++i) QTest::keyClick(list, Qt::Key_Down);
+  }
+  // Types text one character at a time, the way a keyboard layout with these
+  // characters would (QTest::keyClicks takes ASCII only).
+  static void Type(QWidget* widget, const QString& text) {
+    for (const QChar ch : text) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+      QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+      QCoreApplication::sendEvent(widget, &press);
+      QCoreApplication::sendEvent(widget, &release);
+    }
+  }
+  static void ChooseType(TAutoSelectEditor& editor, int type) { Choose(editor.cbType, type); }
+
+  std::vector<QComboBox*> AllLists(const TAutoSelectEditor& editor) {
+    std::vector<QComboBox*> lists;
+    for (int type = 0; type < TAutoSelectEditor::TypeCount; ++type) {
+      for (KeyComboBox* l : editor.valueLists(type)) lists.push_back(l);
+      for (KeyComboBox* l : editor.tempCOFrame(type)->lists()) lists.push_back(l);
+    }
+    return lists;
+  }
+
+  RecordingMessageSink sink;
+};
+
+TEST_F(AutoSelectEditorTest, AnEmptyEntryOpensOnType0WithNothingChosenAndOKStoresItEmpty) {
+  TAutoSelect entry = Entry("", {});
+  TAutoSelectEditor editor(nullptr, entry, 3, &sink);
+  EXPECT_EQ(editor.windowTitle(), "Auto Editor - Auto No. 3");
+  EXPECT_EQ(editor.txtName->text(), "");
+  EXPECT_EQ(editor.cbType->currentText(), "Multiparameter Simulation");
+  EXPECT_EQ(editor.PageControlType->currentIndex(), 0);
+  EXPECT_EQ(editor.currentAutoType(), 0);
+  const std::vector<QComboBox*> lists = AllLists(editor);
+  EXPECT_EQ(lists.size(), 61u);  // 31 value lists and 6 in each of 5 frames
+  for (QComboBox* list : lists) EXPECT_EQ(list->currentText(), "NO SELECTION") << list->objectName().toStdString();
+
+  editor.show();
+  QTest::mouseClick(editor.btnOK, Qt::LeftButton);
+  EXPECT_EQ(editor.result(), QDialog::Accepted);
+  EXPECT_FALSE(editor.isVisible());
+  EXPECT_EQ(entry, TAutoSelect());
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(AutoSelectEditorTest, TheTypesPagesAndListsAreLaidOutAsTheTableSays) {
+  TAutoSelect entry;
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  ASSERT_EQ(editor.cbType->count(), 5);
+  EXPECT_EQ(editor.cbType->itemText(4), "ECG Performance Test");
+  EXPECT_FALSE(editor.cbType->isEditable());
+  EXPECT_FALSE(editor.PageControlType->tabBar()->isVisibleTo(&editor));
+  EXPECT_EQ(editor.PageControlType->count(), 5);
+  const QStringList tabs[] = {{"ECG", "Blood Pressure", "Respiration", "Temperature And CO"},
+                              {"Arrhythmia", "Temperature And CO"},
+                              {"Fetal/IUP", "Temperature And CO"},
+                              {"Pacer", "Temperature And CO"},
+                              {"Performance", "Temperature And CO"}};
+  for (int type = 0; type < 5; ++type) {
+    QTabWidget* inner = editor.innerTabs(type);
+    ASSERT_EQ(inner->count(), tabs[type].size());
+    for (int i = 0; i < inner->count(); ++i) EXPECT_EQ(inner->tabText(i), tabs[type][i]);
+    EXPECT_EQ(inner->currentIndex(), 0);
+    EXPECT_EQ(inner->widget(inner->count() - 1), editor.tempCOFrame(type));
+  }
+  const std::vector<KeyComboBox*> type0 = editor.valueLists(0);
+  ASSERT_EQ(type0.size(), 18u);
+  EXPECT_EQ(type0.front()->category().firstCode, 10);
+  EXPECT_EQ(type0.back()->category().firstCode, 451);
+  EXPECT_EQ(editor.cbBP3Dynamic->count(), 12);
+  EXPECT_EQ(editor.cbBP3Dynamic->itemText(1), Padded("Arterial 120/80"));
+  EXPECT_EQ(editor.cbBPSens->itemText(1), Padded(QString::fromUtf8("5µV/V per mmHg")));
+  EXPECT_EQ(editor.cbArrhythmia->count(), 77);
+  EXPECT_EQ(editor.cbPerfAmp->count(), 31);
+  // Each list's label, as the technician reads it.
+  auto labelOf = [](QWidget* list) {
+    for (QLabel* label : list->parentWidget()->findChildren<QLabel*>()) {
+      if (label->buddy() == list) return label->text();
+    }
+    return QString();
+  };
+  EXPECT_EQ(labelOf(editor.cbRespIERatio), "Waveform:");
+  EXPECT_EQ(labelOf(editor.cbPerfWidth), "Haver-triangle:");
+  EXPECT_EQ(labelOf(editor.cbFetalPressure), "Intrauterine Pressure:");
+}
+
+TEST_F(AutoSelectEditorTest, Codes13And232ShowOnType0AndInAllFiveFrames) {
+  TAutoSelect entry = Entry("AUTO", {13, 232});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  EXPECT_EQ(editor.txtName->text(), "AUTO");
+  EXPECT_EQ(editor.currentAutoType(), 0);
+  EXPECT_EQ(editor.cbECGRate->currentText(), Padded("80 BPM"));
+  for (int type = 0; type < 5; ++type) {
+    EXPECT_EQ(editor.tempCOFrame(type)->cbTemp->currentText(), Padded(QString::fromUtf8("37º C")));
+  }
+}
+
+TEST_F(AutoSelectEditorTest, OKWritesTheCodesInTheOrderOfTheLists) {
+  TAutoSelect entry = Entry("ORDER", {232, 13});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  editor.btnOKClick();
+  EXPECT_EQ(entry, Entry("ORDER", {13, 232}));
+}
+
+TEST_F(AutoSelectEditorTest, TheLastTypedCodeChoosesTheTypeAndOKKeepsOnlyThatTypesCodes) {
+  TAutoSelect entry = Entry("FETAL", {80, 300, 272});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  EXPECT_EQ(editor.cbType->currentText(), "Fetal Simulation");
+  EXPECT_EQ(editor.PageControlType->currentIndex(), 2);
+  EXPECT_EQ(editor.cbArrhythmia->currentText(), Padded("PVC1 RonT LVF*"));
+  EXPECT_EQ(editor.cbFetalAmp->currentText(), Padded("0.1 mV"));
+  editor.btnOKClick();
+  EXPECT_EQ(entry, Entry("FETAL", {300, 272}));
+}
+
+TEST_F(AutoSelectEditorTest, CodesNoListOffersAreDroppedByOK) {
+  TAutoSelect entry = Entry("X", {2, 64, 480});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  EXPECT_EQ(editor.currentAutoType(), 0);  // 64 lies within type 0's bounds
+  EXPECT_EQ(entry, Entry("X", {2, 64, 480}));  // nothing written before OK
+  editor.btnOKClick();
+  EXPECT_EQ(entry, Entry("X", {}));
+}
+
+TEST_F(AutoSelectEditorTest, Codes290Then64OpenType0AndStoreNothing) {
+  TAutoSelect entry = Entry("", {290, 64});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  EXPECT_EQ(editor.currentAutoType(), 0);
+  EXPECT_EQ(editor.PageControlType->currentIndex(), 0);
+  EXPECT_EQ(editor.cbFetalRate->currentText(), Padded("60 BPM"));
+  for (KeyComboBox* list : editor.valueLists(0)) EXPECT_EQ(list->currentIndex(), 0);
+  editor.btnOKClick();
+  EXPECT_EQ(entry, TAutoSelect());
+}
+
+TEST_F(AutoSelectEditorTest, TheEleventhListBringsTheMessageAndGoesBack) {
+  TAutoSelect entry;
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  editor.show();
+  const std::vector<KeyComboBox*> lists = editor.valueLists(0);
+  for (int i = 0; i < 10; ++i) Choose(lists[static_cast<std::size_t>(i)], 1);
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_EQ(editor.countCommands(0), 10);
+
+  Choose(lists[3], 3);  // changing a list already set keeps ten
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_EQ(lists[3]->currentIndex(), 3);
+
+  editor.cbRespRate->setFocus();
+  QTest::keyClick(editor.cbRespRate, Qt::Key_Down);
+  EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{kTooMany});
+  EXPECT_EQ(editor.cbRespRate->currentIndex(), 0);
+  EXPECT_EQ(lists[9]->currentIndex(), 1);  // every other list keeps its choice
+  EXPECT_EQ(editor.countCommands(0), 10);
+
+  // A frame list counts against the same limit.
+  sink.messages.clear();
+  Choose(editor.ECGTempCOOptions->cbCOLM, 1);
+  EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{kTooMany});
+  EXPECT_EQ(editor.ECGTempCOOptions->cbCOLM->currentIndex(), 0);
+
+  QTest::keyClick(&editor, Qt::Key_Return);
+  EXPECT_EQ(editor.result(), QDialog::Accepted);
+  ASSERT_EQ(entry.KeyCount(), 10u);
+  EXPECT_EQ(entry.KeyAt(0), 10);
+  EXPECT_EQ(entry.KeyAt(3), 46);
+}
+
+TEST_F(AutoSelectEditorTest, PassingTheLimitThroughATypeChangeMakesOKChangeNothing) {
+  TAutoSelect entry = Entry("KEEP", {13});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  editor.show();
+  const std::vector<KeyComboBox*> lists = editor.valueLists(0);
+  for (int i = 0; i < 10; ++i) Choose(lists[static_cast<std::size_t>(i)], 1);
+  ChooseType(editor, 1);
+  EXPECT_EQ(editor.PageControlType->currentIndex(), 1);
+  Choose(editor.ArrTempCOOptions->cbTemp, 2);
+  ChooseType(editor, 0);
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_EQ(editor.ECGTempCOOptions->cbTemp->currentIndex(), 2);
+  EXPECT_EQ(editor.ArrTempCOOptions->cbTemp->currentIndex(), 0);
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(lists[static_cast<std::size_t>(i)]->currentIndex(), 1);
+  EXPECT_EQ(editor.countCommands(0), -1);
+
+  QTest::mouseClick(editor.btnOK, Qt::LeftButton);
+  EXPECT_EQ(editor.result(), QDialog::Accepted);
+  EXPECT_EQ(entry, Entry("KEEP", {13}));
+}
+
+TEST_F(AutoSelectEditorTest, FrameChoicesTravelWithTheTypeAndTheOtherListsStay) {
+  TAutoSelect entry = Entry("", {13, 231, 276});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  editor.show();
+  ChooseType(editor, 3);
+  EXPECT_EQ(editor.currentAutoType(), 3);
+  EXPECT_EQ(editor.PacerTempCOOptions->cbTemp->currentIndex(), 2);
+  EXPECT_EQ(editor.PacerTempCOOptions->cbCOLM->currentIndex(), 8);
+  for (int type : {0, 1, 2, 4}) {
+    EXPECT_EQ(editor.tempCOFrame(type)->cbTemp->currentIndex(), 0) << type;
+    EXPECT_EQ(editor.tempCOFrame(type)->cbCOLM->currentIndex(), 0) << type;
+  }
+  Choose(editor.cbPacerAmp, 2);
+  TAutoSelect onType3;
+  ASSERT_EQ(editor.addPacerKeys(onType3), 0);
+  EXPECT_EQ(Codes(onType3), std::vector<int>{344});
+
+  ChooseType(editor, 0);
+  EXPECT_EQ(editor.ECGTempCOOptions->cbTemp->currentIndex(), 2);
+  EXPECT_EQ(editor.ECGTempCOOptions->cbCOLM->currentIndex(), 8);
+  EXPECT_EQ(editor.PacerTempCOOptions->cbTemp->currentIndex(), 0);
+  EXPECT_EQ(editor.cbECGRate->currentIndex(), 4);
+  EXPECT_EQ(editor.cbPacerAmp->currentIndex(), 2);  // kept on its page, not counted
+  EXPECT_EQ(editor.countCommands(0), 3);
+  editor.btnOKClick();
+  EXPECT_EQ(entry, Entry("", {13, 231, 276}));
+}
+
+TEST_F(AutoSelectEditorTest, AReservedArrhythmiaItemIsACommandOfItsOwn) {
+  TAutoSelect entry;
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  editor.show();
+  ChooseType(editor, 1);
+  Choose(editor.cbArrhythmia, 21);
+  EXPECT_EQ(editor.cbArrhythmia->currentText(), Padded("NO SELECTION"));
+  EXPECT_EQ(editor.countCommands(1), 1);
+  QTest::mouseClick(editor.btnOK, Qt::LeftButton);
+  EXPECT_EQ(Codes(entry), std::vector<int>{87});
+}
+
+TEST_F(AutoSelectEditorTest, TheNameIsTypedInUpperCaseUpTo20AnsiCharacters) {
+  TAutoSelect entry;
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  editor.show();
+  editor.txtName->setFocus();
+  Type(editor.txtName, QString::fromUtf8("ab\u0101cdéÿßµ€"));  // ā has no single byte
+  EXPECT_EQ(editor.txtName->text(), QString::fromUtf8("ABCDÉŸßµ€"));
+  QTest::keyClicks(editor.txtName, "klmnopqrstuvwxyz");
+  EXPECT_EQ(editor.txtName->text().size(), 20);
+  editor.btnOKClick();
+  EXPECT_EQ(entry.GetName(), "ABCD\xC9\x9F\xDF\xB5\x80KLMNOPQRSTU");
+}
+
+TEST_F(AutoSelectEditorTest, ALowerCaseNameFromAFileIsShownAndStoredInUpperCase) {
+  TAutoSelect entry = Entry("night \xE9t\xE9", {});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  EXPECT_EQ(editor.txtName->text(), QString::fromUtf8("NIGHT ÉTÉ"));
+  editor.btnOKClick();
+  EXPECT_EQ(entry.GetName(), "NIGHT \xC9T\xC9");
+}
+
+TEST_F(AutoSelectEditorTest, CancelEscapeAndTheCloseBoxChangeNothing) {
+  const TAutoSelect original = Entry("SAME", {13, 232});
+  TAutoSelect entry = original;
+  {
+    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    editor.show();
+    Choose(editor.cbECGAmp, 2);
+    QTest::mouseClick(editor.btnCancel, Qt::LeftButton);
+    EXPECT_EQ(editor.result(), QDialog::Rejected);
+  }
+  {
+    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    editor.show();
+    editor.txtName->setFocus();
+    QTest::keyClicks(editor.txtName, "x");
+    QTest::keyClick(editor.txtName, Qt::Key_Escape);
+    EXPECT_FALSE(editor.isVisible());
+    EXPECT_EQ(editor.result(), QDialog::Rejected);
+  }
+  {
+    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    editor.show();
+    ChooseType(editor, 4);
+    editor.close();
+    EXPECT_EQ(editor.result(), QDialog::Rejected);
+  }
+  EXPECT_EQ(entry, original);
+}
+
+TEST_F(AutoSelectEditorTest, TheFullModalRoadThroughExec) {
+  TAutoSelect entry;
+  TAutoSelectEditor editor(nullptr, entry, 7, &sink);
+  QTimer::singleShot(0, &editor, [&] {
+    editor.txtName->setFocus();
+    QTest::keyClicks(editor.txtName, "paced");
+    ChooseType(editor, 3);
+    Choose(editor.cbPacerWaveform, 1);
+    Choose(editor.PacerTempCOOptions->cbTemp, 3);
+    QTest::keyClick(editor.txtName, Qt::Key_Return);
+  });
+  EXPECT_EQ(editor.exec(), QDialog::Accepted);
+  EXPECT_EQ(entry, Entry("PACED", {322, 232}));
+}
+
+TEST_F(AutoSelectEditorTest, WritesSnapshotsOfTwoTypes) {
+  const QByteArray dir = qgetenv("KORAPC_SNAPSHOT_DIR");
+  if (dir.isEmpty()) GTEST_SKIP() << "KORAPC_SNAPSHOT_DIR not set";
+  QDir().mkpath(QString::fromLocal8Bit(dir));
+  TAutoSelect entry = Entry("NIGHT SHIFT", {97, 13, 27, 232, 272});
+  TAutoSelectEditor editor(nullptr, entry, 3, &sink);
+  editor.show();
+  const QString base = QString::fromLocal8Bit(dir) + "/editor-auto-selection";
+  editor.innerTabs(0)->setCurrentIndex(1);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(editor.grab().save(base + "-type0-bp.png"));
+  editor.innerTabs(0)->setCurrentIndex(0);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(editor.grab().save(base + "-type0.png"));
+  ChooseType(editor, 2);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(editor.grab().save(base + "-type2.png"));
+  editor.innerTabs(2)->setCurrentIndex(1);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(editor.grab().save(base + "-type2-tempco.png"));
+}
+
+}  // namespace
