@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QSignalSpy>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include "autoselect/keycombobox.h"
@@ -96,18 +95,6 @@ TEST(TempCOFrame, AddKeysAndShowKeyCarryTheSelectionsToAnotherFrame) {
   to.clearSelection();
   for (unsigned i = 0; i < scratch.KeyCount(); ++i) to.showKey(scratch.KeyAt(i));
   EXPECT_EQ(Items(to), Items(from));
-}
-
-TEST(TempCOFrame, AUsersChoiceIsSignalled) {
-  TTempCOOptions frame;
-  frame.show();
-  QSignalSpy activated(frame.cbCOInjTemp, &QComboBox::activated);
-  frame.cbCOInjTemp->setFocus();
-  QTest::keyClick(frame.cbCOInjTemp, Qt::Key_Down);
-  EXPECT_EQ(activated.count(), 1);
-  TAutoSelect entry;
-  frame.addKeys(entry);
-  EXPECT_EQ(Codes(entry), std::vector<int>{259});
 }
 
 }  // namespace
