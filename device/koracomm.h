@@ -96,9 +96,6 @@ class TKORAComm {
   // Does not step any progress. 0, or -1 at the first failure.
   int WriteWord(int address, unsigned value);
 
-  // The port spoken through; for tests and diagnostics.
-  SerialPort& Port() { return *port_; }
-
  private:
   // Reads one answer byte when one is waiting; 0 when none is. Throws
   // ECommError.

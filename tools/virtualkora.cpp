@@ -63,7 +63,9 @@ constexpr const char* kUsage =
     "  --hangup-service K   hang up on byte K of the first service-mode request\n"
     "  --fault KIND@N[:C]   fault at character C (default 1) of the N-th write command:\n"
     "                       lose, zero, echo, silent, hangup, or a status letter N R T U Y\n"
-    "  --echo-delay MS      wait MS ms before every answer\n";
+    "  --echo-delay MS      wait MS ms before every answer\n"
+    "Memory starts erased (0xFF). Requests, commands and faults are logged on standard\n"
+    "output. SIGUSR1 dumps the memory; SIGTERM or SIGINT end the program and remove the link.\n";
 
 struct Settings {
   std::string link = kora::kVirtualKoraPath;
