@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/korapc.h"
+#include "app/terminationwatcher.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName("KORApc");
   try {
     TKORAPCForm KORAPCForm;
+    TerminationWatcher watcher(&KORAPCForm);
     KORAPCForm.show();
     QApplication::exec();
   } catch (const std::exception& e) {
