@@ -1,5 +1,6 @@
 // KORApc: configuration tool for the KORA-1 patient simulator.
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <exception>
 
@@ -10,6 +11,10 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Quorvel");
   QApplication::setApplicationName("KORApc");
+  QGuiApplication::setDesktopFileName("korapc");
+  QIcon icon;
+  for (const char* size : {"48", "128", "256"}) icon.addFile(QString(":/app/korapc-%1.png").arg(size));
+  QApplication::setWindowIcon(icon);
   try {
     TKORAPCForm KORAPCForm;
     TerminationWatcher watcher(&KORAPCForm);

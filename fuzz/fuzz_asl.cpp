@@ -8,12 +8,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
-#include <sys/mman.h>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "app/messagesink.h"
+#include "fuzz/scratchfile.h"
 #include "autoselect/autoselectfile.h"
 #include "autoselect/tautoselect.h"
 
@@ -25,9 +24,7 @@ class CountingSink : public MessageSink {
   int count = 0;
 };
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
+void Check(bool condition) { FuzzCheck(condition); }
 
 void CheckEntry(const TAutoSelect& e) {
   Check(e.KeyCount() <= MaxAutoSelectKeys);
@@ -35,24 +32,6 @@ void CheckEntry(const TAutoSelect& e) {
   Check(e.GetName().find('\0') == std::string::npos);
   for (unsigned k = 0; k < e.KeyCount(); ++k) Check(e.KeyAt(k) != 0);
   Check(e.KeyAt(e.KeyCount()) == -1);
-}
-
-// One in-memory file per process, rewritten for every input and opened by
-// its /proc path, so nothing is left on disk.
-int ScratchFd() {
-  static const int fd = ::memfd_create("fuzz_asl", 0);
-  Check(fd >= 0);
-  return fd;
-}
-
-const std::string& ScratchPath() {
-  static const std::string path = "/proc/self/fd/" + std::to_string(ScratchFd());
-  return path;
-}
-
-void WriteScratch(const uint8_t* data, size_t size) {
-  Check(::ftruncate(ScratchFd(), 0) == 0);
-  Check(::pwrite(ScratchFd(), data, size, 0) == static_cast<ssize_t>(size));
 }
 
 }  // namespace
@@ -75,13 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(reread.ReadFrom(again, 0) == 0 && reread == entry);
   }
 
-  WriteScratch(data, size);
+  static const ScratchFile scratch("fuzz_asl");
+  scratch.Write(data, size);
   const std::size_t complete = size / AutoSelectRecordSize;
 
   CountingSink sink;
   const AutoSelectList before(2);
   AutoSelectList list = before;
-  const int opened = OpenAutoSelectFile(ScratchPath(), list, sink);
+  const int opened = OpenAutoSelectFile(scratch.path(), list, sink);
   if (complete >= static_cast<std::size_t>(AutoSelectCount)) {
     Check(opened == 0 && sink.count == 0 && list.size() == static_cast<std::size_t>(AutoSelectCount));
   } else {
@@ -90,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const auto& e : list) CheckEntry(e);
 
   AutoSelectList lenient;
-  LoadDefaultAutoSelectFile(ScratchPath(), lenient);
+  LoadDefaultAutoSelectFile(scratch.path(), lenient);
   Check(lenient.size() == std::min<std::size_t>(complete, AutoSelectCount));
   for (std::size_t i = 0; i < lenient.size(); ++i) {
     CheckEntry(lenient[i]);
