@@ -1,0 +1,238 @@
+#include "autoselect/autoselectframe.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QtGlobal>
+#include <algorithm>
+
+#include "app/ansitext.h"
+#include "app/icons.h"
+#include "app/koraglobals.h"
+#include "app/qtmessagesink.h"
+#include "app/settingsfile.h"
+#include "autoselect/autoselecteditorform.h"
+#include "autoselect/autoselectfile.h"
+#include "autoselect/autoselectupload.h"
+#include "autoselect/qtfilepicker.h"
+#include "grid/esstringgrid.h"
+
+namespace {
+
+// The layout was drawn for 8-point Tahoma; larger desktop fonts scale it.
+constexpr double kDesignLineHeight = 13.0;
+// The grid's designed size; the default width of a column without a saved
+// width is taken from the grid's width before the page is first laid out.
+constexpr int kDesignGridWidth = 535;
+constexpr int kDesignGridHeight = 420;
+
+const FileDialogOptions kAslDialog{"Auto Selection Files (*.asl);;All Files (*)", "asl"};
+
+}  // namespace
+
+TAutoSelectMain::TAutoSelectMain(QWidget* parent, MessageSink* sink, Clock* clock, FilePicker* picker)
+    : QWidget(parent), sink_(sink), clock_(clock), picker_(picker) {
+  setObjectName("AutoSelectMain");
+  scale_ = std::max(1.0, QFontMetrics(font()).height() / kDesignLineHeight);
+
+  // 1. The components; the list starts empty.
+  ToolBar2 = new QToolBar(this);
+  ToolBar2->setObjectName("ToolBar2");
+  ToolBar2->setMovable(false);
+  ToolBar2->setFloatable(false);
+  ToolBar2->setIconSize(QSize(Scaled(24), Scaled(24)));
+  const auto addToolButton = [this](const char* name, KoraIcon icon, const char* hint) {
+    auto* button = new QToolButton(ToolBar2);
+    button->setObjectName(name);
+    button->setIcon(LoadKoraIcon(icon));
+    button->setAutoRaise(true);
+    button->setFixedSize(Scaled(32), Scaled(32));
+    button->setToolTip(hint);
+    ToolBar2->addWidget(button);
+    return button;
+  };
+  tbOpen = addToolButton("tbOpen", KoraIcon::Open, "Open Auto Selection File");
+  tbSave = addToolButton("tbSave", KoraIcon::Save, "Save Auto Selections");
+  ToolButton3 = new QWidget(ToolBar2);
+  ToolButton3->setObjectName("ToolButton3");
+  ToolButton3->setFixedWidth(Scaled(8));
+  ToolBar2->addWidget(ToolButton3);
+  tbEdit = addToolButton("tbEdit", KoraIcon::Edit, "Edit Auto Selection");
+  ToolBar2->setFixedHeight(std::max(Scaled(37), ToolBar2->sizeHint().height()));
+
+  sgAutoSelect = new TesStringGrid(this);
+  sgAutoSelect->setObjectName("sgAutoSelect");
+  sgAutoSelect->SetColCount(2);
+  sgAutoSelect->SetDefaultRowHeight(
+      std::max(TesStringGrid::kDefaultRowHeight, QFontMetrics(font()).height() + 4));
+  sgAutoSelect->SetColWidths(0, Scaled(53));
+  sgAutoSelect->SetColWidths(1, Scaled(450));
+  sgAutoSelect->resize(Scaled(kDesignGridWidth), Scaled(kDesignGridHeight));
+
+  Panel6 = new QWidget(this);
+  Panel6->setObjectName("Panel6");
+  btnSetAuto = new QPushButton("Set Auto Selections", Panel6);
+  btnSetAuto->setObjectName("btnSetAuto");
+  btnSetAuto->setIcon(LoadKoraIcon(KoraIcon::Upload));
+  btnSetAuto->setFixedSize(std::max(Scaled(140), btnSetAuto->sizeHint().width()),
+                           std::max(Scaled(25), btnSetAuto->sizeHint().height()));
+  auto* panelLayout = new QHBoxLayout(Panel6);
+  panelLayout->setContentsMargins(Scaled(4), Scaled(4), Scaled(4), Scaled(4));
+  panelLayout->addStretch(1);
+  panelLayout->addWidget(btnSetAuto);
+  Panel6->setFixedHeight(std::max(Scaled(33), btnSetAuto->height() + Scaled(8)));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(ToolBar2);
+  layout->addWidget(sgAutoSelect, 1);
+  layout->addWidget(Panel6);
+
+  // 2. The header.
+  sgAutoSelect->SetCells(0, 0, "No.");
+  sgAutoSelect->SetCells(1, 0, "Auto Name");
+  // 3. to 5. The list, one row per entry.
+  LoadDefaultFile();
+  FillDispLst();
+  RefreshGrid();
+  // 6. The column layout.
+  LoadGridLayout();
+  // 7. Row 1 selected, no sort indicator whatever the settings held.
+  sgAutoSelect->setSelLstSize();
+  sgAutoSelect->selectRow(sgAutoSelect->Row());
+  sgAutoSelect->setSortCol(-1);
+
+  connect(tbOpen, &QToolButton::clicked, this, &TAutoSelectMain::tbOpenClick);
+  connect(tbSave, &QToolButton::clicked, this, &TAutoSelectMain::tbSaveClick);
+  connect(tbEdit, &QToolButton::clicked, this, &TAutoSelectMain::tbEditClick);
+  connect(sgAutoSelect, &TesStringGrid::DblClick, this, &TAutoSelectMain::sgAutoSelectDblClick);
+  connect(btnSetAuto, &QPushButton::clicked, this, &TAutoSelectMain::btnSetAutoClick);
+}
+
+TAutoSelectMain::~TAutoSelectMain() {
+  SaveGridLayout();
+  SaveDefaultFile();
+}
+
+int TAutoSelectMain::Scaled(int designPixels) const {
+  return static_cast<int>(designPixels * scale_ + 0.5);
+}
+
+void TAutoSelectMain::LoadDefaultFile() { LoadDefaultAutoSelectFile(GetAutoSelectFilePath(), AutoSelects); }
+
+void TAutoSelectMain::SaveDefaultFile() {
+  const std::string path = GetAutoSelectFilePath();
+  // The program is closing and no window may block that; the old file is
+  // still whole, so the failure is only logged.
+  if (SaveDefaultAutoSelectFile(path, AutoSelects) != 0) {
+    qWarning("KORApc: could not write %s", path.c_str());
+  }
+}
+
+void TAutoSelectMain::LoadGridLayout() {
+  const SettingsFile ini(GetSettingsFilePath());
+  sgAutoSelect->loadGridSettings(ini);
+}
+
+void TAutoSelectMain::SaveGridLayout() {
+  SettingsFile ini(GetSettingsFilePath());
+  sgAutoSelect->saveGridSettings(ini);
+}
+
+void TAutoSelectMain::FillDispLst() {
+  sgAutoSelect->clearDispLst();
+  for (int i = 0; i < static_cast<int>(AutoSelects.size()); ++i) sgAutoSelect->addDispLst(i);
+  // After an Open a three-entry list becomes ten; the new rows must be
+  // selectable too.
+  sgAutoSelect->setSelLstSize();
+}
+
+void TAutoSelectMain::RefreshGrid() {
+  sgAutoSelect->setUpdatesEnabled(false);
+  const int count = sgAutoSelect->getDispLstSize();
+  if (count > 0) {
+    sgAutoSelect->SetRowCount(count + 1);
+  } else {
+    sgAutoSelect->SetRowCount(2);
+    sgAutoSelect->SetCells(0, 1, QString());
+    sgAutoSelect->SetCells(1, 1, QString());
+  }
+  for (int position = 0; position < count; ++position) {
+    const int entry = sgAutoSelect->getDispLst(position);
+    sgAutoSelect->SetCells(0, position + 1, QString::number(entry + 1));
+    sgAutoSelect->SetCells(1, position + 1,
+                           AnsiToQString(AutoSelects[static_cast<std::size_t>(entry)].GetName()));
+  }
+  sgAutoSelect->setUpdatesEnabled(true);
+  sgAutoSelect->viewport()->update();
+}
+
+void TAutoSelectMain::EditEntry(int row) {
+  // An empty list still shows one blank row, which stands for no entry.
+  if (row < 1 || row > static_cast<int>(AutoSelects.size())) return;
+  {
+    TAutoSelectEditor editor(this, AutoSelects[static_cast<std::size_t>(row - 1)], row, sink_);
+    editor.exec();
+  }
+  RefreshGrid();
+}
+
+void TAutoSelectMain::tbEditClick() { EditEntry(sgAutoSelect->Row()); }
+
+void TAutoSelectMain::sgAutoSelectDblClick(int row) {
+  if (row < 1 || row >= sgAutoSelect->RowCount()) return;
+  EditEntry(row);
+}
+
+void TAutoSelectMain::tbOpenClick() {
+  QtFilePicker dialogs(window());
+  FilePicker& picker = picker_ != nullptr ? *picker_ : dialogs;
+  const std::optional<std::string> path = picker.PickOpenFile(kAslDialog);
+  if (!path) return;
+  QtMessageSink boxes(window());
+  MessageSink& sink = sink_ != nullptr ? *sink_ : boxes;
+  if (OpenAutoSelectFile(*path, AutoSelects, sink) != 0) return;
+  FillDispLst();
+  RefreshGrid();
+}
+
+void TAutoSelectMain::tbSaveClick() {
+  QtFilePicker dialogs(window());
+  FilePicker& picker = picker_ != nullptr ? *picker_ : dialogs;
+  const std::optional<std::string> path = picker.PickSaveFile(kAslDialog);
+  if (!path) return;
+  QtMessageSink boxes(window());
+  MessageSink& sink = sink_ != nullptr ? *sink_ : boxes;
+  SaveAutoSelectFile(*path, AutoSelects, sink);
+}
+
+void TAutoSelectMain::btnSetAutoClick() {
+  // A code the instrument does not have would be stored as a meaningless
+  // word, so the list is refused before the port is even opened.
+  const int invalid = FirstInvalidAutoSelect(AutoSelects);
+  if (invalid >= 0) {
+    sgAutoSelect->SetRow(invalid + 1);
+    sgAutoSelect->deselectAll();
+    sgAutoSelect->selectRow(invalid + 1);
+    lastUpload_ = {};
+    QtMessageSink boxes(window());
+    MessageSink& sink = sink_ != nullptr ? *sink_ : boxes;
+    sink.ShowMessage(InvalidAutoSelectMessage(AutoSelects, invalid), kAutoSelectNoticeCaption,
+                     MessageIcon::Exclamation);
+    return;
+  }
+  const AutoSelectList entries = AutoSelects;
+  UploadPlan plan;
+  plan.progressText = kAutoSelectProgressText;
+  plan.progressMaximum = AutoSelectProgressMaximum(entries);
+  plan.noticeCaption = kAutoSelectNoticeCaption;
+  // Runs on the upload's worker thread, so it works on its own copy.
+  plan.writeData = [entries](TKORAComm& link, ProgressSink& progress) {
+    return WriteAutoSelections(entries, link, progress);
+  };
+  UploadRunner runner(this, sink_, clock_);
+  lastUpload_ = runner.Run(plan);
+}

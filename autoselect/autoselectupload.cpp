@@ -1,0 +1,69 @@
+#include "autoselect/autoselectupload.h"
+
+#include <algorithm>
+
+#include "catalogue/keycatalogue.h"
+#include "device/koracomm.h"
+#include "device/progresssink.h"
+
+static_assert(MaxAutoNameLength + 2 * MaxAutoSelectKeys == AutoSelectSlotSize);
+static_assert(AutoSelectFirstAddress + AutoSelectCount * AutoSelectSlotSize == 912);
+static_assert(MaxAutoNameLength + MaxAutoSelectKeys == AutoSelectStepsPerEntry);
+
+int AutoSelectUploadCount(const AutoSelectList& list) {
+  return std::min(static_cast<int>(list.size()), AutoSelectCount);
+}
+
+int AutoSelectProgressMaximum(const AutoSelectList& list) {
+  return AutoSelectUploadCount(list) * AutoSelectStepsPerEntry;
+}
+
+std::string AutoSelectSlotName(const TAutoSelect& entry) {
+  // A longer name can only come from a file another program wrote; sent whole
+  // it would run into the slot's code places (and, for the last slot, past
+  // the end of the auto-selection memory).
+  std::string name = entry.GetName();
+  name.resize(MaxAutoNameLength, ' ');
+  return name;
+}
+
+int FirstInvalidAutoSelect(const AutoSelectList& list) {
+  for (int i = 0; i < AutoSelectUploadCount(list); ++i) {
+    const TAutoSelect& entry = list[static_cast<std::size_t>(i)];
+    for (unsigned k = 0; k < entry.KeyCount(); ++k) {
+      const std::int32_t code = entry.KeyAt(k);
+      if (code < 1 || code >= KeyCatalogueSize) return i;
+    }
+  }
+  return -1;
+}
+
+std::string InvalidAutoSelectMessage(const AutoSelectList& list, int index) {
+  const TAutoSelect& entry = list.at(static_cast<std::size_t>(index));
+  std::int32_t code = 0;
+  for (unsigned k = 0; k < entry.KeyCount(); ++k) {
+    code = entry.KeyAt(k);
+    if (code < 1 || code >= KeyCatalogueSize) break;
+  }
+  return "Auto selection " + std::to_string(index + 1) + " (\"" + entry.GetName() +
+         "\") holds the key code " + std::to_string(code) +
+         ", which the KORA-1 does not have.\n\nChoose its settings again with Edit Auto Selection, "
+         "then send the auto selections again.";
+}
+
+int WriteAutoSelections(const AutoSelectList& list, TKORAComm& link, ProgressSink& progress) {
+  int address = AutoSelectFirstAddress;
+  for (int i = 0; i < AutoSelectUploadCount(list); ++i) {
+    const TAutoSelect& entry = list[static_cast<std::size_t>(i)];
+    if (link.WriteText(address, AutoSelectSlotName(entry), progress) != 0) return -1;
+    address += static_cast<int>(MaxAutoNameLength);
+    for (unsigned k = 0; k < MaxAutoSelectKeys; ++k) {
+      // KeyAt gives -1 past the last code; those places are written as 0.
+      const std::int32_t code = k < entry.KeyCount() ? entry.KeyAt(k) : 0;
+      if (link.WriteWord(address, static_cast<unsigned>(code)) != 0) return -1;
+      progress.StepProgress();
+      address += 2;
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,52 @@
+// The auto-selection part of an upload: what is checked before the port is
+// opened and what is written once the instrument is in service mode.
+//
+// Instrument memory of the auto selections: ten slots of 40 bytes from
+// address 512, slot i at 512 + 40 i. A slot holds the name, one byte per
+// character padded with blanks to 20, then ten key codes as 16-bit words (low
+// byte first), 0 in every place after the last code.
+#pragma once
+
+#include <string>
+
+#include "autoselect/tautoselect.h"
+
+class ProgressSink;
+class TKORAComm;
+
+// Texts of the auto-selection upload.
+inline constexpr const char* kAutoSelectProgressText = "Sending Auto Setups...";
+inline constexpr const char* kAutoSelectNoticeCaption = "Auto Selections";
+
+inline constexpr int AutoSelectFirstAddress = 512;  // slot 0
+inline constexpr int AutoSelectSlotSize = 40;       // bytes of one slot
+inline constexpr int AutoSelectStepsPerEntry = 30;  // 20 name bytes and 10 words
+
+// The entries an upload writes: the first AutoSelectCount of list, so that no
+// slot lies beyond address 911.
+int AutoSelectUploadCount(const AutoSelectList& list);
+
+// The progress bar's maximum for list: 30 per entry written.
+int AutoSelectProgressMaximum(const AutoSelectList& list);
+
+// The 20 characters written to a slot's name bytes: entry's name cut to
+// MaxAutoNameLength characters, or padded with blanks to that length.
+std::string AutoSelectSlotName(const TAutoSelect& entry);
+
+// The index of the first entry to be written that holds a key code outside
+// 1..511 (which the instrument does not have), or -1 when all are sound.
+int FirstInvalidAutoSelect(const AutoSelectList& list);
+
+// The message shown instead of an upload when entry index's codes are not all
+// the instrument's, naming the auto selection (index + 1), its name and the
+// first bad code.
+std::string InvalidAutoSelectMessage(const AutoSelectList& list, int index);
+
+// Writes the entries of AutoSelectUploadCount(list) into consecutive slots
+// from address 512: for each, the 20 slot-name characters with WriteText
+// (which steps progress per character), then the ten code words with
+// WriteWord, stepping progress after each. Stops at the first failure (the
+// link has shown it) and returns -1; nothing after it is written. Returns 0
+// when every write was accepted. link must be in service mode. Codes are sent
+// as they are; check them with FirstInvalidAutoSelect first.
+int WriteAutoSelections(const AutoSelectList& list, TKORAComm& link, ProgressSink& progress);
