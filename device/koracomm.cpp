@@ -8,6 +8,7 @@
 #include "device/commport.h"
 #include "device/ecommerror.h"
 #include "device/koraprotocol.h"
+#include "device/portopenreason.h"
 #include "device/progresssink.h"
 
 namespace {
@@ -97,6 +98,7 @@ TKORAComm::TKORAComm(MessageSink& sink, Clock& clock, std::unique_ptr<SerialPort
   // The port is closed here, so none of these can be refused.
   try {
     port_->SetPortName(ChosenComPort);
+    portName_ = ChosenComPort;
     port_->SetBaudRate(9600);
     port_->SetByteSize(8);
     port_->SetParity(0);
@@ -116,8 +118,15 @@ int TKORAComm::OpenPort() {
   try {
     port_->Open();
     return 0;
-  } catch (const ECommError&) {
-    Show(kUnableToOpen, kComPortError, MessageIcon::Stop);
+  } catch (const ECommError& error) {
+    // On Linux the first failure is usually one the technician can mend
+    // alone (a group to join, an adapter to plug in, another program to
+    // close), so the fixed text is followed by what went wrong and what to do.
+    std::string text = kUnableToOpen;
+    const std::string reason =
+        PortOpenReason(portName_, static_cast<int>(error.ErrorNumber()), SystemPortOpenLookups());
+    if (!reason.empty()) text += "\n\n" + reason;
+    Show(text.c_str(), kComPortError, MessageIcon::Stop);
     return -1;
   }
 }

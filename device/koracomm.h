@@ -45,7 +45,10 @@ class TKORAComm {
   // The command delay in ms that this object uses, after clamping.
   int CommandDelay() const { return commandDelay_; }
 
-  // Opens the port. Returns 0, or -1 after "Unable to open PC COM Port!".
+  // Opens the port. Returns 0, or -1 after "Unable to open PC COM Port!"
+  // (caption "COM Port Error", stop icon), followed by a blank line and the
+  // reason with what to do about it (device/portopenreason.h) whenever the
+  // system gave one.
   int OpenPort();
   // Closes the port if it is open; never reports anything.
   void ClosePort();
@@ -106,4 +109,5 @@ class TKORAComm {
   Clock& clock_;
   std::unique_ptr<SerialPort> port_;
   int commandDelay_ = kDefaultCommandDelay;
+  std::string portName_;  // as given to the port, for the reason of a failed open
 };

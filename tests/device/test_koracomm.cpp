@@ -111,7 +111,10 @@ TEST_F(KoraCommTest, OpenFailureAndClosedPortAreReportedAndNothingIsSent) {
   EXPECT_EQ(link.EnterServiceMode(), -1);
   link.ExitServiceMode();
   const RecordedMessage notAccessible{"PC COM Port is not accessible!", "COM Port Error", MessageIcon::Stop};
-  EXPECT_EQ(sink.messages, (Messages{{"Unable to open PC COM Port!", "COM Port Error", MessageIcon::Stop},
+  const std::string unableToOpen =
+      "Unable to open PC COM Port!\n\n/dev/ttyTEST7 does not exist (any more). Check the cable and the USB "
+      "adapter, then pick the port again on the Settings tab.";
+  EXPECT_EQ(sink.messages, (Messages{{unableToOpen, "COM Port Error", MessageIcon::Stop},
                                      notAccessible, notAccessible, notAccessible, notAccessible}));
   EXPECT_EQ(port.writeCalls, 0u);
 }

@@ -149,7 +149,10 @@ TEST_F(VirtualKoraTest, PortHeldByAnotherUploadCannotBeOpened) {
   RecordingMessageSink otherSink;
   TKORAComm other(otherSink, clock);
   EXPECT_EQ(other.OpenPort(), -1);
-  EXPECT_EQ(otherSink.messages, (Messages{{"Unable to open PC COM Port!", "COM Port Error", MessageIcon::Stop}}));
+  EXPECT_EQ(otherSink.messages,
+            (Messages{{"Unable to open PC COM Port!\n\n" + host->LinkPath() +
+                           " is in use by another program. Close that program and try again.",
+                       "COM Port Error", MessageIcon::Stop}}));
   link->ClosePort();
   EXPECT_EQ(other.OpenPort(), 0);
 }

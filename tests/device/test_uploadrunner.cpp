@@ -149,7 +149,13 @@ TEST_P(UploadRunnerEarlyEndTest, NothingIsWrittenAfterAFailedOpenOrServiceReques
 INSTANTIATE_TEST_SUITE_P(
     Cases, UploadRunnerEarlyEndTest,
     ::testing::Values(
-        EarlyEnd{true, nullptr, {"Unable to open PC COM Port!", "COM Port Error", MessageIcon::Stop}, false, ""},
+        EarlyEnd{true,
+                 nullptr,
+                 {"Unable to open PC COM Port!\n\n/dev/ttyTEST1 does not exist (any more). Check the cable and "
+                  "the USB adapter, then pick the port again on the Settings tab.",
+                  "COM Port Error", MessageIcon::Stop},
+                 false,
+                 ""},
         EarlyEnd{false, [](std::uint8_t c) { return c == '8' ? std::string("Z") : std::string(); },
                  {"Service mode password is incorrect.", "Communications Error", MessageIcon::Exclamation},
                  true, "MS5173920468"}));

@@ -217,7 +217,9 @@ TEST_F(POMainTest, APortThatCannotBeOpenedShowsOnlyThePortMessage) {
   auto page = MakePage();
   QTest::mouseClick(page->btnSetPowerOn, Qt::LeftButton);
   ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text, "Unable to open PC COM Port!");
+  EXPECT_EQ(sink.messages[0].text,
+            "Unable to open PC COM Port!\n\n/nonexistent/ttyKORA does not exist (any more). Check the cable and "
+            "the USB adapter, then pick the port again on the Settings tab.");
   EXPECT_EQ(sink.messages[0].caption, "COM Port Error");
   for (QWidget* w : QApplication::topLevelWidgets()) {
     EXPECT_FALSE(w->isVisible() && w != page.get()) << w->metaObject()->className();
