@@ -9,7 +9,7 @@ class ScriptedPortHandle : public SerialPort {
   void Open() override {
     ++p_.openCalls;
     if (p_.open) return;
-    if (p_.failOpen) throw ECommError(ECommKind::OpenFailed, static_cast<std::uint32_t>(p_.openError));
+    if (p_.failOpen) throw ECommError(ECommKind::OpenFailed, 2);
     p_.open = true;
   }
   void Close() override {

@@ -32,7 +32,6 @@ class ScriptedPort {
 
   // Failures to inject. Write calls are counted from 0 over the object's life.
   bool failOpen = false;
-  int openError = 2;  // the errno a failed open carries (ENOENT)
   std::optional<std::size_t> failWritesFrom;  // this write call and every later one fail
   bool failRead = false;
   bool failQueueQuery = false;
