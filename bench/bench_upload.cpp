@@ -22,6 +22,8 @@
 
 #include "app/koraglobals.h"
 #include "app/messagesink.h"
+#include "autoselect/autoselectupload.h"
+#include "autoselect/tautoselect.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
 #include "device/systemclock.h"
@@ -161,21 +163,18 @@ int main() {
     return WritePowerOnValues(values, link, progress);
   });
 
-  // Ten 40-byte slots from address 512: 20 name bytes padded with blanks, then
-  // ten key codes as 16-bit little-endian words.
+  // Ten full slots at 512..911, written as the page writes them.
   Measure("auto selections", [](TKORAComm& link) {
-    NoProgress progress;
-    for (int slot = 0; slot < 10; ++slot) {
-      const int base = 512 + 40 * slot;
-      std::string name = "AUTO SETUP " + std::to_string(slot + 1);
-      name.resize(20, ' ');
-      if (link.WriteText(base, name, progress) != 0) return -1;
-      for (int key = 0; key < 10; ++key) {
-        const unsigned code = static_cast<unsigned>((slot * 53 + key * 37) % 512);
-        if (link.WriteWord(base + 20 + 2 * key, code) != 0) return -1;
+    AutoSelectList list(AutoSelectCount);
+    for (int slot = 0; slot < AutoSelectCount; ++slot) {
+      TAutoSelect& entry = list[static_cast<std::size_t>(slot)];
+      entry.SetName("AUTO SETUP " + std::to_string(slot + 1));
+      for (int key = 0; key < static_cast<int>(MaxAutoSelectKeys); ++key) {
+        entry.AddKey(1 + (slot * 53 + key * 37) % 511);
       }
     }
-    return 0;
+    NoProgress progress;
+    return WriteAutoSelections(list, link, progress);
   });
   return 0;
 }
