@@ -12,6 +12,7 @@
 
 #include "app/koraglobals.h"
 #include "app/settingsfile.h"
+#include "poweron/poframe.h"
 
 namespace {
 
@@ -54,7 +55,9 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister) : QWidget(parent) {
 
   TabSheet3 = new QWidget(PageControl);
   TabSheet3->setObjectName("TabSheet3");
-  FillPage(TabSheet3, PlaceholderPage(TabSheet3, tr("The power-on page is not built yet.")));
+  // The page loads poweron.dat and its grid layout as it is built.
+  POMain1 = new TPOMain(TabSheet3);
+  FillPage(TabSheet3, POMain1);
   TabSheet1 = new QWidget(PageControl);
   TabSheet1->setObjectName("TabSheet1");
   FillPage(TabSheet1, PlaceholderPage(TabSheet1, tr("The auto-selection page is not built yet.")));

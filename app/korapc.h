@@ -9,6 +9,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QTabWidget;
+class TPOMain;
 
 class TKORAPCForm : public QWidget {
   Q_OBJECT
@@ -29,6 +30,7 @@ class TKORAPCForm : public QWidget {
 
   QTabWidget* PageControl = nullptr;
   QWidget* TabSheet3 = nullptr;  // page 0, "Power On"
+  TPOMain* POMain1 = nullptr;    // the power-on page, filling TabSheet3
   QWidget* TabSheet1 = nullptr;  // page 1, "Auto Selections"
   QWidget* TabSheet2 = nullptr;  // page 2, "Settings"
   QLabel* Label3 = nullptr;

@@ -97,6 +97,14 @@ TPOMain::TPOMain(QWidget* parent, MessageSink* sink, Clock* clock)
   {
     const SettingsFile ini(GetSettingsFilePath());
     sgPowerOn->loadGridSettings(ini);
+    // Before the user has set a width, a share of the grid's width would cut
+    // the longer option names short, so such a column is widened to its
+    // texts. A width the user chose is kept as it is.
+    for (int col = 0; col < sgPowerOn->ColCount() - 1; ++col) {
+      const std::string key = "COL_" + std::to_string(col) + "_WIDTH";
+      if (ini.ReadInteger(sgPowerOn->objectName().toStdString(), key, -1) >= 0) continue;
+      sgPowerOn->SetColWidths(col, std::max(sgPowerOn->ColWidths(col), ContentWidth(col)));
+    }
   }
   // 7. Row 1 selected, no sort indicator whatever the settings held.
   sgPowerOn->setSelLstSize();
@@ -119,6 +127,16 @@ TPOMain::~TPOMain() {
   if (PowerOn.SaveFile(path) != 0) {
     qWarning("KORApc: could not write %s: %s", path.c_str(), std::strerror(errno));
   }
+}
+
+int TPOMain::ContentWidth(int col) const {
+  const QFontMetrics metrics = sgPowerOn->fontMetrics();
+  int widest = 0;
+  for (int row = 0; row < sgPowerOn->RowCount(); ++row) {
+    widest = std::max(widest, metrics.horizontalAdvance(sgPowerOn->Cells(col, row)));
+  }
+  // The grid indents its text by 3 pixels on either side and draws a 1-pixel line.
+  return widest + 3 + 3 + 1 + Scaled(4);
 }
 
 int TPOMain::Scaled(int designPixels) const {

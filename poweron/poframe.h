@@ -56,6 +56,8 @@ class TPOMain : public QWidget {
 
  private:
   void EditOption(int option);
+  // Width in pixels that shows every text of column col whole.
+  int ContentWidth(int col) const;
   int Scaled(int designPixels) const;
 
   TPowerOn PowerOn;

@@ -12,6 +12,8 @@
 
 #include "app/koraglobals.h"
 #include "app/settingsfile.h"
+#include "grid/esstringgrid.h"
+#include "poweron/poframe.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -120,6 +122,21 @@ TEST_F(MainWindowTest, SettingsControlsDoNotOverlapAndTheRuleFillsThePage) {
   EXPECT_GE(form.Label2->sizeHint().width(), 0);
   EXPECT_LE(form.Label2->sizeHint().width(), form.Label2->width());
   EXPECT_EQ(form.Bevel1->geometry().right() + 1 + form.Bevel1->x(), form.TabSheet2->width());
+}
+
+TEST_F(MainWindowTest, ThePowerOnTabHoldsThePageWhichSavesItsFileWhenTheWindowCloses) {
+  {
+    TKORAPCForm form(nullptr, ThreePorts);
+    ASSERT_NE(form.POMain1, nullptr);
+    EXPECT_EQ(form.POMain1->parentWidget(), form.TabSheet3);
+    EXPECT_EQ(form.POMain1->sgPowerOn->Cells(1, 1), "ECG Rate");
+  }
+  EXPECT_EQ(TempDir::ReadAll(GetPowerOnFilePath()),
+            "3\r\n3\r\n0\r\n1\r\n0\r\n2\r\n4\r\n9\r\n8\r\n0\r\n"
+            "0\r\n2\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n3\r\n4\r\n");
+  const SettingsFile ini(GetSettingsFilePath());
+  EXPECT_EQ(ini.ReadInteger("sgPowerOn", "COL_SORTBY", 0), -1);
+  EXPECT_EQ(ini.ReadInteger("KORAPCForm", "WIDTH", -1), 540);
 }
 
 // Not an assertion of looks: writes what the three tabs look like, so that

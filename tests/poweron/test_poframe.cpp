@@ -107,6 +107,18 @@ TEST_F(POMainTest, TheLayoutKeepsTheButtonAtTheRightAndTheGridBetween) {
   EXPECT_GE(page->sgPowerOn->y(), page->ToolBar1->geometry().bottom());
 }
 
+TEST_F(POMainTest, WithoutASavedLayoutNoOptionNameIsCutShort) {
+  auto page = MakePage();
+  TesStringGrid& grid = *page->sgPowerOn;
+  const QFontMetrics metrics = grid.fontMetrics();
+  for (int row = 0; row <= 20; ++row) {
+    for (int col = 0; col < 2; ++col) {
+      EXPECT_LE(metrics.horizontalAdvance(grid.Cells(col, row)) + 6, grid.ColWidths(col))
+          << grid.Cells(col, row).toStdString();
+    }
+  }
+}
+
 TEST_F(POMainTest, ASavedFileAndLayoutAreLoadedButTheSortMarkStaysOff) {
   TempDir::WriteAll(GetPowerOnFilePath(), "14\n7\n");
   TempDir::WriteAll(GetSettingsFilePath(),
