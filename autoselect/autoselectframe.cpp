@@ -1,16 +1,14 @@
 #include "autoselect/autoselectframe.h"
 
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <QtGlobal>
-#include <algorithm>
 
 #include "app/ansitext.h"
 #include "app/icons.h"
 #include "app/koraglobals.h"
+#include "app/pageparts.h"
 #include "app/qtmessagesink.h"
 #include "app/settingsfile.h"
 #include "autoselect/autoselecteditorform.h"
@@ -21,13 +19,6 @@
 
 namespace {
 
-// The layout was drawn for 8-point Tahoma; larger desktop fonts scale it.
-constexpr double kDesignLineHeight = 13.0;
-// The grid's designed size; the default width of a column without a saved
-// width is taken from the grid's width before the page is first laid out.
-constexpr int kDesignGridWidth = 535;
-constexpr int kDesignGridHeight = 420;
-
 const FileDialogOptions kAslDialog{"Auto Selection Files (*.asl);;All Files (*)", "asl"};
 
 }  // namespace
@@ -35,61 +26,19 @@ const FileDialogOptions kAslDialog{"Auto Selection Files (*.asl);;All Files (*)"
 TAutoSelectMain::TAutoSelectMain(QWidget* parent, MessageSink* sink, Clock* clock, FilePicker* picker)
     : QWidget(parent), sink_(sink), clock_(clock), picker_(picker) {
   setObjectName("AutoSelectMain");
-  scale_ = std::max(1.0, QFontMetrics(font()).height() / kDesignLineHeight);
 
   // 1. The components; the list starts empty.
-  ToolBar2 = new QToolBar(this);
-  ToolBar2->setObjectName("ToolBar2");
-  ToolBar2->setMovable(false);
-  ToolBar2->setFloatable(false);
-  ToolBar2->setIconSize(QSize(Scaled(24), Scaled(24)));
-  const auto addToolButton = [this](const char* name, KoraIcon icon, const char* hint) {
-    auto* button = new QToolButton(ToolBar2);
-    button->setObjectName(name);
-    button->setIcon(LoadKoraIcon(icon));
-    button->setAutoRaise(true);
-    button->setFixedSize(Scaled(32), Scaled(32));
-    button->setToolTip(hint);
-    ToolBar2->addWidget(button);
-    return button;
-  };
-  tbOpen = addToolButton("tbOpen", KoraIcon::Open, "Open Auto Selection File");
-  tbSave = addToolButton("tbSave", KoraIcon::Save, "Save Auto Selections");
-  ToolButton3 = new QWidget(ToolBar2);
-  ToolButton3->setObjectName("ToolButton3");
-  ToolButton3->setFixedWidth(Scaled(8));
-  ToolBar2->addWidget(ToolButton3);
-  tbEdit = addToolButton("tbEdit", KoraIcon::Edit, "Edit Auto Selection");
-  ToolBar2->setFixedHeight(std::max(Scaled(37), ToolBar2->sizeHint().height()));
-
+  const PageParts parts(this);
+  ToolBar2 = parts.ToolBar("ToolBar2");
+  tbOpen = parts.AddToolButton(ToolBar2, "tbOpen", KoraIcon::Open, "Open Auto Selection File");
+  tbSave = parts.AddToolButton(ToolBar2, "tbSave", KoraIcon::Save, "Save Auto Selections");
+  ToolButton3 = parts.AddSeparator(ToolBar2, "ToolButton3", 8);
+  tbEdit = parts.AddToolButton(ToolBar2, "tbEdit", KoraIcon::Edit, "Edit Auto Selection");
   sgAutoSelect = new TesStringGrid(this);
   sgAutoSelect->setObjectName("sgAutoSelect");
-  sgAutoSelect->SetColCount(2);
-  sgAutoSelect->SetDefaultRowHeight(
-      std::max(TesStringGrid::kDefaultRowHeight, QFontMetrics(font()).height() + 4));
-  sgAutoSelect->SetColWidths(0, Scaled(53));
-  sgAutoSelect->SetColWidths(1, Scaled(450));
-  sgAutoSelect->resize(Scaled(kDesignGridWidth), Scaled(kDesignGridHeight));
-
-  Panel6 = new QWidget(this);
-  Panel6->setObjectName("Panel6");
-  btnSetAuto = new QPushButton("Set Auto Selections", Panel6);
-  btnSetAuto->setObjectName("btnSetAuto");
-  btnSetAuto->setIcon(LoadKoraIcon(KoraIcon::Upload));
-  btnSetAuto->setFixedSize(std::max(Scaled(140), btnSetAuto->sizeHint().width()),
-                           std::max(Scaled(25), btnSetAuto->sizeHint().height()));
-  auto* panelLayout = new QHBoxLayout(Panel6);
-  panelLayout->setContentsMargins(Scaled(4), Scaled(4), Scaled(4), Scaled(4));
-  panelLayout->addStretch(1);
-  panelLayout->addWidget(btnSetAuto);
-  Panel6->setFixedHeight(std::max(Scaled(33), btnSetAuto->height() + Scaled(8)));
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(ToolBar2);
-  layout->addWidget(sgAutoSelect, 1);
-  layout->addWidget(Panel6);
+  parts.ShapeGrid(sgAutoSelect, {53, 450});
+  Panel6 = parts.ButtonPanel("Panel6", "btnSetAuto", "Set Auto Selections", btnSetAuto);
+  parts.Stack(ToolBar2, sgAutoSelect, Panel6);
 
   // 2. The header.
   sgAutoSelect->SetCells(0, 0, "No.");
@@ -115,10 +64,6 @@ TAutoSelectMain::TAutoSelectMain(QWidget* parent, MessageSink* sink, Clock* cloc
 TAutoSelectMain::~TAutoSelectMain() {
   SaveGridLayout();
   SaveDefaultFile();
-}
-
-int TAutoSelectMain::Scaled(int designPixels) const {
-  return static_cast<int>(designPixels * scale_ + 0.5);
 }
 
 void TAutoSelectMain::LoadDefaultFile() { LoadDefaultAutoSelectFile(GetAutoSelectFilePath(), AutoSelects); }

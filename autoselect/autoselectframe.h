@@ -87,12 +87,10 @@ class TAutoSelectMain : public QWidget {
   void FillDispLst();
   // Opens the editor for auto selection row (1..N), then redraws the grid.
   void EditEntry(int row);
-  int Scaled(int designPixels) const;
 
   AutoSelectList AutoSelects;
   MessageSink* sink_;
   Clock* clock_;
   FilePicker* picker_;
   UploadResult lastUpload_;
-  double scale_ = 1.0;
 };

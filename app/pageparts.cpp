@@ -1,0 +1,94 @@
+#include "app/pageparts.h"
+
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "grid/esstringgrid.h"
+
+namespace {
+
+// The layout was drawn for 8-point Tahoma, whose line is 13 pixels high.
+constexpr double kDesignLineHeight = 13.0;
+// The grid's designed size. A column without a saved width gets a share of
+// this width, as the grid has not been laid out yet when it loads.
+constexpr int kDesignGridWidth = 535;
+constexpr int kDesignGridHeight = 420;
+
+}  // namespace
+
+PageParts::PageParts(QWidget* page) : page_(page) {
+  scale_ = std::max(1.0, QFontMetrics(page->font()).height() / kDesignLineHeight);
+}
+
+int PageParts::Scaled(int designPixels) const { return static_cast<int>(designPixels * scale_ + 0.5); }
+
+QToolBar* PageParts::ToolBar(const char* name) const {
+  auto* bar = new QToolBar(page_);
+  bar->setObjectName(name);
+  bar->setMovable(false);
+  bar->setFloatable(false);
+  bar->setIconSize(QSize(Scaled(24), Scaled(24)));
+  bar->setFixedHeight(Scaled(37));
+  return bar;
+}
+
+QToolButton* PageParts::AddToolButton(QToolBar* bar, const char* name, KoraIcon icon, const char* hint) const {
+  auto* button = new QToolButton(bar);
+  button->setObjectName(name);
+  button->setIcon(LoadKoraIcon(icon));
+  button->setAutoRaise(true);
+  button->setFixedSize(Scaled(32), Scaled(32));
+  button->setToolTip(hint);
+  bar->addWidget(button);
+  // The bar's own margins may need more than the designed height.
+  bar->setFixedHeight(std::max(Scaled(37), bar->sizeHint().height()));
+  return button;
+}
+
+QWidget* PageParts::AddSeparator(QToolBar* bar, const char* name, int width) const {
+  auto* gap = new QWidget(bar);
+  gap->setObjectName(name);
+  gap->setFixedWidth(Scaled(width));
+  bar->addWidget(gap);
+  return gap;
+}
+
+void PageParts::ShapeGrid(TesStringGrid* grid, std::initializer_list<int> colWidths) const {
+  grid->SetColCount(static_cast<int>(colWidths.size()));
+  grid->SetDefaultRowHeight(
+      std::max(TesStringGrid::kDefaultRowHeight, QFontMetrics(page_->font()).height() + 4));
+  int col = 0;
+  for (int width : colWidths) grid->SetColWidths(col++, Scaled(width));
+  grid->resize(Scaled(kDesignGridWidth), Scaled(kDesignGridHeight));
+}
+
+QWidget* PageParts::ButtonPanel(const char* panelName, const char* buttonName, const QString& caption,
+                                QPushButton*& button) const {
+  auto* panel = new QWidget(page_);
+  panel->setObjectName(panelName);
+  button = new QPushButton(caption, panel);
+  button->setObjectName(buttonName);
+  button->setIcon(LoadKoraIcon(KoraIcon::Upload));
+  button->setFixedSize(std::max(Scaled(140), button->sizeHint().width()),
+                       std::max(Scaled(25), button->sizeHint().height()));
+  auto* layout = new QHBoxLayout(panel);
+  layout->setContentsMargins(Scaled(4), Scaled(4), Scaled(4), Scaled(4));
+  layout->addStretch(1);
+  layout->addWidget(button);
+  panel->setFixedHeight(std::max(Scaled(33), button->height() + Scaled(8)));
+  return panel;
+}
+
+void PageParts::Stack(QWidget* top, QWidget* middle, QWidget* bottom) const {
+  auto* layout = new QVBoxLayout(page_);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(top);
+  layout->addWidget(middle, 1);
+  layout->addWidget(bottom);
+}
