@@ -12,6 +12,7 @@
 
 #include "app/koraglobals.h"
 #include "app/settingsfile.h"
+#include "autoselect/autoselectframe.h"
 #include "poweron/poframe.h"
 
 namespace {
@@ -21,16 +22,6 @@ constexpr int kDefaultWidth = 540;
 constexpr int kDefaultHeight = 600;
 // Line height of the 8-point Tahoma the layout was drawn with.
 constexpr double kDesignLineHeight = 13.0;
-
-QWidget* PlaceholderPage(QWidget* parent, const QString& what) {
-  auto* page = new QWidget(parent);
-  auto* layout = new QVBoxLayout(page);
-  auto* label = new QLabel(what, page);
-  label->setAlignment(Qt::AlignCenter);
-  label->setWordWrap(true);
-  layout->addWidget(label);
-  return page;
-}
 
 QWidget* FillPage(QWidget* page, QWidget* content) {
   auto* layout = new QVBoxLayout(page);
@@ -60,7 +51,9 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister) : QWidget(parent) {
   FillPage(TabSheet3, POMain1);
   TabSheet1 = new QWidget(PageControl);
   TabSheet1->setObjectName("TabSheet1");
-  FillPage(TabSheet1, PlaceholderPage(TabSheet1, tr("The auto-selection page is not built yet.")));
+  // The page loads autoselect.asl and its grid layout as it is built.
+  AutoSelectMain1 = new TAutoSelectMain(TabSheet1);
+  FillPage(TabSheet1, AutoSelectMain1);
   TabSheet2 = new QWidget(PageControl);
   TabSheet2->setObjectName("TabSheet2");
   PageControl->addTab(TabSheet3, "Power On");

@@ -9,6 +9,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QTabWidget;
+class TAutoSelectMain;
 class TPOMain;
 
 class TKORAPCForm : public QWidget {
@@ -32,6 +33,7 @@ class TKORAPCForm : public QWidget {
   QWidget* TabSheet3 = nullptr;  // page 0, "Power On"
   TPOMain* POMain1 = nullptr;    // the power-on page, filling TabSheet3
   QWidget* TabSheet1 = nullptr;  // page 1, "Auto Selections"
+  TAutoSelectMain* AutoSelectMain1 = nullptr;  // the auto-selection page, filling TabSheet1
   QWidget* TabSheet2 = nullptr;  // page 2, "Settings"
   QLabel* Label3 = nullptr;
   QLabel* Label2 = nullptr;

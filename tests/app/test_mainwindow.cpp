@@ -12,6 +12,7 @@
 
 #include "app/koraglobals.h"
 #include "app/settingsfile.h"
+#include "autoselect/autoselectframe.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poframe.h"
 #include "support/tempdir.h"
@@ -137,6 +138,20 @@ TEST_F(MainWindowTest, ThePowerOnTabHoldsThePageWhichSavesItsFileWhenTheWindowCl
   const SettingsFile ini(GetSettingsFilePath());
   EXPECT_EQ(ini.ReadInteger("sgPowerOn", "COL_SORTBY", 0), -1);
   EXPECT_EQ(ini.ReadInteger("KORAPCForm", "WIDTH", -1), 540);
+}
+
+TEST_F(MainWindowTest, TheAutoSelectionsTabHoldsThePageWhichSavesItsFileWhenTheWindowCloses) {
+  TempDir::WriteAll(GetAutoSelectFilePath(), std::string("KEPT") + std::string(124, '\0'));
+  {
+    TKORAPCForm form(nullptr, ThreePorts);
+    ASSERT_NE(form.AutoSelectMain1, nullptr);
+    EXPECT_EQ(form.AutoSelectMain1->parentWidget(), form.TabSheet1);
+    EXPECT_EQ(form.AutoSelectMain1->sgAutoSelect->RowCount(), 3);
+    EXPECT_EQ(form.AutoSelectMain1->sgAutoSelect->Cells(1, 1), "KEPT");
+  }
+  EXPECT_EQ(TempDir::ReadAll(GetAutoSelectFilePath()), std::string("KEPT") + std::string(124, '\0'));
+  const SettingsFile ini(GetSettingsFilePath());
+  EXPECT_EQ(ini.ReadInteger("sgAutoSelect", "COL_SORTBY", 0), -1);
 }
 
 // Not an assertion of looks: writes what the three tabs look like, so that
