@@ -19,13 +19,21 @@ constexpr double kDesignLineHeight = 13.0;
 constexpr int kDesignGridWidth = 535;
 constexpr int kDesignGridHeight = 420;
 
-}  // namespace
-
-PageParts::PageParts(QWidget* page) : page_(page) {
-  scale_ = std::max(1.0, QFontMetrics(page->font()).height() / kDesignLineHeight);
+double ScaleOf(const QWidget& page) {
+  return std::max(1.0, QFontMetrics(page.font()).height() / kDesignLineHeight);
 }
 
-int PageParts::Scaled(int designPixels) const { return static_cast<int>(designPixels * scale_ + 0.5); }
+int ScaledBy(double scale, int designPixels) { return static_cast<int>(designPixels * scale + 0.5); }
+
+}  // namespace
+
+PageParts::PageParts(QWidget* page) : page_(page), scale_(ScaleOf(*page)) {}
+
+int PageParts::Scaled(int designPixels) const { return ScaledBy(scale_, designPixels); }
+
+int PageParts::ScaledFor(const QWidget& page, int designPixels) {
+  return ScaledBy(ScaleOf(page), designPixels);
+}
 
 QToolBar* PageParts::ToolBar(const char* name) const {
   auto* bar = new QToolBar(page_);

@@ -24,6 +24,8 @@ class PageParts {
 
   // designPixels at the page's scale; never fewer than designed.
   int Scaled(int designPixels) const;
+  // designPixels at the scale of page's font, for use after the page is built.
+  static int ScaledFor(const QWidget& page, int designPixels);
 
   // A tool bar that cannot be moved, 37 design pixels high (more when its
   // buttons need it), for 24-pixel images.

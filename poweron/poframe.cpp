@@ -1,12 +1,9 @@
 #include "poweron/poframe.h"
 
 #include <QApplication>
-#include <QFontDatabase>
-#include <QHBoxLayout>
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <QtGlobal>
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +12,7 @@
 #include "app/ansitext.h"
 #include "app/icons.h"
 #include "app/koraglobals.h"
+#include "app/pageparts.h"
 #include "app/qtmessagesink.h"
 #include "app/settingsfile.h"
 #include "device/uploadrunner.h"
@@ -22,66 +20,19 @@
 #include "poweron/poeditorform.h"
 #include "poweron/poweronupload.h"
 
-namespace {
-
-// The layout was drawn for 8-point Tahoma; larger desktop fonts scale it.
-constexpr double kDesignLineHeight = 13.0;
-// The grid's designed size; its default column widths are taken from its width
-// before the page is first laid out.
-constexpr int kDesignGridWidth = 535;
-constexpr int kDesignGridHeight = 420;
-
-}  // namespace
-
 TPOMain::TPOMain(QWidget* parent, MessageSink* sink, Clock* clock)
     : QWidget(parent), sink_(sink), clock_(clock) {
   setObjectName("POMain");
-  scale_ = std::max(1.0, QFontMetrics(font()).height() / kDesignLineHeight);
 
   // 1. The components; the value set starts all 0.
-  ToolBar1 = new QToolBar(this);
-  ToolBar1->setObjectName("ToolBar1");
-  ToolBar1->setMovable(false);
-  ToolBar1->setFloatable(false);
-  ToolBar1->setIconSize(QSize(Scaled(24), Scaled(24)));
-  ToolBar1->setFixedHeight(std::max(Scaled(37), ToolBar1->sizeHint().height()));
-  tbEdit = new QToolButton(ToolBar1);
-  tbEdit->setObjectName("tbEdit");
-  tbEdit->setIcon(LoadKoraIcon(KoraIcon::Edit));
-  tbEdit->setAutoRaise(true);
-  tbEdit->setFixedSize(Scaled(32), Scaled(32));
-  tbEdit->setToolTip("Edit Power On Value");
-  ToolBar1->addWidget(tbEdit);
-
+  const PageParts parts(this);
+  ToolBar1 = parts.ToolBar("ToolBar1");
+  tbEdit = parts.AddToolButton(ToolBar1, "tbEdit", KoraIcon::Edit, "Edit Power On Value");
   sgPowerOn = new TesStringGrid(this);
   sgPowerOn->setObjectName("sgPowerOn");
-  sgPowerOn->SetColCount(3);
-  sgPowerOn->SetDefaultRowHeight(std::max(TesStringGrid::kDefaultRowHeight,
-                                          QFontMetrics(font()).height() + 4));
-  sgPowerOn->SetColWidths(0, Scaled(51));
-  sgPowerOn->SetColWidths(1, Scaled(183));
-  sgPowerOn->SetColWidths(2, Scaled(297));
-  sgPowerOn->resize(Scaled(kDesignGridWidth), Scaled(kDesignGridHeight));
-
-  Panel5 = new QWidget(this);
-  Panel5->setObjectName("Panel5");
-  btnSetPowerOn = new QPushButton("Set Power On Values", Panel5);
-  btnSetPowerOn->setObjectName("btnSetPowerOn");
-  btnSetPowerOn->setIcon(LoadKoraIcon(KoraIcon::Upload));
-  btnSetPowerOn->setFixedSize(std::max(Scaled(140), btnSetPowerOn->sizeHint().width()),
-                              std::max(Scaled(25), btnSetPowerOn->sizeHint().height()));
-  auto* panelLayout = new QHBoxLayout(Panel5);
-  panelLayout->setContentsMargins(Scaled(4), Scaled(4), Scaled(4), Scaled(4));
-  panelLayout->addStretch(1);
-  panelLayout->addWidget(btnSetPowerOn);
-  Panel5->setFixedHeight(std::max(Scaled(33), btnSetPowerOn->height() + Scaled(8)));
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->addWidget(ToolBar1);
-  layout->addWidget(sgPowerOn, 1);
-  layout->addWidget(Panel5);
+  parts.ShapeGrid(sgPowerOn, {51, 183, 297});
+  Panel5 = parts.ButtonPanel("Panel5", "btnSetPowerOn", "Set Power On Values", btnSetPowerOn);
+  parts.Stack(ToolBar1, sgPowerOn, Panel5);
 
   // 2. The header.
   sgPowerOn->SetCells(0, 0, "No.");
@@ -136,11 +87,7 @@ int TPOMain::ContentWidth(int col) const {
     widest = std::max(widest, metrics.horizontalAdvance(sgPowerOn->Cells(col, row)));
   }
   // The grid indents its text by 3 pixels on either side and draws a 1-pixel line.
-  return widest + 3 + 3 + 1 + Scaled(4);
-}
-
-int TPOMain::Scaled(int designPixels) const {
-  return static_cast<int>(designPixels * scale_ + 0.5);
+  return widest + 3 + 3 + 1 + PageParts::ScaledFor(*this, 4);
 }
 
 void TPOMain::FillGrid() {

@@ -58,11 +58,9 @@ class TPOMain : public QWidget {
   void EditOption(int option);
   // Width in pixels that shows every text of column col whole.
   int ContentWidth(int col) const;
-  int Scaled(int designPixels) const;
 
   TPowerOn PowerOn;
   MessageSink* sink_;
   Clock* clock_;
   UploadResult lastUpload_;
-  double scale_ = 1.0;
 };
