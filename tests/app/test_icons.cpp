@@ -1,8 +1,6 @@
 #include "app/icons.h"
 
-#include <QDir>
 #include <QImage>
-#include <QPainter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,15 +27,6 @@ TEST(KoraIcons, EveryIconPaintsAtToolAndButtonSizes) {
   }
 }
 
-TEST(KoraIcons, TheBundledDrawingsDifferFromEachOther) {
-  for (const KoraIcon a : kAll) {
-    for (const KoraIcon b : kAll) {
-      if (a == b) continue;
-      EXPECT_NE(BundledKoraIcon(a).pixmap(32, 32).toImage(), BundledKoraIcon(b).pixmap(32, 32).toImage());
-    }
-  }
-}
-
 TEST(KoraIcons, AThemeWithoutTheIconFallsBackToTheDrawing) {
   const QString oldTheme = QIcon::themeName();
   const QStringList oldPaths = QIcon::themeSearchPaths();
@@ -47,23 +36,6 @@ TEST(KoraIcons, AThemeWithoutTheIconFallsBackToTheDrawing) {
   QIcon::setThemeSearchPaths(oldPaths);
   QIcon::setThemeName(oldTheme);
   EXPECT_EQ(edit.pixmap(32, 32).toImage(), BundledKoraIcon(KoraIcon::Edit).pixmap(32, 32).toImage());
-}
-
-// Not an assertion of looks: writes the drawn icons, beside the theme's, for a
-// person to look at.
-TEST(KoraIcons, WritesASnapshotOfTheIcons) {
-  const QByteArray dir = qgetenv("KORAPC_SNAPSHOT_DIR");
-  if (dir.isEmpty()) GTEST_SKIP() << "KORAPC_SNAPSHOT_DIR not set";
-  QDir().mkpath(QString::fromLocal8Bit(dir));
-  QImage sheet(4 * 56, 2 * 56, QImage::Format_ARGB32);
-  sheet.fill(Qt::white);
-  QPainter p(&sheet);
-  for (int i = 0; i < 4; ++i) {
-    p.drawPixmap(i * 56 + 4, 4, BundledKoraIcon(kAll[i]).pixmap(48, 48));
-    p.drawPixmap(i * 56 + 4, 60, LoadKoraIcon(kAll[i]).pixmap(48, 48));
-  }
-  p.end();
-  EXPECT_TRUE(sheet.save(QString::fromLocal8Bit(dir) + "/icons.png"));
 }
 
 }  // namespace
