@@ -9,7 +9,8 @@ std::optional<std::string> ScriptedFilePicker::PickSaveFile(const FileDialogOpti
 }
 
 std::optional<std::string> ScriptedFilePicker::Next(bool save, const FileDialogOptions& options) {
-  requests.push_back({save, options});
+  offered.push_back(options);
+  saveDialogs.push_back(save);
   if (answers.empty()) return std::nullopt;
   std::optional<std::string> answer = answers.front();
   answers.pop_front();
