@@ -30,6 +30,11 @@ class TPOMain : public QWidget {
   // poweron.dat, whether or not anything changed.
   ~TPOMain() override;
 
+  // Replace the injection points; null goes back to the real message boxes
+  // and sleeps. Not owned.
+  void SetMessageSink(MessageSink* sink) { sink_ = sink; }
+  void SetClock(Clock* clock) { clock_ = clock; }
+
   // Rebuilds every row of the grid from the current values.
   void FillGrid();
   // Opens "Power On Editor" for the option of the grid's current row.
