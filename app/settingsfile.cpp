@@ -4,8 +4,10 @@
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
+#include <cerrno>
 #include <charconv>
 #include <climits>
+#include <unistd.h>
 
 #include "app/replacefile.h"
 
@@ -28,7 +30,14 @@ std::string_view Trim(std::string_view s) {
 SettingsFile::SettingsFile(std::string path)
     : path_(std::move(path)), ini_(std::make_unique<SettingsIni>()) {
   ini_->ini.SetSpaces(false);  // key=value, as the file has always been written
-  ini_->ini.LoadFile(path_.c_str());  // a missing or unreadable file reads as empty
+  // A missing or unreadable file reads as empty.
+  const SI_Error loaded = ini_->ini.LoadFile(path_.c_str());
+  // Each write puts the whole file anew. Over a file that is there but could
+  // not be read, that would keep only the keys written here and lose every
+  // other one; over a write-protected file, the rename would get past its
+  // protection. Such a file is left as it is.
+  const bool exists = ::access(path_.c_str(), F_OK) == 0;
+  keep_ = exists && (loaded < 0 || ::access(path_.c_str(), W_OK) != 0);
 }
 
 SettingsFile::~SettingsFile() = default;
@@ -62,6 +71,10 @@ bool SettingsFile::WriteString(const std::string& section, const std::string& ke
 }
 
 bool SettingsFile::Save() {
+  if (keep_) {
+    errno = EACCES;
+    return false;
+  }
   std::string text;
   if (ini_->ini.Save(text) < 0) return false;
   return ReplaceFileContents(path_, text);

@@ -13,7 +13,9 @@ class SettingsIni;
 // Section and key names match whatever their case. Every write is on the disk
 // when the call returns: the whole file is written anew beside the old one and
 // renamed over it, so a crash or a full disk leaves the old file whole, and every
-// other section and key is kept. The first write creates the file.
+// other section and key is kept. The first write creates the file. A file that
+// is there but cannot be read or written is never written over: every write
+// then returns false and leaves it as it is.
 class SettingsFile {
  public:
   explicit SettingsFile(std::string path);
@@ -43,4 +45,5 @@ class SettingsFile {
 
   std::string path_;
   std::unique_ptr<SettingsIni> ini_;
+  bool keep_ = false;  // the file is there but was not read, or is write-protected
 };

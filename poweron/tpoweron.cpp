@@ -88,6 +88,13 @@ int TPowerOn::LoadFile(const std::string& path) {
 }
 
 int TPowerOn::SaveFile(const std::string& path) const {
+  // The file is replaced by a rename, which neither a file's unreadable mode
+  // nor its write protection would stop; the values such a file holds are
+  // the user's and are not written over.
+  if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), R_OK | W_OK) != 0) {
+    errno = EACCES;
+    return -1;
+  }
   std::string bytes;
   for (const int32_t value : values_) {
     bytes += std::to_string(value);

@@ -32,8 +32,9 @@ class TPowerOn {
   int LoadFile(const std::string& path);
 
   // Replaces the file at path with the twenty values, each in signed decimal
-  // followed by CR LF. The old file stays whole if the write fails. Returns 0
-  // on success, -1 on failure (errno tells why).
+  // followed by CR LF. The old file stays whole if the write fails, and an
+  // existing file that this user may not read or write is left as it is.
+  // Returns 0 on success, -1 on failure (errno tells why).
   int SaveFile(const std::string& path) const;
 
   bool operator==(const TPowerOn&) const = default;

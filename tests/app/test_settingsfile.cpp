@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "support/tempdir.h"
 
@@ -96,6 +97,24 @@ TEST(SettingsFile, AFailedWriteLeavesTheOldFileWholeAndSaysSo) {
   EXPECT_FALSE(ini.WriteInteger("KORAPCForm", "TOP", 1));
   ::chmod(dir.path().c_str(), 0700);
   EXPECT_EQ(TempDir::ReadAll(path), old);
+}
+
+TEST(SettingsFile, AFileThatCannotBeReadOrWrittenIsNeverWrittenOver) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads and writes any file";
+  TempDir dir;
+  const std::string path = dir.File("korapc.ini");
+  const std::string old = "[KORACOMM]\nDELAY=25\n[KORAPCForm]\nTOP=7\n";
+  for (const mode_t mode : {0000, 0200, 0400}) {
+    TempDir::WriteAll(path, old);
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    {
+      SettingsFile ini(path);
+      EXPECT_FALSE(ini.WriteInteger("KORAPCForm", "TOP", 1)) << mode;
+      EXPECT_FALSE(ini.WriteString("sgPowerOn", "COL_0_WIDTH", "40")) << mode;
+    }
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    EXPECT_EQ(TempDir::ReadAll(path), old) << mode;
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "poweron/poweronoptions.h"
 #include "support/tempdir.h"
@@ -153,6 +154,20 @@ TEST_F(PowerOnFile, MissingUnreadableAndUnwritableFilesFail) {
   EXPECT_EQ(set.SaveFile(dir.File("missing/poweron.dat")), -1);
   ::mkdir(path.c_str(), 0700);  // a folder in the file's place stays a folder
   EXPECT_EQ(set.SaveFile(path), -1);
+}
+
+TEST_F(PowerOnFile, AFileThisUserMayNotReadOrWriteIsNotWrittenOver) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads and writes any file";
+  const std::string kept = "14\r\n7\r\n";
+  TPowerOn set;
+  set.SetDefaults();
+  for (const mode_t mode : {0000, 0200, 0400}) {
+    TempDir::WriteAll(path, kept);
+    ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    EXPECT_EQ(set.SaveFile(path), -1) << mode;
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    EXPECT_EQ(TempDir::ReadAll(path), kept) << mode;
+  }
 }
 
 }  // namespace
