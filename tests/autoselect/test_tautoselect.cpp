@@ -160,6 +160,17 @@ TEST(AutoSelectRecord, NameBytesAreKeptAsTheyAre) {
   EXPECT_EQ(Written(Entry(name, {})), Record(name, {}));
 }
 
+TEST(AutoSelectRecord, AControlByteEndsTheNameAsANulWould) {
+  for (const char* end : {"\t", "\n", "\x1F", "\x7F", "\x81", "\x8D", "\x8F", "\x90", "\x9D"}) {
+    const TAutoSelect e = Read(Record(std::string("AB") + end + "CD", {13}));
+    EXPECT_EQ(e.GetName(), "AB") << static_cast<int>(static_cast<unsigned char>(end[0]));
+    EXPECT_EQ(e.KeyAt(0), 13);
+  }
+  // Every other byte is a character of the code page and stays.
+  const std::string text = "\x80\xA0\xAD\xFF ~";
+  EXPECT_EQ(Read(Record(text, {})).GetName(), text);
+}
+
 TEST(AutoSelectRecord, AShortReadLeavesTheEntryUnchanged) {
   const std::string bytes = Record("A", {13}) + Record("B", {27}).substr(0, 63);
   std::istringstream in(bytes, std::ios::binary);
