@@ -1,7 +1,6 @@
 #include "app/korapc.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -152,23 +151,6 @@ TEST_F(MainWindowTest, TheAutoSelectionsTabHoldsThePageWhichSavesItsFileWhenTheW
   EXPECT_EQ(TempDir::ReadAll(GetAutoSelectFilePath()), std::string("KEPT") + std::string(124, '\0'));
   const SettingsFile ini(GetSettingsFilePath());
   EXPECT_EQ(ini.ReadInteger("sgAutoSelect", "COL_SORTBY", 0), -1);
-}
-
-// Not an assertion of looks: writes what the three tabs look like, so that
-// anyone can see the program without a display.
-TEST_F(MainWindowTest, WritesSnapshotsOfTheThreeTabs) {
-  const QByteArray dir = qgetenv("KORAPC_SNAPSHOT_DIR");
-  if (dir.isEmpty()) GTEST_SKIP() << "KORAPC_SNAPSHOT_DIR not set";
-  QDir().mkpath(QString::fromLocal8Bit(dir));
-  TKORAPCForm form(nullptr, ThreePorts);
-  form.show();
-  const char* names[] = {"tab-power-on.png", "tab-auto-selections.png", "tab-settings.png"};
-  for (int i = 0; i < 3; ++i) {
-    form.PageControl->setCurrentIndex(i);
-    QCoreApplication::processEvents();
-    const QString file = QString::fromLocal8Bit(dir) + "/" + names[i];
-    EXPECT_TRUE(form.grab().save(file)) << file.toStdString();
-  }
 }
 
 }  // namespace

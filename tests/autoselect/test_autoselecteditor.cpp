@@ -2,7 +2,6 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -338,28 +337,6 @@ TEST_F(AutoSelectEditorTest, TheFullModalRoadThroughExec) {
   });
   EXPECT_EQ(editor.exec(), QDialog::Accepted);
   EXPECT_EQ(entry, Entry("PACED", {322, 232}));
-}
-
-TEST_F(AutoSelectEditorTest, WritesSnapshotsOfTwoTypes) {
-  const QByteArray dir = qgetenv("KORAPC_SNAPSHOT_DIR");
-  if (dir.isEmpty()) GTEST_SKIP() << "KORAPC_SNAPSHOT_DIR not set";
-  QDir().mkpath(QString::fromLocal8Bit(dir));
-  TAutoSelect entry = Entry("NIGHT SHIFT", {97, 13, 27, 232, 272});
-  TAutoSelectEditor editor(nullptr, entry, 3, &sink);
-  editor.show();
-  const QString base = QString::fromLocal8Bit(dir) + "/editor-auto-selection";
-  editor.innerTabs(0)->setCurrentIndex(1);
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(editor.grab().save(base + "-type0-bp.png"));
-  editor.innerTabs(0)->setCurrentIndex(0);
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(editor.grab().save(base + "-type0.png"));
-  ChooseType(editor, 2);
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(editor.grab().save(base + "-type2.png"));
-  editor.innerTabs(2)->setCurrentIndex(1);
-  QCoreApplication::processEvents();
-  EXPECT_TRUE(editor.grab().save(base + "-type2-tempco.png"));
 }
 
 }  // namespace
