@@ -56,8 +56,10 @@ int WidestItem(const QComboBox& list) {
   return widest;
 }
 
-// Every visible label, button, list and tab of window shows its whole text.
-void ExpectNothingClipped(QWidget& window, const std::string& where) {
+// Every visible label, button, list and tab of window shows its whole text,
+// and every button's icon has a picture at least as large as the device
+// pixels it covers (a smaller one would be scaled up, and blurred).
+void ExpectWholeAndSharp(QWidget& window, const std::string& where) {
   QCoreApplication::processEvents();
   for (QLabel* label : window.findChildren<QLabel*>()) {
     if (!label->isVisibleTo(&window) || label->text().isEmpty()) continue;
@@ -74,6 +76,13 @@ void ExpectNothingClipped(QWidget& window, const std::string& where) {
     EXPECT_GE(button->width(), need) << where << ": button " << button->objectName().toStdString();
     EXPECT_GE(button->height(), std::max(metrics.height(), button->icon().isNull() ? 0 : button->iconSize().height()))
         << where << ": button " << button->objectName().toStdString();
+    if (button->icon().isNull()) continue;
+    const QSize pixels = button->iconSize() * button->devicePixelRatioF();
+    const QList<QSize> sizes = button->icon().availableSizes();
+    bool sharp = sizes.isEmpty();  // drawn afresh at any size
+    for (const QSize& size : sizes) sharp = sharp || (size.width() >= pixels.width() && size.height() >= pixels.height());
+    EXPECT_TRUE(sharp) << where << ": icon of " << button->objectName().toStdString() << " needs "
+                       << pixels.width() << " pixels";
   }
   for (QComboBox* list : window.findChildren<QComboBox*>()) {
     if (!list->isVisibleTo(&window)) continue;
@@ -117,7 +126,7 @@ TEST_F(SnapshotTest, TheThreeTabs) {
   const char* names[] = {"tab-power-on", "tab-auto-selections", "tab-settings"};
   for (int page = 0; page < 3; ++page) {
     e2e::ClickTab(form.PageControl, page);
-    ExpectNothingClipped(form, names[page]);
+    ExpectWholeAndSharp(form, names[page]);
     Snapshot(form, names[page]);
   }
   form.close();
@@ -129,7 +138,7 @@ TEST_F(SnapshotTest, ThePowerOnEditor) {
   // The option with the longest value texts.
   TPOEditor editor(values, 14);
   editor.show();
-  ExpectNothingClipped(editor, "Power On Editor");
+  ExpectWholeAndSharp(editor, "Power On Editor");
   Snapshot(editor, "editor-power-on");
 }
 
@@ -139,13 +148,13 @@ TEST_F(SnapshotTest, TheAutoSelectionEditorOnEveryTypeAndTab) {
   for (const int code : {13, 29, 180, 232}) entry.AddKey(code);
   TAutoSelectEditor editor(nullptr, entry, 1, &sink);
   editor.show();
-  ExpectNothingClipped(editor, "type 0, ECG");
+  ExpectWholeAndSharp(editor, "type 0, ECG");
   Snapshot(editor, "editor-auto-selection");
   for (int type = 0; type < TAutoSelectEditor::TypeCount; ++type) {
     e2e::Choose(editor.cbType, type);
     for (int tab = 0; tab < editor.innerTabs(type)->count(); ++tab) {
       e2e::ClickTab(editor.innerTabs(type), tab);
-      ExpectNothingClipped(editor, "type " + std::to_string(type) + ", tab " + std::to_string(tab));
+      ExpectWholeAndSharp(editor, "type " + std::to_string(type) + ", tab " + std::to_string(tab));
       if (type == 0 && tab == 3) Snapshot(editor, "editor-auto-selection-tempco");
     }
   }
