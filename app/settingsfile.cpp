@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <charconv>
 #include <climits>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/replacefile.h"
@@ -30,13 +31,15 @@ std::string_view Trim(std::string_view s) {
 SettingsFile::SettingsFile(std::string path)
     : path_(std::move(path)), ini_(std::make_unique<SettingsIni>()) {
   ini_->ini.SetSpaces(false);  // key=value, as the file has always been written
-  // A missing or unreadable file reads as empty.
-  const SI_Error loaded = ini_->ini.LoadFile(path_.c_str());
+  // A missing or unreadable file reads as empty. Only a plain file is read:
+  // a folder or a device in its place would read as nonsense, or block.
+  struct stat st{};
+  const bool exists = ::stat(path_.c_str(), &st) == 0;
+  const SI_Error loaded = exists && S_ISREG(st.st_mode) ? ini_->ini.LoadFile(path_.c_str()) : SI_FILE;
   // Each write puts the whole file anew. Over a file that is there but could
   // not be read, that would keep only the keys written here and lose every
   // other one; over a write-protected file, the rename would get past its
   // protection. Such a file is left as it is.
-  const bool exists = ::access(path_.c_str(), F_OK) == 0;
   keep_ = exists && (loaded < 0 || ::access(path_.c_str(), W_OK) != 0);
 }
 

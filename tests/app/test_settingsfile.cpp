@@ -117,4 +117,25 @@ TEST(SettingsFile, AFileThatCannotBeReadOrWrittenIsNeverWrittenOver) {
   }
 }
 
+TEST(SettingsFile, AFolderOrAPipeInItsPlaceReadsAsEmptyAndIsNeverWritten) {
+  TempDir dir;
+  const std::string folder = dir.File("korapc.ini");
+  ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+  {
+    SettingsFile ini(folder);
+    EXPECT_EQ(ini.ReadInteger("KORACOMM", "DELAY", 10), 10);
+    EXPECT_FALSE(ini.WriteInteger("KORAPCForm", "TOP", 1));
+  }
+  struct stat st{};
+  EXPECT_TRUE(::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+
+  // Opening a pipe for reading would wait for a writer that never comes.
+  const std::string pipe = dir.File("pipe.ini");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  SettingsFile ini(pipe);
+  EXPECT_EQ(ini.ReadString("KORAPCForm", "COMPORT", "COM1"), "COM1");
+  EXPECT_FALSE(ini.WriteString("KORAPCForm", "COMPORT", "COM2"));
+  EXPECT_TRUE(::stat(pipe.c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+}
+
 }  // namespace
