@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QLabel>
 #include <QScreen>
@@ -12,6 +11,7 @@
 
 #include "app/koraglobals.h"
 #include "app/settingsfile.h"
+#include "app/uifont.h"
 #include "autoselect/autoselectframe.h"
 #include "poweron/poframe.h"
 
@@ -20,8 +20,6 @@ namespace {
 constexpr const char* kSection = "KORAPCForm";
 constexpr int kDefaultWidth = 540;
 constexpr int kDefaultHeight = 600;
-// Line height of the 8-point Tahoma the layout was drawn with.
-constexpr double kDesignLineHeight = 13.0;
 
 QWidget* FillPage(QWidget* page, QWidget* content) {
   auto* layout = new QVBoxLayout(page);
@@ -34,9 +32,8 @@ QWidget* FillPage(QWidget* page, QWidget* content) {
 
 TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister) : QWidget(parent) {
   setObjectName("KORAPCForm");
-  QFont uiFont = QFontDatabase::hasFamily("Tahoma") ? QFont("Tahoma", 8) : QApplication::font();
-  setFont(uiFont);
-  scale_ = std::max(1.0, QFontMetrics(uiFont).height() / kDesignLineHeight);
+  setFont(KoraUiFont());
+  scale_ = KoraUiScale(font());
 
   PageControl = new QTabWidget(this);
   PageControl->setObjectName("PageControl");

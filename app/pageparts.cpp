@@ -8,19 +8,18 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/uifont.h"
 #include "grid/esstringgrid.h"
 
 namespace {
 
-// The layout was drawn for 8-point Tahoma, whose line is 13 pixels high.
-constexpr double kDesignLineHeight = 13.0;
 // The grid's designed size. A column without a saved width gets a share of
 // this width, as the grid has not been laid out yet when it loads.
 constexpr int kDesignGridWidth = 535;
 constexpr int kDesignGridHeight = 420;
 
 double ScaleOf(const QWidget& page) {
-  return std::max(1.0, QFontMetrics(page.font()).height() / kDesignLineHeight);
+  return KoraUiScale(page.font());
 }
 
 int ScaledBy(double scale, int designPixels) { return static_cast<int>(designPixels * scale + 0.5); }

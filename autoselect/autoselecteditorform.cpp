@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,6 +16,7 @@
 
 #include "app/ansitext.h"
 #include "app/qtmessagesink.h"
+#include "app/uifont.h"
 #include "autoselect/autonamevalidator.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
@@ -31,7 +31,6 @@ constexpr const char* kTempCOTab = "Temperature And CO";
 
 // The layout was drawn for 8-point Tahoma at 521 by 599; a larger desktop font
 // makes the dialog grow with it.
-constexpr double kDesignLineHeight = 13.0;
 constexpr int kDesignWidth = 521;
 constexpr int kDesignHeight = 599;
 
@@ -97,7 +96,7 @@ TAutoSelectEditor::TAutoSelectEditor(QWidget* parent, TAutoSelect& entry, int au
   }
   setObjectName("AutoSelectEditor");
   setWindowTitle("Auto Editor - Auto No. " + QString::number(autoNumber));
-  setFont(QFontDatabase::hasFamily("Tahoma") ? QFont("Tahoma", 8) : QApplication::font());
+  setFont(KoraUiFont());
 
   buildControls();
   fillCombos();
@@ -105,7 +104,7 @@ TAutoSelectEditor::TAutoSelectEditor(QWidget* parent, TAutoSelect& entry, int au
   selectType(0);
   loadEntry();
 
-  const double scale = std::max(1.0, QFontMetrics(font()).height() / kDesignLineHeight);
+  const double scale = KoraUiScale(font());
   const QSize hint = sizeHint();
   setFixedSize(std::max(static_cast<int>(kDesignWidth * scale + 0.5), hint.width()),
                std::max(static_cast<int>(kDesignHeight * scale + 0.5), hint.height()));

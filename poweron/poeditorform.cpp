@@ -2,20 +2,13 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
 
 #include "app/ansitext.h"
+#include "app/uifont.h"
 #include "poweron/poweronoptions.h"
-
-namespace {
-
-// The layout was drawn for 8-point Tahoma; larger desktop fonts scale it.
-constexpr double kDesignLineHeight = 13.0;
-
-}  // namespace
 
 TPOEditor::TPOEditor(TPowerOn& values, int option, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -26,9 +19,8 @@ TPOEditor::TPOEditor(TPowerOn& values, int option, QWidget* parent)
       values_(&values) {
   setObjectName("POEditor");
   setWindowTitle("Power On Editor");
-  QFont uiFont = QFontDatabase::hasFamily("Tahoma") ? QFont("Tahoma", 8) : QApplication::font();
-  setFont(uiFont);
-  scale_ = std::max(1.0, QFontMetrics(uiFont).height() / kDesignLineHeight);
+  setFont(KoraUiFont());
+  scale_ = KoraUiScale(font());
 
   lblPOOption = new QLabel(this);
   lblPOOption->setObjectName("lblPOOption");
