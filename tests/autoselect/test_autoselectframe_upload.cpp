@@ -8,6 +8,7 @@
 #include "app/koraglobals.h"
 #include "autoselect/autoselectframe.h"
 #include "device/koraprogressform.h"
+#include "support/progressobservingsink.h"
 #include "support/aslrecord.h"
 #include "support/recordingmessagesink.h"
 #include "support/tempdir.h"
@@ -41,21 +42,6 @@ Bytes SlotsOf(const std::string& file) {
   return memory;
 }
 
-// Records the progress bar's position at each message (-1: no progress window).
-class ObservingSink : public RecordingMessageSink {
- public:
-  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
-    RecordingMessageSink::ShowMessage(text, caption, icon);
-    int at = -1;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      auto* progress = qobject_cast<TKORAProgress*>(widget);
-      if (progress != nullptr && progress->isVisible()) at = progress->Position();
-    }
-    position.push_back(at);
-  }
-  std::vector<int> position;
-};
-
 class AutoSelectMainUploadTest : public ::testing::Test {
  protected:
   void Upload(const std::string& defaultFile, const std::vector<std::string>& hostArgs = {}) {
@@ -73,7 +59,7 @@ class AutoSelectMainUploadTest : public ::testing::Test {
   }
 
   ScopedConfigHome home;
-  ObservingSink sink;
+  ProgressObservingSink sink;
   std::unique_ptr<VirtualKoraHost> host;
   std::unique_ptr<TAutoSelectMain> page;
 };
@@ -86,7 +72,7 @@ TEST_F(AutoSelectMainUploadTest, TenEntriesFillMemory512To911AndEndWithTheNotice
       AslRecord("7", {}) + AslRecord("NINE", {144, 145}) + AslRecord("LAST SLOT", {255, 256, 257});
   Upload(file);
   EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{kNotice});
-  EXPECT_EQ(sink.position, std::vector<int>{-1});  // the progress window had gone
+  EXPECT_EQ(sink.progressPosition, std::vector<int>{-1});  // the progress window had gone
   EXPECT_TRUE(page->LastUpload().completed);
   EXPECT_EQ(page->LastUpload().stepsDone, 300);
   EXPECT_EQ(page->LastUpload().maximum, 300);
@@ -110,7 +96,7 @@ TEST_F(AutoSelectMainUploadTest, AFailureInTheThirdOfThreeSlotsSendsNoXAndShowsN
          {"--fault", "N@100"});
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(sink.messages[0].caption, "KORA-1 Memory Error");
-  EXPECT_EQ(sink.position, std::vector<int>{79});
+  EXPECT_EQ(sink.progressPosition, std::vector<int>{79});
   EXPECT_FALSE(page->LastUpload().completed);
   EXPECT_EQ(page->LastUpload().maximum, 90);
   EXPECT_EQ(host->Commands().size(), 100u);

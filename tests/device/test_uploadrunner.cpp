@@ -16,33 +16,14 @@
 #include "device/koraprogressform.h"
 #include "device/uploadrunner.h"
 #include "support/fakeclock.h"
+#include "support/progressobservingsink.h"
 #include "support/recordingmessagesink.h"
 #include "support/scriptedport.h"
 #include "support/tempdir.h"
 
 namespace {
 
-TKORAProgress* FindProgressWindow() {
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (auto* progress = qobject_cast<TKORAProgress*>(widget)) return progress;
-  }
-  return nullptr;
-}
-
-// Records each message together with what the screen showed at that moment.
-class ObservingSink : public RecordingMessageSink {
- public:
-  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
-    RecordingMessageSink::ShowMessage(text, caption, icon);
-    onGuiThread.push_back(QThread::currentThread() == qApp->thread());
-    TKORAProgress* progress = FindProgressWindow();
-    progressShown.push_back(progress != nullptr && progress->isVisible());
-    progressPosition.push_back(progress ? progress->Position() : -1);
-  }
-  std::vector<bool> onGuiThread;
-  std::vector<bool> progressShown;
-  std::vector<int> progressPosition;
-};
+using ObservingSink = ProgressObservingSink;
 
 // Twenty power-on style writes to addresses 272 to 291, one step each.
 UploadPlan TwentyValues() {

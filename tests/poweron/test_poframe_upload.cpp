@@ -8,6 +8,7 @@
 #include "app/koraglobals.h"
 #include "device/koraprogressform.h"
 #include "poweron/poframe.h"
+#include "support/progressobservingsink.h"
 #include "support/recordingmessagesink.h"
 #include "support/tempdir.h"
 #include "support/virtualkorahost.h"
@@ -17,25 +18,6 @@ namespace {
 const std::string kAdvice = "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
 const RecordedMessage kNotice{"Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.",
                               "Power On Settings", MessageIcon::None};
-
-TKORAProgress* FindProgressWindow() {
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (auto* progress = qobject_cast<TKORAProgress*>(widget)) return progress;
-  }
-  return nullptr;
-}
-
-// Records each message with the progress bar's position at that moment (-1
-// when no progress window was on screen).
-class ObservingSink : public RecordingMessageSink {
- public:
-  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
-    RecordingMessageSink::ShowMessage(text, caption, icon);
-    TKORAProgress* progress = FindProgressWindow();
-    position.push_back(progress != nullptr && progress->isVisible() ? progress->Position() : -1);
-  }
-  std::vector<int> position;
-};
 
 class POMainUploadTest : public ::testing::Test {
  protected:
@@ -51,7 +33,7 @@ class POMainUploadTest : public ::testing::Test {
   bool ServiceModeEnded() const { return host->Log().find("X: service mode ended") != std::string::npos; }
 
   ScopedConfigHome home;
-  ObservingSink sink;
+  ProgressObservingSink sink;
   std::unique_ptr<VirtualKoraHost> host;
   std::unique_ptr<TPOMain> page;
 };
@@ -64,7 +46,7 @@ TEST_F(POMainUploadTest, TheFactoryDefaultsGoOutAsTwentyCommandsAndEndWithTheNot
                                       "A329D0R", "A284D2R", "A276D1R", "A277D1R", "A278D0R",
                                       "A279D0R", "A280D0R", "A281D0R", "A282D3R", "A283D4R"}));
   EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{kNotice});
-  EXPECT_EQ(sink.position, std::vector<int>{-1});  // the progress window had gone
+  EXPECT_EQ(sink.progressPosition, std::vector<int>{-1});  // the progress window had gone
   EXPECT_TRUE(host->WaitForLog("X: service mode ended"));
   EXPECT_TRUE(page->LastUpload().completed);
   EXPECT_EQ(page->LastUpload().stepsDone, 20);
@@ -83,7 +65,7 @@ TEST_F(POMainUploadTest, ARefusedServiceCodeWritesNothing) {
   EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
                                {"Service mode password is incorrect.", "Communications Error",
                                 MessageIcon::Exclamation}}));
-  EXPECT_EQ(sink.position, std::vector<int>{0});  // shown over the progress window
+  EXPECT_EQ(sink.progressPosition, std::vector<int>{0});  // shown over the progress window
   EXPECT_TRUE(host->Commands().empty());
   EXPECT_EQ(MemoryAt(290), 0xFF);
   EXPECT_FALSE(page->LastUpload().completed);
@@ -96,7 +78,7 @@ TEST_F(POMainUploadTest, AFailureAtTheTwelfthWriteLeavesElevenStepsAndNoX) {
   ASSERT_EQ(sink.messages.size(), 1u);  // no notice after the failure
   EXPECT_EQ(sink.messages[0],
             (RecordedMessage{"Memory program/verify error!" + kAdvice, "KORA-1 Memory Error", MessageIcon::Stop}));
-  EXPECT_EQ(sink.position, std::vector<int>{11});
+  EXPECT_EQ(sink.progressPosition, std::vector<int>{11});
   EXPECT_FALSE(page->LastUpload().completed);
   EXPECT_EQ(page->LastUpload().stepsDone, 11);
   EXPECT_EQ(host->Commands().size(), 12u);
