@@ -1,6 +1,5 @@
 #include "app/portlist.h"
 
-#include <QCollator>
 #include <QSerialPortInfo>
 #include <algorithm>
 #include <sys/stat.h>
@@ -16,11 +15,31 @@ bool IsCharacterDevice(const QString& path) {
 
 }  // namespace
 
+// Written out rather than left to QCollator, whose numeric mode depends on the
+// locale and does nothing in the C locale.
 bool PortList::NaturalLess(const QString& a, const QString& b) {
-  QCollator collator;
-  collator.setNumericMode(true);
-  collator.setCaseSensitivity(Qt::CaseSensitive);
-  return collator.compare(a, b) < 0;
+  qsizetype i = 0;
+  qsizetype j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (a[i].isDigit() && b[j].isDigit()) {
+      const qsizetype startA = i;
+      const qsizetype startB = j;
+      while (i < a.size() && a[i].isDigit()) ++i;
+      while (j < b.size() && b[j].isDigit()) ++j;
+      // Compare the runs by value: without leading zeros, a longer run is larger.
+      QStringView runA = QStringView(a).mid(startA, i - startA);
+      QStringView runB = QStringView(b).mid(startB, j - startB);
+      while (runA.size() > 1 && runA.front() == u'0') runA = runA.mid(1);
+      while (runB.size() > 1 && runB.front() == u'0') runB = runB.mid(1);
+      if (runA.size() != runB.size()) return runA.size() < runB.size();
+      if (const int c = runA.compare(runB); c != 0) return c < 0;
+    } else {
+      if (a[i] != b[j]) return a[i] < b[j];
+      ++i;
+      ++j;
+    }
+  }
+  return (a.size() - i) < (b.size() - j);
 }
 
 std::vector<PortEntry> PortList::PresentPorts() {
