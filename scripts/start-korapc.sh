@@ -26,6 +26,7 @@ if ! compgen -G "/dev/ttyUSB*" >/dev/null && ! compgen -G "/dev/ttyACM*" >/dev/n
   virtual_pid=$!
   for _ in $(seq 50); do [ -e /tmp/ttyKORA1 ] && break; sleep 0.1; done
   echo "No instrument attached: the virtual KORA-1 listens on /tmp/ttyKORA1 (log: $log)."
+  echo "Pick /tmp/ttyKORA1 on the Settings tab to program it."
 fi
 
 "$build/korapc"
