@@ -10,6 +10,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "device/koraprogressform.h"
+
 namespace {
 
 // The self-pipe: a signal handler may only write a byte; the GUI thread reads it.
@@ -20,10 +22,10 @@ void OnSignal(int) {
   [[maybe_unused]] const ssize_t n = ::write(g_signalFds[0], &byte, 1);
 }
 
-// The progress window of a running upload carries this object name.
+// An upload shows its progress window from start to end.
 bool UploadInProgress() {
   for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (w->objectName() == "KORAProgress" && w->isVisible()) return true;
+    if (qobject_cast<TKORAProgress*>(w) != nullptr && w->isVisible()) return true;
   }
   return false;
 }

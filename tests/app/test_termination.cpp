@@ -11,6 +11,7 @@
 #include "app/korapc.h"
 #include "app/koraglobals.h"
 #include "app/settingsfile.h"
+#include "device/koraprogressform.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -48,8 +49,7 @@ TEST_F(TerminationTest, AnOpenDialogIsDismissedThenTheWindowCloses) {
 TEST_F(TerminationTest, ARunningUploadIsWaitedFor) {
   TKORAPCForm form(nullptr, OnePort);
   form.show();
-  QWidget progress;
-  progress.setObjectName("KORAProgress");
+  TKORAProgress progress(&form, 20, "Sending Power On Values...");
   progress.show();
   TerminationWatcher watcher(&form);
   ::raise(SIGHUP);
@@ -62,8 +62,7 @@ TEST_F(TerminationTest, ARunningUploadIsWaitedFor) {
 TEST_F(TerminationTest, AMessageBoxOverAnUploadIsDismissedButTheUploadStillWaited) {
   TKORAPCForm form(nullptr, OnePort);
   form.show();
-  QWidget progress;
-  progress.setObjectName("KORAProgress");
+  TKORAProgress progress(&form, 20, "Sending Power On Values...");
   progress.show();
   TerminationWatcher watcher(&form);
   QMessageBox box(QMessageBox::Critical, "COM Port Error", "Unable to write to PC COM Port!",
