@@ -16,8 +16,10 @@
 
 #include <QDialog>
 #include <memory>
+#include <string_view>
 #include <vector>
 
+#include "autoselect/autoselectcomposer.h"
 #include "autoselect/tautoselect.h"
 
 class KeyComboBox;
@@ -33,7 +35,8 @@ class TAutoSelectEditor : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr int TypeCount = 5;  // Multiparameter, Arrhythmia, Fetal, Paced ECG, ECG Performance
+  // Multiparameter, Arrhythmia, Fetal, Paced ECG, ECG Performance
+  static constexpr int TypeCount = AutoSelectComposer::TypeCount;
 
   // entry: the page's element for auto selection autoNumber; it must outlive
   // the dialog and is not owned. parent places the dialog (centred over it).
@@ -146,8 +149,16 @@ class TAutoSelectEditor : public QDialog {
   void buildControls();
   // Shows type's page without carrying or counting anything.
   void selectType(int type);
-  // Runs type's collectors, then its frame's addKeys; 0, or -1 at the first refusal.
+  // Appends the codes type's lists give, its frame's included, in their order;
+  // 0, or -1 at the first refusal (and for a type outside 0..4).
   int collectType(int type, TAutoSelect& entry) const;
+  // The codes every value list shows, with type (0..4) current and its
+  // frame's codes as the temperature / cardiac-output codes.
+  AutoSelectComposer composition(int type) const;
+  // Shows the composition's temperature / cardiac-output codes on type's frame.
+  void showTempCO(int type, const AutoSelectComposer& composer);
+  // The collector of the inner tab captioned tab.
+  int addTabKeys(std::string_view tab, TAutoSelect& entry) const;
 
   TAutoSelect workEntry;
   TAutoSelect& targetEntry;

@@ -10,8 +10,12 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
+#include <set>
 
+#include "autoselect/autoselectcomposer.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
 #include "support/recordingmessagesink.h"
@@ -129,6 +133,69 @@ TEST_F(AutoSelectEditorTest, TheTypesPagesAndListsAreLaidOutAsTheTableSays) {
   EXPECT_EQ(labelOf(editor.cbRespIERatio), "Waveform:");
   EXPECT_EQ(labelOf(editor.cbPerfWidth), "Haver-triangle:");
   EXPECT_EQ(labelOf(editor.cbFetalPressure), "Intrauterine Pressure:");
+}
+
+TEST_F(AutoSelectEditorTest, EachTypesListsAreTheComposersInTheSameOrder) {
+  TAutoSelect entry;
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  std::set<const KeyComboBox*> seen;
+  for (int type = 0; type < TAutoSelectEditor::TypeCount; ++type) {
+    const std::vector<KeyComboBox*> lists = editor.valueLists(type);
+    const std::vector<const KeyCategory*> rules = AutoSelectComposer::ListsOf(type);
+    ASSERT_EQ(lists.size(), rules.size()) << type;
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+      EXPECT_EQ(&lists[i]->category(), rules[i]) << type << " " << i;
+      EXPECT_EQ(lists[i]->objectName().toStdString(), rules[i]->comboName);
+      EXPECT_TRUE(editor.innerTabs(type)->isAncestorOf(lists[i])) << rules[i]->comboName;
+      seen.insert(lists[i]);
+    }
+    const std::array<KeyComboBox*, 6> frame = editor.tempCOFrame(type)->lists();
+    const std::vector<const KeyCategory*> tempCO = AutoSelectComposer::TempCOLists();
+    ASSERT_EQ(tempCO.size(), frame.size());
+    for (std::size_t i = 0; i < frame.size(); ++i) EXPECT_EQ(&frame[i]->category(), tempCO[i]);
+  }
+  EXPECT_EQ(seen.size(), 31u);
+}
+
+TEST_F(AutoSelectEditorTest, EachCollectorGivesTheListsOfItsTabInOrder) {
+  TAutoSelect entry;
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  for (int type = 0; type < TAutoSelectEditor::TypeCount; ++type) {
+    for (KeyComboBox* list : editor.valueLists(type)) list->setCurrentIndex(1);
+    for (KeyComboBox* list : editor.tempCOFrame(type)->lists()) list->setCurrentIndex(1);
+  }
+  using Collector = int (TAutoSelectEditor::*)(TAutoSelect&) const;
+  struct Case {
+    Collector collector;
+    int type;
+    QString tab;
+    std::vector<int> codes;
+  };
+  const Case cases[] = {
+      {&TAutoSelectEditor::addECGKeys, 0, "ECG", {10, 26, 40, 44, 61, 65, 143}},
+      {&TAutoSelectEditor::addBPKeys, 0, "Blood Pressure", {152, 161, 179, 191, 203, 215, 226}},
+      {&TAutoSelectEditor::addRespKeys, 0, "Respiration", {425, 435, 440, 451}},
+      {&TAutoSelectEditor::addArrhythmiaKeys, 1, "Arrhythmia", {67}},
+      {&TAutoSelectEditor::addFetalKeys, 2, "Fetal/IUP", {290, 300, 309, 313}},
+      {&TAutoSelectEditor::addPacerKeys, 3, "Pacer", {322, 341, 343, 358}},
+      {&TAutoSelectEditor::addPerfKeys, 4, "Performance", {365, 370, 380, 393}},
+  };
+  for (const Case& c : cases) {
+    TAutoSelect collected;
+    EXPECT_EQ((editor.*c.collector)(collected), 0) << c.tab.toStdString();
+    EXPECT_EQ(Codes(collected), c.codes) << c.tab.toStdString();
+    // Each of those lists stands on the tab of that caption.
+    QTabWidget* inner = editor.innerTabs(c.type);
+    for (KeyComboBox* list : editor.valueLists(c.type)) {
+      if (std::find(c.codes.begin(), c.codes.end(), list->keyCode()) == c.codes.end()) continue;
+      const int tab = inner->indexOf(list->parentWidget());
+      EXPECT_EQ(inner->tabText(tab), c.tab) << list->objectName().toStdString();
+    }
+  }
+  // A collector stops at the entry's tenth code, keeping what went in before.
+  TAutoSelect full = Entry("", {1, 2, 3, 4, 5, 6, 7, 8});
+  EXPECT_EQ(editor.addBPKeys(full), -1);
+  EXPECT_EQ(Codes(full), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 152, 161}));
 }
 
 TEST_F(AutoSelectEditorTest, Codes13And232ShowOnType0AndInAllFiveFrames) {
