@@ -12,6 +12,10 @@
 // only when the chosen type's lists give at most ten codes (otherwise OK
 // closes without writing, as the limit can only be passed through a type
 // change). The "Too many commands" message goes through sink.
+//
+// The rules - the last code chooses the type, the ten-command limit, the
+// temperature / cardiac-output choices travelling with the type - are
+// AutoSelectComposer's; the dialog copies codes between it and its lists.
 #pragma once
 
 #include <QDialog>
