@@ -239,14 +239,4 @@ TEST(AutoSelectComposer, PassingTheLimitThroughATypeChangeGivesNoEntry) {
   EXPECT_EQ(composer.ToEntry(scratch), -1);
 }
 
-TEST(AutoSelectComposer, CopiesAreIndependent) {
-  AutoSelectComposer original = AutoSelectComposer::FromEntry(Entry("", {13}));
-  AutoSelectComposer copy = original;
-  copy.SetCode(List("cbECGRate"), 14);
-  copy.CarryTempCO(2);
-  EXPECT_EQ(original.Code(List("cbECGRate")), 13);
-  EXPECT_EQ(original.Type(), 0);
-  EXPECT_EQ(copy.Code(List("cbECGRate")), 14);
-}
-
 }  // namespace
