@@ -564,17 +564,17 @@ void TesStringGrid::mouseMoveEvent(QMouseEvent* event) {
 
 bool TesStringGrid::DoMouseWheelDown() {
   verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  return true;
+  return false;
 }
 
 bool TesStringGrid::DoMouseWheelUp() {
   verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-  return true;
+  return false;
 }
 
 void TesStringGrid::wheelEvent(QWheelEvent* event) {
-  // One row per notch. The event is kept here so that a page inside a
-  // scrolling parent does not scroll as well.
+  // One row per notch. The event is reported as not handled, so that the
+  // grid's parent sees it too.
   wheelRemainder_ += event->angleDelta().y();
   while (wheelRemainder_ >= kWheelNotch) {
     DoMouseWheelUp();
@@ -584,7 +584,7 @@ void TesStringGrid::wheelEvent(QWheelEvent* event) {
     DoMouseWheelDown();
     wheelRemainder_ += kWheelNotch;
   }
-  event->accept();
+  event->ignore();
 }
 
 // --- Keyboard ---
@@ -597,15 +597,6 @@ void TesStringGrid::KeyDown(int key, Qt::KeyboardModifiers shift) {
   const bool up = key == Qt::Key_Up || key == Qt::Key_Left;
   const bool down = key == Qt::Key_Down || key == Qt::Key_Right;
   const int last = RowCount() - 1;
-
-  if ((up || down) && (shift & Qt::ControlModifier)) {
-    // Ctrl with an arrow only scrolls the view. Moving the selection here
-    // while the current row stays would leave the highlight on one row and
-    // Edit acting on another.
-    verticalScrollBar()->triggerAction(up ? QAbstractSlider::SliderSingleStepSub
-                                          : QAbstractSlider::SliderSingleStepAdd);
-    return;
-  }
 
   if (up && row_ > 1) {
     if (!(shift & Qt::ShiftModifier)) deselectAll();
@@ -628,6 +619,14 @@ void TesStringGrid::KeyDown(int key, Qt::KeyboardModifiers shift) {
   }
 
   if (last < 1) return;  // no data row to move to
+  if ((up || down) && (shift & Qt::ControlModifier)) {
+    // With Ctrl an arrow moves the highlight as above but, like the base
+    // grid, only scrolls the view: the current row (the one Edit opens and
+    // the focus rectangle marks) stays where it was.
+    verticalScrollBar()->triggerAction(up ? QAbstractSlider::SliderSingleStepSub
+                                          : QAbstractSlider::SliderSingleStepAdd);
+    return;
+  }
   int target = row_;
   switch (key) {
     case Qt::Key_Up:

@@ -186,9 +186,15 @@ class TesStringGrid : public QTableWidget {
   void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y, bool doubleClick);
   void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
   // One wheel notch: scrolls the view one row; the current row and the
-  // selection stay. Return whether the grid handled the notch itself.
+  // selection stay. Return false: the notch counts as not handled, and the
+  // wheel event goes on to the grid's parent.
   bool DoMouseWheelDown();
   bool DoMouseWheelUp();
+  // Up/Left and Down/Right move the highlight to the next row (Shift extends
+  // or takes back the selection), then the current row follows. With Ctrl
+  // they move the highlight the same way, but the view only scrolls by one
+  // row and the current row stays. Page Up/Down, Home and End move the
+  // current row and leave only it selected; Ctrl+A selects every row.
   void KeyDown(int key, Qt::KeyboardModifiers shift);
 
   void paintEvent(QPaintEvent* event) override;

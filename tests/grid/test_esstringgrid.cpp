@@ -1,5 +1,6 @@
 #include "grid/esstringgrid.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -8,6 +9,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QtTest/qtestspontaneevent.h>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -165,20 +168,84 @@ TEST_F(GridTest, CtrlAThenHomeEndAndPageKeysLeaveOnlyTheNewCurrentRow) {
   EXPECT_EQ(Selected(), Rows({kRows - page}));
 }
 
-TEST_F(GridTest, WheelAndCtrlArrowScrollWithoutTouchingTheSelection) {
+// Turns the wheel by delta eighths of a degree over point at of the grid's
+// viewport, as the window system delivers it (Qt passes only such a wheel
+// event on to the parents of a widget that leaves it unhandled). Returns
+// whether the grid or one of its parents took the event.
+bool Wheel(TesStringGrid& grid, QPoint at, int delta) {
+  QWheelEvent wheel(QPointF(at), grid.viewport()->mapToGlobal(QPointF(at)), QPoint(),
+                    QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  // notify() itself, as QTest does: sendEvent would take the event for one
+  // the program made.
+  QSpontaneKeyEvent::setSpontaneous(&wheel);
+  QApplication::instance()->notify(grid.viewport(), &wheel);
+  return wheel.isAccepted();
+}
+
+TEST_F(GridTest, TheWheelScrollsOneRowPerNotchWithoutTouchingTheRows) {
   Click(2);
-  QWheelEvent wheel(QPointF(At(2)), grid.viewport()->mapToGlobal(QPointF(At(2))), QPoint(),
-                    QPoint(0, -240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-  QCoreApplication::sendEvent(grid.viewport(), &wheel);
+  Wheel(grid, At(2), -240);
   EXPECT_EQ(grid.verticalScrollBar()->value(), 2);  // one row per notch
-  Key(Qt::Key_Down, Qt::ControlModifier);
-  EXPECT_EQ(grid.verticalScrollBar()->value(), 3);
   EXPECT_EQ(Selected(), Rows({2}));
   EXPECT_EQ(grid.Row(), 2);
   // A click now hits the row under the pointer and does not scroll.
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(60, 18 + 9));
-  EXPECT_EQ(grid.Row(), 5);
-  EXPECT_EQ(grid.verticalScrollBar()->value(), 3);
+  EXPECT_EQ(grid.Row(), 4);
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 2);
+  Wheel(grid, At(4), 120);
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 1);
+}
+
+TEST(GridWheel, TheWheelEventIsReportedAsNotHandledSoTheParentGetsItToo) {
+  class Parent : public QWidget {
+   public:
+    int wheels = 0;
+
+   protected:
+    void wheelEvent(QWheelEvent* event) override {
+      ++wheels;
+      event->accept();
+    }
+  } parent;
+  auto* grid = new TesStringGrid(&parent);
+  grid->SetColCount(2);
+  for (int i = 0; i < kRows; ++i) grid->addDispLst(i);
+  grid->SetRowCount(kRows + 1);
+  grid->setSelLstSize();
+  grid->selectRow(1);
+  grid->resize(300, 5 * 18 + 18 + 2 * grid->frameWidth());
+  parent.resize(320, 200);
+  parent.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+  EXPECT_TRUE(Wheel(*grid, QPoint(20, 20), -120));  // taken by the parent
+  EXPECT_EQ(grid->verticalScrollBar()->value(), 1);
+  EXPECT_EQ(parent.wheels, 1);
+  EXPECT_EQ(grid->Row(), 1);
+  EXPECT_TRUE(grid->isRowSelected(1));
+}
+
+TEST_F(GridTest, CtrlArrowsMoveTheHighlightButOnlyScrollTheView) {
+  Click(2);
+  Key(Qt::Key_Down, Qt::ControlModifier);
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 1);
+  EXPECT_EQ(Selected(), Rows({3}));  // the highlight moves as with Down ...
+  EXPECT_EQ(grid.Row(), 2);          // ... but the current row stays
+  Key(Qt::Key_Right, Qt::ControlModifier);  // Right acts as Down
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 2);
+  EXPECT_EQ(Selected(), Rows({3}));  // row 2 and the one below it: row 3 again
+  EXPECT_EQ(grid.Row(), 2);
+  Key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Selected(), Rows({1, 3}));  // Shift keeps what was selected
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 1);
+  Key(Qt::Key_Left, Qt::ControlModifier);  // Left acts as Up
+  EXPECT_EQ(Selected(), Rows({1}));
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 0);
+  EXPECT_EQ(grid.Row(), 2);
+
+  Click(1);
+  Key(Qt::Key_Up, Qt::ControlModifier);  // on row 1 nothing moves
+  EXPECT_EQ(Selected(), Rows({1}));
+  EXPECT_EQ(grid.Row(), 1);
 }
 
 TEST_F(GridTest, HeaderClicksNeverSelectAndDraggingABorderResizes) {
