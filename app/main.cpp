@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "app/koraglobals.h"
 #include "app/korapc.h"
 #include "app/terminationwatcher.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setOrganizationName("Quorvel");
   QApplication::setApplicationName("KORApc");
+  QGuiApplication::setApplicationDisplayName(QString("%1 %2").arg(kora::kVendorName, kora::kProductName));
   QGuiApplication::setDesktopFileName("korapc");
   QIcon icon;
   for (const char* size : {"48", "128", "256"}) icon.addFile(QString(":/app/korapc-%1.png").arg(size));
