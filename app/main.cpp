@@ -6,6 +6,7 @@
 
 #include "app/koraglobals.h"
 #include "app/korapc.h"
+#include "app/replacefile.h"
 #include "app/terminationwatcher.h"
 
 int main(int argc, char* argv[]) {
@@ -17,6 +18,9 @@ int main(int argc, char* argv[]) {
   QIcon icon;
   for (const char* size : {"48", "128", "256"}) icon.addFile(QString(":/app/korapc-%1.png").arg(size));
   QApplication::setWindowIcon(icon);
+  // Temporaries of a KORApc that was killed while it saved; those of one
+  // that is saving right now are left alone.
+  RemoveStaleTemporaries(GetDataFolder());
   try {
     TKORAPCForm KORAPCForm;
     TerminationWatcher watcher(&KORAPCForm);
