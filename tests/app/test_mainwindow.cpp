@@ -207,4 +207,20 @@ TEST_F(WindowSettingsTest, AMaximizedWindowSavesState2AndAMinimizedOne1) {
             0);
 }
 
+TEST_F(WindowSettingsTest, GridsWithoutSavedWidthsTakeThemFromTheWidthTheyHaveInTheWindow) {
+  WriteIni("[KORAPCForm]\nTOP=10\nLEFT=10\nHEIGHT=640\nWIDTH=900\n");
+  TKORAPCForm form(nullptr, ThreePorts);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  const TesStringGrid& power = *form.POMain1->sgPowerOn;
+  ASSERT_GT(power.ClientWidth(), 800);
+  EXPECT_EQ(power.ColWidths(0), power.ClientWidth() / 4);  // wider than any text, so no widening shows
+  EXPECT_EQ(power.ColWidths(1), power.ClientWidth() / 4);
+  form.PageControl->setCurrentIndex(1);
+  QCoreApplication::processEvents();
+  const TesStringGrid& autos = *form.AutoSelectMain1->sgAutoSelect;
+  EXPECT_EQ(autos.ClientWidth(), autos.viewport()->width());
+  EXPECT_EQ(autos.ColWidths(0), autos.ClientWidth() / 3);
+}
+
 }  // namespace

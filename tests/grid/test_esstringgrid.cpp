@@ -560,6 +560,60 @@ TEST_F(LayoutTest, WithoutASectionColumnsGetAQuarterOrAThirdOfTheWidth) {
   EXPECT_TRUE(power->ascending());
 }
 
+TEST_F(LayoutTest, ADefaultWidthIsTakenAgainFromTheRealWidthWhenTheGridIsFirstShown) {
+  Write("[sgAutoSelect]\nCOL_0_WIDTH=70\nCOL_1_WIDTH=wide\n");
+  auto power = Grid("sgPowerOn", 3, 400);
+  auto autos = Grid("sgAutoSelect", 3, 400);
+  auto set = Grid("sgSet", 3, 400);
+  {
+    SettingsFile ini(path);
+    power->loadGridSettings(ini);
+    autos->loadGridSettings(ini);
+    set->loadGridSettings(ini);
+  }
+  EXPECT_EQ(power->ColWidths(0), 100);  // from the width the grid had when it loaded
+  set->SetColWidths(0, 77);             // set since: no longer a default
+  for (TesStringGrid* grid : {power.get(), autos.get(), set.get()}) {
+    grid->resize(600 + 2 * grid->frameWidth(), 200);  // the window lays it out
+    grid->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid));
+  }
+  EXPECT_EQ(power->ColWidths(0), 150);
+  EXPECT_EQ(power->ColWidths(1), 150);
+  EXPECT_EQ(power->ColWidths(2), 300);
+  EXPECT_EQ(autos->ColWidths(0), 70);   // a stored width stays
+  EXPECT_EQ(autos->ColWidths(1), 150);  // "wide" is no width
+  EXPECT_EQ(set->ColWidths(0), 77);
+  EXPECT_EQ(set->ColWidths(1), 150);
+  // Only the first show counts; afterwards the last column alone follows the width.
+  power->hide();
+  power->resize(800 + 2 * power->frameWidth(), 200);
+  power->show();
+  EXPECT_EQ(power->ColWidths(0), 150);
+  EXPECT_EQ(power->ColWidths(2), 500);
+}
+
+TEST_F(LayoutTest, ColumnsAreWidenedToTheirTextsOnlyWhenTheFileHasNoSectionForTheGrid) {
+  Write("[sgAutoSelect]\nCOL_SORTBY=-1\n");
+  const QString longText = "Temperature YSI 400/700 and then some more";
+  auto Filled = [&](const char* name) {
+    auto grid = Grid(name, 3, 400);
+    grid->SetCells(1, 1, longText);
+    grid->setWidenDefaultsToTexts(true);
+    SettingsFile ini(path);
+    grid->loadGridSettings(ini);
+    return grid;
+  };
+  auto first = Filled("sgPowerOn");      // no section at all: a first start
+  auto later = Filled("sgAutoSelect");   // a section, though without widths
+  const int textWidth = first->fontMetrics().horizontalAdvance(longText);
+  ASSERT_GT(textWidth, 100);
+  EXPECT_EQ(first->ColWidths(1), first->TextWidth(1));
+  EXPECT_GE(first->ColWidths(1), textWidth + 6);
+  EXPECT_EQ(first->ColWidths(0), 100);  // its texts fit a quarter
+  EXPECT_EQ(later->ColWidths(1), 100);
+}
+
 TEST_F(LayoutTest, ASavedLayoutIsRestoredAndAWidthThatIsNoIntegerGivesTheDefault) {
   Write("[sgPowerOn]\nCOL_0_WIDTH=51\nCOL_1_WIDTH=183\nCOL_SORTBY=2\nASCENDING=0\n"
         "[sgAutoSelect]\nCOL_0_WIDTH=53\n[sgWide]\nCOL_0_WIDTH=60\nCOL_1_WIDTH=wide\n");
