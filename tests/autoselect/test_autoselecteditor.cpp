@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include "autoselect/autonametext.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
 #include "support/recordingmessagesink.h"
@@ -364,6 +365,20 @@ TEST_F(AutoSelectEditorTest, UndoBringsADeletedByteBackAndNoMarkCanBeTypedIn) {
   other.txtName->setFocus();
   Type(other.txtName, kMark);
   EXPECT_EQ(other.txtName->text(), "PLAIN");
+}
+
+TEST(AutoNameText, AMarkCutAndPastedElsewhereTakesItsByteAlong) {
+  AutoNameText name("A\x01" "B\x02");
+  EXPECT_EQ(name.PlaceholderBudget(), 2);
+  ASSERT_TRUE(name.Edit("A" + kMark + "B", 3));  // the \x02 is cut
+  ASSERT_TRUE(name.Edit(kMark + "A" + kMark + "B", 1));  // and pasted in front
+  EXPECT_EQ(name.Bytes(), "\x02" "A\x01" "B");
+  ASSERT_TRUE(name.Edit(kMark + "AB", 2));  // the \x01 goes
+  EXPECT_EQ(name.Bytes(), "\x02" "AB");
+  // A character without a byte changes nothing.
+  EXPECT_FALSE(name.Edit(kMark + "AB" + QChar(0x0101), 4));
+  EXPECT_EQ(name.Bytes(), "\x02" "AB");
+  EXPECT_EQ(name.Shown(), kMark + "AB");
 }
 
 TEST_F(AutoSelectEditorTest, CancelEscapeAndTheCloseBoxChangeNothing) {
