@@ -14,7 +14,6 @@
 #include <string>
 #include <string_view>
 
-#include "app/ansitext.h"
 #include "app/qtmessagesink.h"
 #include "app/uifont.h"
 #include "autoselect/autonamevalidator.h"
@@ -177,7 +176,8 @@ void TAutoSelectEditor::buildControls() {
   txtName = new QLineEdit(this);
   txtName->setObjectName("txtName");
   txtName->setMaxLength(static_cast<int>(MaxAutoNameLength));
-  txtName->setValidator(new AutoNameValidator(txtName));
+  nameValidator_ = new AutoNameValidator(txtName);
+  txtName->setValidator(nameValidator_);
   // Room for twenty capitals of average width.
   txtName->setMinimumWidth(txtName->fontMetrics().horizontalAdvance(QString(20, 'N')) + 12);
   lblType = new QLabel("Type of Auto:", this);
@@ -227,10 +227,12 @@ void TAutoSelectEditor::buildControls() {
   auto* bottom = new QHBoxLayout;
   btnOK = new QPushButton("OK", this);
   btnOK->setObjectName("btnOK");
+  // Enter presses the button that has the focus, and OK when none has: a
+  // technician who tabs to Cancel and presses Enter must not store the edit.
   btnOK->setDefault(true);
   btnCancel = new QPushButton("Cancel", this);
   btnCancel->setObjectName("btnCancel");
-  btnCancel->setAutoDefault(false);
+  btnCancel->setAutoDefault(true);
   bottom->addStretch(1);
   bottom->addWidget(btnOK);
   bottom->addWidget(btnCancel);
@@ -245,6 +247,11 @@ void TAutoSelectEditor::buildControls() {
       connect(list, &QComboBox::activated, this, [this, list] { cbSelectionChange(list); });
     }
   }
+  connect(txtName, &QLineEdit::textChanged, this, [this](const QString& text) {
+    // Only a character without a byte could be refused, and the validator
+    // lets none in; should one get past it, the field shows the name again.
+    if (!nameText_.Edit(text, txtName->cursorPosition())) txtName->setText(nameText_.Shown());
+  });
   connect(cbType, &QComboBox::activated, this, &TAutoSelectEditor::cbTypeChange);
   connect(btnOK, &QPushButton::clicked, this, &TAutoSelectEditor::btnOKClick);
   connect(btnCancel, &QPushButton::clicked, this, &TAutoSelectEditor::btnCancelClick);
@@ -278,7 +285,11 @@ void TAutoSelectEditor::selectType(int type) {
 }
 
 void TAutoSelectEditor::loadEntry() {
-  txtName->setText(AutoNameValidator::ToUpperAnsi(AnsiToQString(workEntry.GetName())));
+  // A byte of the name that has no printable form shows as a placeholder and
+  // stays the entry's byte unless the user deletes it.
+  nameText_ = AutoNameText(workEntry.GetName());
+  nameValidator_->setPlaceholderBudget(nameText_.PlaceholderBudget());
+  txtName->setText(nameText_.Shown());
   const AutoSelectComposer composer = AutoSelectComposer::FromEntry(workEntry);
   selectType(composer.Type());
   for (const ListRow& row : kLists) ShowCode(this->*row.member, composer);
@@ -353,9 +364,7 @@ void TAutoSelectEditor::carryTempCO(int type) {
 
 void TAutoSelectEditor::storeEntry() {
   TAutoSelect scratch;
-  // The validator lets in only characters the code page holds; should one
-  // get past it, the name the entry had is kept rather than a mangled one.
-  scratch.SetName(QStringToAnsi(txtName->text()).value_or(workEntry.GetName()));
+  scratch.SetName(nameText_.Bytes());
   if (collectType(cbType->currentIndex(), scratch) == 0) targetEntry = scratch;
 }
 

@@ -8,6 +8,9 @@
 //   editor.exec();       // Accepted after OK, Rejected after Cancel, Esc or the close box
 //   ...redraw the grid row...
 //
+// Enter presses the button that has the focus, or OK when no button has it
+// (in the name field or a list); Esc and the close box are Cancel.
+//
 // The dialog works on its own copy of the entry. Only OK writes to it, and
 // only when the chosen type's lists give at most ten codes (otherwise OK
 // closes without writing, as the limit can only be passed through a type
@@ -24,8 +27,10 @@
 #include <vector>
 
 #include "autoselect/autoselectcomposer.h"
+#include "autoselect/autonametext.h"
 #include "autoselect/tautoselect.h"
 
+class AutoNameValidator;
 class KeyComboBox;
 class MessageSink;
 class QComboBox;
@@ -166,6 +171,8 @@ class TAutoSelectEditor : public QDialog {
 
   TAutoSelect workEntry;
   TAutoSelect& targetEntry;
+  AutoNameText nameText_;  // txtName's text and the name bytes behind it
+  AutoNameValidator* nameValidator_ = nullptr;
   int autoType = 0;
   MessageSink* sink_;
   std::unique_ptr<MessageSink> ownSink_;

@@ -1,5 +1,6 @@
 #include "autoselect/autoselecteditorform.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -16,6 +17,7 @@
 #include <set>
 
 #include "autoselect/autoselectcomposer.h"
+#include "autoselect/autonametext.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
 #include "support/recordingmessagesink.h"
@@ -362,6 +364,90 @@ TEST_F(AutoSelectEditorTest, ALowerCaseNameFromAFileIsShownAndStoredInUpperCase)
   EXPECT_EQ(entry.GetName(), "NIGHT \xC9T\xC9");
 }
 
+// A name from a file that holds bytes with no printable form.
+const QString kMark(QChar::ReplacementCharacter);
+
+TEST_F(AutoSelectEditorTest, UnprintableNameBytesShowAsAMarkAndOKKeepsThemAsTheyWere) {
+  TAutoSelect entry = Entry(std::string("ab\x01" "C\x7F\x9D\tz", 8), {13});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  EXPECT_EQ(editor.txtName->text(), "AB" + kMark + "C" + kMark + kMark + kMark + "Z");
+  editor.show();
+  QTest::mouseClick(editor.btnOK, Qt::LeftButton);
+  EXPECT_EQ(entry.GetName(), std::string("AB\x01" "C\x7F\x9D\tZ", 8));  // only the letters changed
+  EXPECT_EQ(Codes(entry), std::vector<int>{13});
+}
+
+TEST_F(AutoSelectEditorTest, EditingANameKeepsTheUnprintableBytesTheUserLeftAlone) {
+  TAutoSelect entry = Entry("A\x01" "B\x02\x03", {});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  editor.show();
+  QLineEdit* field = editor.txtName;
+  field->setFocus();
+  field->end(false);
+  QTest::keyClicks(field, "cd");                     // A.B..CD
+  QTest::keyClick(field, Qt::Key_Left);
+  QTest::keyClick(field, Qt::Key_Left);
+  QTest::keyClick(field, Qt::Key_Backspace);         // A.B.CD: the \x03 goes
+  field->home(false);
+  QTest::keyClick(field, Qt::Key_Delete);            // .B.CD
+  QTest::keyClick(field, Qt::Key_Right);
+  QTest::keyClicks(field, "x");                      // .XB.CD
+  EXPECT_EQ(field->text(), kMark + "XB" + kMark + "CD");
+  editor.btnOKClick();
+  EXPECT_EQ(entry.GetName(), "\x01XB\x02" "CD");
+}
+
+TEST_F(AutoSelectEditorTest, OfTwoMarksInARowTheOneDeletedIsTheOneThatGoes) {
+  for (const bool backspace : {true, false}) {
+    TAutoSelect entry = Entry("\x01\x02", {});
+    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    editor.show();
+    editor.txtName->setFocus();
+    editor.txtName->setCursorPosition(1);
+    QTest::keyClick(editor.txtName, backspace ? Qt::Key_Backspace : Qt::Key_Delete);
+    editor.btnOKClick();
+    EXPECT_EQ(entry.GetName(), backspace ? "\x02" : "\x01") << backspace;
+  }
+}
+
+TEST_F(AutoSelectEditorTest, UndoBringsADeletedByteBackAndNoMarkCanBeTypedIn) {
+  TAutoSelect entry = Entry("A\x05", {});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  editor.show();
+  QLineEdit* field = editor.txtName;
+  field->setFocus();
+  field->end(false);
+  QTest::keyClick(field, Qt::Key_Backspace);
+  EXPECT_EQ(field->text(), "A");
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(field->text(), "A" + kMark);
+  Type(field, kMark);  // a second mark would stand for no byte: refused
+  EXPECT_EQ(field->text(), "A" + kMark);
+  editor.btnOKClick();
+  EXPECT_EQ(entry.GetName(), "A\x05");
+
+  TAutoSelect plain = Entry("PLAIN", {});
+  TAutoSelectEditor other(nullptr, plain, 2, &sink);
+  other.show();
+  other.txtName->setFocus();
+  Type(other.txtName, kMark);
+  EXPECT_EQ(other.txtName->text(), "PLAIN");
+}
+
+TEST(AutoNameText, AMarkCutAndPastedElsewhereTakesItsByteAlong) {
+  AutoNameText name("A\x01" "B\x02");
+  EXPECT_EQ(name.PlaceholderBudget(), 2);
+  ASSERT_TRUE(name.Edit("A" + kMark + "B", 3));  // the \x02 is cut
+  ASSERT_TRUE(name.Edit(kMark + "A" + kMark + "B", 1));  // and pasted in front
+  EXPECT_EQ(name.Bytes(), "\x02" "A\x01" "B");
+  ASSERT_TRUE(name.Edit(kMark + "AB", 2));  // the \x01 goes
+  EXPECT_EQ(name.Bytes(), "\x02" "AB");
+  // A character without a byte changes nothing.
+  EXPECT_FALSE(name.Edit(kMark + "AB" + QChar(0x0101), 4));
+  EXPECT_EQ(name.Bytes(), "\x02" "AB");
+  EXPECT_EQ(name.Shown(), kMark + "AB");
+}
+
 TEST_F(AutoSelectEditorTest, CancelEscapeAndTheCloseBoxChangeNothing) {
   const TAutoSelect original = Entry("SAME", {13, 232});
   TAutoSelect entry = original;
@@ -389,6 +475,55 @@ TEST_F(AutoSelectEditorTest, CancelEscapeAndTheCloseBoxChangeNothing) {
     EXPECT_EQ(editor.result(), QDialog::Rejected);
   }
   EXPECT_EQ(entry, original);
+}
+
+// Enter as the keyboard delivers it: to the widget that has the focus.
+void PressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
+
+TEST_F(AutoSelectEditorTest, EnterOnAFocusedCancelStoresNothing) {
+  const TAutoSelect original = Entry("SAME", {13});
+  TAutoSelect entry = original;
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  editor.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+  Choose(editor.cbECGAmp, 2);  // the edit the technician thinks better of
+  editor.btnOK->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), editor.btnCancel);
+  EXPECT_TRUE(editor.btnCancel->isDefault());
+  EXPECT_FALSE(editor.btnOK->isDefault());
+  PressEnter();
+  EXPECT_FALSE(editor.isVisible());
+  EXPECT_EQ(editor.result(), QDialog::Rejected);
+  EXPECT_EQ(entry, original);
+}
+
+TEST_F(AutoSelectEditorTest, EnterInTheNameOrAListPressesOKOnceNoButtonHasTheFocus) {
+  TAutoSelect entry = Entry("OLD", {});
+  {
+    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    editor.btnCancel->setFocus();  // Cancel was the default while it had the focus
+    editor.txtName->setFocus();
+    EXPECT_TRUE(editor.btnOK->isDefault());
+    EXPECT_FALSE(editor.btnCancel->isDefault());
+    editor.txtName->selectAll();
+    QTest::keyClicks(editor.txtName, "new");
+    PressEnter();
+    EXPECT_EQ(editor.result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(entry, Entry("NEW", {}));
+  {
+    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    Choose(editor.cbECGRate, 4);
+    ASSERT_EQ(QApplication::focusWidget(), editor.cbECGRate);
+    PressEnter();
+    EXPECT_EQ(editor.result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(entry, Entry("NEW", {13}));
 }
 
 TEST_F(AutoSelectEditorTest, TheFullModalRoadThroughExec) {
