@@ -6,6 +6,8 @@
 #include <QFrame>
 #include <QLabel>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -148,6 +150,25 @@ void TKORAPCForm::FillPortList(const std::vector<PortEntry>& ports) {
       cbComPort->setItemData(cbComPort->count() - 1, port.description, Qt::ToolTipRole);
     }
   }
+  FitPortListWidth();
+}
+
+void TKORAPCForm::FitPortListWidth() {
+  // Device paths are longer than the COM names the layout was drawn for (the
+  // virtual KORA-1's is /run/user/1000/ttyKORA1): the list grows until its
+  // longest entry shows whole, at most to the rule's right end.
+  int widest = 0;
+  for (int i = 0; i < cbComPort->count(); ++i) {
+    widest = std::max(widest, cbComPort->fontMetrics().horizontalAdvance(cbComPort->itemText(i)));
+  }
+  QStyleOptionComboBox option;
+  option.initFrom(cbComPort);
+  option.rect = QRect(0, 0, Scaled(161), cbComPort->height());
+  const int field = cbComPort->style()
+                        ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, cbComPort)
+                        .width();
+  const int width = std::clamp(widest + Scaled(161) - field, Scaled(161), Scaled(8 + 519 - 160));
+  cbComPort->resize(width, cbComPort->height());
 }
 
 void TKORAPCForm::RefreshPortList() {

@@ -60,6 +60,7 @@ class TKORAPCForm : public QWidget {
  private:
   void BuildSettingsPage();
   void FillPortList(const std::vector<PortEntry>& ports);
+  void FitPortListWidth();
   void SelectSavedPort();
   void DropMissingPorts();
   void LoadWindowSettings();

@@ -1,6 +1,9 @@
 #include "app/portwatcher.h"
 
 #include <QComboBox>
+#include <QFrame>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QSignalSpy>
 #include <QTest>
 #include <cstdio>
@@ -194,6 +197,24 @@ TEST_F(PortRefreshTest, NoScanRunsWhileAnUploadsProgressWindowIsUpAndOneRunsAfte
   EXPECT_EQ(Entries(*form), QStringList({"/dev/ttyS0", "/dev/ttyUSB0", "/dev/ttyACM0"}));
   QCoreApplication::processEvents();
   EXPECT_EQ(scans, before + 1);  // the two changes were answered with one scan
+}
+
+int TextFieldWidth(QComboBox* list) {
+  QStyleOptionComboBox option;
+  option.initFrom(list);
+  return list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list).width();
+}
+
+TEST_F(PortRefreshTest, TheListWidensToShowALongPathThatAppearsWhole) {
+  auto form = MakeForm();
+  const int narrow = form->cbComPort->width();
+  const QString link = "/tmp/korapc-1000/ttyKORA1";  // the longest a runtime folder makes
+  ports.push_back({link, "Virtual KORA-1"});
+  emit events->PortsChanged();
+  EXPECT_GT(form->cbComPort->width(), narrow);
+  EXPECT_GE(TextFieldWidth(form->cbComPort), form->cbComPort->fontMetrics().horizontalAdvance(link));
+  // It stays within the Settings page's rule.
+  EXPECT_LE(form->cbComPort->geometry().right(), form->Bevel1->geometry().right());
 }
 
 TEST_F(PortRefreshTest, AWatchedFolderChangingMakesTheWindowScanAgain) {
