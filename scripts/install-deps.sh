@@ -7,7 +7,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev libgl-dev
   libsimpleini-dev libicu-dev libudev-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libxcb1-dev libxcb-damage0-dev
   clang libclang-rt-dev
   xvfb xauth fonts-dejavu-core
 )
