@@ -208,7 +208,7 @@ int TextFieldWidth(QComboBox* list) {
 TEST_F(PortRefreshTest, TheListWidensToShowALongPathThatAppearsWhole) {
   auto form = MakeForm();
   const int narrow = form->cbComPort->width();
-  const QString link = "/tmp/korapc-1000/ttyKORA1";  // the longest a runtime folder makes
+  const QString link = "/tmp/korapc-1000/ttyKORA1";  // the usual fallback, longer than /run/user/1000/
   ports.push_back({link, "Virtual KORA-1"});
   emit events->PortsChanged();
   EXPECT_GT(form->cbComPort->width(), narrow);
