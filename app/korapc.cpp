@@ -197,7 +197,7 @@ void TKORAPCForm::RefreshPortList() {
   {
     const QSignalBlocker quiet(cbComPort);  // the choice itself does not change
     FillPortList(ports);
-    cbComPort->setCurrentIndex(chosen.isEmpty() ? -1 : cbComPort->findText(chosen, Qt::MatchExactly));
+    cbComPort->setCurrentIndex(chosen.isEmpty() ? -1 : cbComPort->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive));
     if (chosen.isEmpty()) SelectSavedPort();
   }
   // Only the first port to appear in an empty list is a new choice.
