@@ -197,7 +197,8 @@ void TKORAPCForm::RefreshPortList() {
   {
     const QSignalBlocker quiet(cbComPort);  // the choice itself does not change
     FillPortList(ports);
-    cbComPort->setCurrentIndex(chosen.isEmpty() ? -1 : cbComPort->findText(chosen, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    const Qt::MatchFlags exactly = Qt::MatchExactly | Qt::MatchCaseSensitive;
+    cbComPort->setCurrentIndex(chosen.isEmpty() ? -1 : cbComPort->findText(chosen, exactly));
     if (chosen.isEmpty()) SelectSavedPort();
   }
   // Only the first port to appear in an empty list is a new choice.
