@@ -14,9 +14,8 @@ inline constexpr const char* kAutoSelectFileName = "autoselect.asl";  // 1004
 inline constexpr const char* kPowerOnFileName = "poweron.dat";   // 1005
 inline constexpr const char* kServiceCodeText = "5173920468";    // 1006
 
-// The fixed path at which the virtual KORA-1 (tools/virtualkora) links its
-// pseudo-terminal. The port list offers it whenever the link exists.
-inline constexpr const char* kVirtualKoraPath = "/tmp/ttyKORA1";
+// The name of the virtual KORA-1's link in the runtime folder.
+inline constexpr const char* kVirtualKoraLinkName = "ttyKORA1";
 
 }  // namespace kora
 
@@ -39,6 +38,21 @@ std::string GetExeFolder();
 // reported and the path is returned all the same. When neither variable gives
 // a folder, GetExeFolder() is returned. Nothing is cached.
 std::string GetDataFolder();
+
+// The user's private folder for files of a running session (the virtual
+// KORA-1's link and log), ending in '/'. It is $XDG_RUNTIME_DIR when that is an
+// absolute path naming a real folder (not a symbolic link) owned by this user
+// with mode 0700. Otherwise it is korapc-<uid>/ in $TMPDIR (when absolute) or
+// /tmp, created with mode 0700 when missing. A fallback folder that exists but
+// is a symbolic link, belongs to someone else or is open to others could hold
+// what another user planted, so it is not used: the result is then empty.
+// Nothing is cached.
+std::string GetRuntimeFolder();
+
+// GetRuntimeFolder() followed by "ttyKORA1": where the virtual KORA-1 links its
+// pseudo-terminal and where the port list looks for it. Empty when there is no
+// private runtime folder.
+std::string GetVirtualKoraLinkPath();
 
 // GetDataFolder() followed by "korapc.ini", "autoselect.asl" or "poweron.dat".
 std::string GetSettingsFilePath();

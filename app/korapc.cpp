@@ -6,13 +6,18 @@
 #include <QFrame>
 #include <QLabel>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <future>
 
 #include "app/koraglobals.h"
 #include "app/settingsfile.h"
 #include "app/uifont.h"
 #include "autoselect/autoselectframe.h"
+#include "device/koraprogressform.h"
 #include "poweron/poframe.h"
 
 namespace {
@@ -28,9 +33,28 @@ QWidget* FillPage(QWidget* page, QWidget* content) {
   return content;
 }
 
+// An upload's progress window exists from just after the port is opened until
+// the upload is over.
+TKORAProgress* RunningUpload() {
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (auto* progress = qobject_cast<TKORAProgress*>(w)) return progress;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister) : QWidget(parent) {
+TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<PortWatcher> watcher)
+    : QWidget(parent), lister_(std::move(lister)), watcher_(std::move(watcher)) {
+  // Listing the ports walks every tty the system has (about 12 ms); it runs
+  // beside the building of the pages instead of before the first paint.
+  std::future<std::vector<PortEntry>> firstScan;
+  if (!lister_) {
+    firstScan = std::async(std::launch::async, &PortList::PresentPorts);
+    lister_ = &PortList::PresentPorts;
+    if (!watcher_) watcher_ = std::make_unique<PortWatcher>(PortWatcher::ForThisMachine());
+  }
+
   setObjectName("KORAPCForm");
   setFont(KoraUiFont());
   scale_ = KoraUiScale(font());
@@ -60,7 +84,8 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister) : QWidget(parent) {
 
   const std::string saved =
       SettingsFile(GetSettingsFilePath()).ReadString(kSection, "COMPORT", "COM1");
-  BuildPortList(lister, QString::fromLocal8Bit(saved.c_str()));
+  savedPort_ = QString::fromLocal8Bit(saved.c_str());
+  FillPortList(PortList::WithSavedPort(firstScan.valid() ? firstScan.get() : lister_(), savedPort_));
 
   // The program's title, as the desktop shows it, and the window's caption.
   const QString title = QString("%1 %2").arg(kora::kVendorName, kora::kProductName);
@@ -70,7 +95,11 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister) : QWidget(parent) {
   cbComPortChange();
   ServiceCode = kora::kServiceCodeText;
 
-  connect(cbComPort, &QComboBox::currentIndexChanged, this, [this] { cbComPortChange(); });
+  connect(cbComPort, &QComboBox::currentIndexChanged, this, [this] {
+    cbComPortChange();
+    DropMissingPorts();
+  });
+  if (watcher_) connect(watcher_.get(), &PortWatcher::PortsChanged, this, &TKORAPCForm::RefreshPortList);
 }
 
 TKORAPCForm::~TKORAPCForm() { SaveWindowSettings(); }
@@ -115,16 +144,84 @@ bool TKORAPCForm::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TKORAPCForm::BuildPortList(const PortLister& lister, const QString& savedPort) {
+void TKORAPCForm::FillPortList(const std::vector<PortEntry>& ports) {
   cbComPort->clear();
-  const std::vector<PortEntry> ports =
-      PortList::WithSavedPort(lister ? lister() : PortList::PresentPorts(), savedPort);
   for (const PortEntry& port : ports) {
-    cbComPort->addItem(port.name);
+    cbComPort->addItem(port.name, port.missing);
     if (!port.description.isEmpty()) {
       cbComPort->setItemData(cbComPort->count() - 1, port.description, Qt::ToolTipRole);
     }
   }
+  FitPortListWidth();
+}
+
+void TKORAPCForm::FitPortListWidth() {
+  // Device paths are longer than the COM names the layout was drawn for (the
+  // virtual KORA-1's is /run/user/1000/ttyKORA1): the list grows until its
+  // longest entry shows whole, at most to the rule's right end.
+  int widest = 0;
+  for (int i = 0; i < cbComPort->count(); ++i) {
+    widest = std::max(widest, cbComPort->fontMetrics().horizontalAdvance(cbComPort->itemText(i)));
+  }
+  QStyleOptionComboBox option;
+  option.initFrom(cbComPort);
+  option.rect = QRect(0, 0, Scaled(161), cbComPort->height());
+  const int field = cbComPort->style()
+                        ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, cbComPort)
+                        .width();
+  const int width = std::clamp(widest + Scaled(161) - field, Scaled(161), Scaled(8 + 519 - 160));
+  cbComPort->resize(width, cbComPort->height());
+}
+
+void TKORAPCForm::RefreshPortList() {
+  if (TKORAProgress* upload = RunningUpload()) {
+    // The upload's worker owns the port; scanning now would stall the
+    // progress window. Once, however many changes come meanwhile.
+    if (!refreshWaitsForUpload_) {
+      refreshWaitsForUpload_ = true;
+      connect(upload, &QObject::destroyed, this, [this] {
+        refreshWaitsForUpload_ = false;
+        QTimer::singleShot(0, this, &TKORAPCForm::RefreshPortList);
+      });
+    }
+    return;
+  }
+  const QString chosen = cbComPort->currentIndex() < 0 ? QString() : cbComPort->currentText();
+  const std::vector<PortEntry> ports = PortList::Refreshed(lister_(), savedPort_, chosen);
+
+  bool same = static_cast<int>(ports.size()) == cbComPort->count();
+  for (int i = 0; same && i < cbComPort->count(); ++i) {
+    same = cbComPort->itemText(i) == ports[static_cast<std::size_t>(i)].name &&
+           cbComPort->itemData(i).toBool() == ports[static_cast<std::size_t>(i)].missing;
+  }
+  if (same) return;  // a popup the user has open stays as it is
+
+  {
+    const QSignalBlocker quiet(cbComPort);  // the choice itself does not change
+    FillPortList(ports);
+    const Qt::MatchFlags exactly = Qt::MatchExactly | Qt::MatchCaseSensitive;
+    cbComPort->setCurrentIndex(chosen.isEmpty() ? -1 : cbComPort->findText(chosen, exactly));
+    if (chosen.isEmpty()) SelectSavedPort();
+  }
+  // Only the first port to appear in an empty list is a new choice.
+  if (chosen.isEmpty()) cbComPortChange();
+}
+
+void TKORAPCForm::DropMissingPorts() {
+  // A port that went away is kept only while it is the one chosen.
+  const QSignalBlocker quiet(cbComPort);
+  for (int i = cbComPort->count() - 1; i >= 0; --i) {
+    if (i != cbComPort->currentIndex() && cbComPort->itemData(i).toBool()) cbComPort->removeItem(i);
+  }
+}
+
+void TKORAPCForm::SelectSavedPort() {
+  // The saved name must match byte for byte; otherwise the first entry.
+  cbComPort->setCurrentIndex(-1);
+  for (int i = 0; i < cbComPort->count(); ++i) {
+    if (cbComPort->itemText(i) == savedPort_) cbComPort->setCurrentIndex(i);
+  }
+  if (cbComPort->currentIndex() < 0 && cbComPort->count() > 0) cbComPort->setCurrentIndex(0);
 }
 
 void TKORAPCForm::cbComPortChange() {
@@ -153,14 +250,11 @@ void TKORAPCForm::LoadWindowSettings() {
   }
   if (ini.ReadInteger(kSection, "WINDOWSTATE", 0) == 2) setWindowState(Qt::WindowMaximized);
 
-  // The saved name must match byte for byte; otherwise the first entry.
-  const QString comPort = QString::fromLocal8Bit(ini.ReadString(kSection, "COMPORT", "COM1").c_str());
-  const QSignalBlocker quiet(cbComPort);  // choosing here does not publish by itself
-  cbComPort->setCurrentIndex(-1);
-  for (int i = 0; i < cbComPort->count(); ++i) {
-    if (cbComPort->itemText(i) == comPort) cbComPort->setCurrentIndex(i);
+  savedPort_ = QString::fromLocal8Bit(ini.ReadString(kSection, "COMPORT", "COM1").c_str());
+  {
+    const QSignalBlocker quiet(cbComPort);  // choosing here does not publish by itself
+    SelectSavedPort();
   }
-  if (cbComPort->currentIndex() < 0 && cbComPort->count() > 0) cbComPort->setCurrentIndex(0);
 
   PageControl->setCurrentIndex(ini.ReadInteger(kSection, "ACTIVEPAGE", 0));
 }

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
 
 #include "app/portlist.h"
+#include "app/portwatcher.h"
 
 class QComboBox;
 class QFrame;
@@ -16,11 +18,15 @@ class TKORAPCForm : public QWidget {
   Q_OBJECT
 
  public:
-  // Builds the port list (from lister, or the ports present when lister is
-  // empty), sets the caption and the application's display name ("Quorvel
-  // KORApc"), restores the window settings from korapc.ini,
-  // publishes the chosen port in ChosenComPort and sets ServiceCode.
-  explicit TKORAPCForm(QWidget* parent = nullptr, PortLister lister = {});
+  // Builds the port list, sets the caption and the application's display name
+  // ("Quorvel KORApc"), restores the window settings from korapc.ini,
+  // publishes the chosen port in ChosenComPort and sets ServiceCode. lister
+  // gives every list of ports; when it is empty the ports present are listed,
+  // the first time on a worker thread while the pages are built, and the list
+  // follows the machine through a PortWatcher of its own. watcher, when given,
+  // is what makes the list be scanned again (taken over).
+  explicit TKORAPCForm(QWidget* parent = nullptr, PortLister lister = {},
+                       std::unique_ptr<PortWatcher> watcher = {});
 
   // Saves the window settings to korapc.ini; the pages then save their own
   // state as they are destroyed.
@@ -29,6 +35,14 @@ class TKORAPCForm : public QWidget {
   // Publishes the selected port in ChosenComPort; does nothing when no entry
   // is selected.
   void cbComPortChange();
+
+  // Lists the ports again and redraws cbComPort. The chosen entry stays
+  // chosen, and stays shown (tooltip "Not present") when it has gone, until
+  // the user picks another; when nothing was chosen the saved COMPORT or else
+  // the first entry is chosen and published. While an upload runs (its
+  // TKORAProgress window exists) nothing is scanned: the refresh waits until
+  // that window is gone.
+  void RefreshPortList();
 
   QTabWidget* PageControl = nullptr;
   QWidget* TabSheet3 = nullptr;  // page 0, "Power On"
@@ -46,10 +60,17 @@ class TKORAPCForm : public QWidget {
 
  private:
   void BuildSettingsPage();
-  void BuildPortList(const PortLister& lister, const QString& savedPort);
+  void FillPortList(const std::vector<PortEntry>& ports);
+  void FitPortListWidth();
+  void SelectSavedPort();
+  void DropMissingPorts();
   void LoadWindowSettings();
   void SaveWindowSettings();
   int Scaled(int designPixels) const;
 
   double scale_ = 1.0;  // the font's height against the 8-point Tahoma the layout was drawn for
+  PortLister lister_;
+  QString savedPort_;   // COMPORT as read at start
+  std::unique_ptr<PortWatcher> watcher_;
+  bool refreshWaitsForUpload_ = false;
 };

@@ -2,18 +2,9 @@
 
 #include <QSerialPortInfo>
 #include <algorithm>
-#include <sys/stat.h>
 
 #include "app/koraglobals.h"
-
-namespace {
-
-bool IsCharacterDevice(const QString& path) {
-  struct stat st{};
-  return !path.isEmpty() && ::stat(path.toLocal8Bit().constData(), &st) == 0 && S_ISCHR(st.st_mode);
-}
-
-}  // namespace
+#include "app/ttydevice.h"
 
 // Written out rather than left to QCollator, whose numeric mode depends on the
 // locale and does nothing in the C locale.
@@ -53,14 +44,30 @@ std::vector<PortEntry> PortList::PresentPorts() {
   }
   std::sort(ports.begin(), ports.end(),
             [](const PortEntry& a, const PortEntry& b) { return NaturalLess(a.name, b.name); });
-  const QString virtualKora = QString::fromUtf8(kora::kVirtualKoraPath);
-  if (IsCharacterDevice(virtualKora)) ports.push_back({virtualKora, "Virtual KORA-1"});
+  // Only a link of our own in our own folder: anywhere else another user
+  // could have planted it to receive the service code and the upload.
+  const std::string virtualKora = GetVirtualKoraLinkPath();
+  if (ttydevice::IsOwnPseudoTerminalLink(virtualKora)) {
+    ports.push_back({QString::fromLocal8Bit(virtualKora.c_str()), "Virtual KORA-1"});
+  }
   return ports;
 }
 
 std::vector<PortEntry> PortList::WithSavedPort(std::vector<PortEntry> ports, const QString& savedPort) {
   const bool listed = std::any_of(ports.begin(), ports.end(),
                                   [&](const PortEntry& p) { return p.name == savedPort; });
-  if (!listed && IsCharacterDevice(savedPort)) ports.push_back({savedPort, "From korapc.ini"});
+  const std::string path = savedPort.toLocal8Bit().toStdString();
+  if (!listed && ttydevice::IsTerminalDevice(path) && !ttydevice::IsForeignLink(path)) {
+    ports.push_back({savedPort, "From korapc.ini"});
+  }
+  return ports;
+}
+
+std::vector<PortEntry> PortList::Refreshed(std::vector<PortEntry> present, const QString& savedPort,
+                                           const QString& chosen) {
+  std::vector<PortEntry> ports = WithSavedPort(std::move(present), savedPort);
+  const bool listed = std::any_of(ports.begin(), ports.end(),
+                                  [&](const PortEntry& p) { return p.name == chosen; });
+  if (!chosen.isEmpty() && !listed) ports.push_back({chosen, "Not present", true});
   return ports;
 }

@@ -6,8 +6,8 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev libgl-dev
-  libsimpleini-dev libicu-dev
-  libgtest-dev libgmock-dev libbenchmark-dev libssl-dev
+  libsimpleini-dev libicu-dev libudev-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libssl-dev libxcb1-dev libxcb-damage0-dev
   clang libclang-rt-dev
   xvfb xauth fonts-dejavu-core
 )

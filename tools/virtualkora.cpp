@@ -2,9 +2,12 @@
 // KORApc can be tried and tested with no instrument attached.
 //
 // Usage: virtualkora [options]
-//   --link PATH           where to link the pseudo-terminal (default /tmp/ttyKORA1,
-//                         the path KORApc's port list offers); an existing
-//                         symbolic link there is replaced, anything else is refused
+//   --link PATH           where to link the pseudo-terminal (default ttyKORA1 in
+//                         the user's private runtime folder, the path KORApc's
+//                         port list offers); an existing symbolic link there is
+//                         replaced, anything else is refused
+//   --runtime-folder      print that private runtime folder ($XDG_RUNTIME_DIR,
+//                         or /tmp/korapc-UID made with mode 0700) and exit
 //   --dump FILE           write the 1024-byte memory to FILE after every stored
 //                         byte, on SIGUSR1 and on exit
 //   --service-code CODE   the service code that is accepted (default 5173920468);
@@ -54,8 +57,9 @@ namespace {
 constexpr const char* kUsage =
     "Usage: virtualkora [--link PATH] [--dump FILE] [--service-code CODE]\n"
     "                   [--service-answer CHAR|zero|none] [--hangup-service K]\n"
-    "                   [--fault KIND@N[:C]]... [--echo-delay MS] [--help]\n"
-    "A virtual KORA-1 instrument on a pseudo-terminal linked at PATH (default /tmp/ttyKORA1).\n"
+    "                   [--fault KIND@N[:C]]... [--echo-delay MS] [--runtime-folder] [--help]\n"
+    "A virtual KORA-1 instrument on a pseudo-terminal linked at PATH (default ttyKORA1 in\n"
+    "the private runtime folder that --runtime-folder prints, where KORApc looks for it).\n"
     "  --dump FILE          write the 1024-byte memory to FILE after every stored byte,\n"
     "                       on SIGUSR1 and on exit\n"
     "  --service-code CODE  the accepted service code (default 5173920468)\n"
@@ -68,7 +72,7 @@ constexpr const char* kUsage =
     "output. SIGUSR1 dumps the memory; SIGTERM or SIGINT end the program and remove the link.\n";
 
 struct Settings {
-  std::string link = kora::kVirtualKoraPath;
+  std::string link;  // empty: GetVirtualKoraLinkPath()
   std::string dump;
   int echoDelayMs = 0;
   VirtualInstrument::Options instrument;
@@ -86,6 +90,14 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
     const bool hasValue = i + 1 < argc;
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
+      std::exit(0);
+    } else if (arg == "--runtime-folder") {
+      const std::string folder = GetRuntimeFolder();
+      if (folder.empty()) {
+        std::fputs("virtualkora: no private runtime folder (see --help)\n", stderr);
+        std::exit(1);
+      }
+      std::printf("%s\n", folder.c_str());
       std::exit(0);
     } else if (arg == "--link" && hasValue) {
       settings->link = argv[++i];
@@ -192,6 +204,15 @@ int main(int argc, char** argv) {
   if (!ParseArguments(argc, argv, &settings)) {
     std::fputs(kUsage, stderr);
     return 2;
+  }
+
+  if (settings.link.empty()) settings.link = GetVirtualKoraLinkPath();
+  if (settings.link.empty()) {
+    // Never fall back to a shared folder: another user could read the line.
+    std::fprintf(stderr, "virtualkora: no private runtime folder: $XDG_RUNTIME_DIR is unset or not ours "
+                         "with mode 0700, and korapc-%u in $TMPDIR or /tmp belongs to someone else or is open to "
+                         "others; give --link PATH\n", ::geteuid());
+    return 1;
   }
 
   sigset_t signals;

@@ -16,6 +16,7 @@
 #include "autoselect/autoselectframe.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poframe.h"
+#include "support/pseudoterminal.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -89,10 +90,19 @@ TEST_F(MainWindowTest, NoPortsLeavesNothingSelectedAndNothingPublished) {
 }
 
 TEST_F(MainWindowTest, ASavedDevicePathThatExistsIsOffered) {
-  WriteIni("[KORAPCForm]\nCOMPORT=/dev/null\n");
+  PseudoTerminal pty;  // a terminal device that is not among the listed ports
+  WriteIni("[KORAPCForm]\nCOMPORT=" + pty.Path() + "\n");
   TKORAPCForm form(nullptr, ThreePorts);
   EXPECT_EQ(form.cbComPort->count(), 4);
-  EXPECT_EQ(form.cbComPort->currentText(), "/dev/null");
+  EXPECT_EQ(form.cbComPort->currentText(), QString::fromStdString(pty.Path()));
+}
+
+TEST_F(MainWindowTest, ASavedCharacterDeviceThatIsNoTerminalIsNotOffered) {
+  WriteIni("[KORAPCForm]\nCOMPORT=/dev/null\n");
+  TKORAPCForm form(nullptr, ThreePorts);
+  EXPECT_EQ(form.cbComPort->count(), 3);
+  EXPECT_EQ(form.cbComPort->currentText(), "/dev/ttyS0");
+  EXPECT_EQ(ChosenComPort, "/dev/ttyS0");
 }
 
 TEST_F(MainWindowTest, PickingAPortPublishesItAndClosingSavesPortAndPage) {

@@ -1,10 +1,20 @@
 #include "app/portlist.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include "support/pseudoterminal.h"
+#include "support/scopedenv.h"
 #include "support/tempdir.h"
 
 namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+bool Lists(const std::vector<PortEntry>& ports, const QString& name) {
+  return std::any_of(ports.begin(), ports.end(), [&](const PortEntry& p) { return p.name == name; });
+}
 
 TEST(PortList, NaturalOrderComparesNumbersByValue) {
   EXPECT_TRUE(PortList::NaturalLess("/dev/ttyS2", "/dev/ttyS10"));
@@ -13,21 +23,91 @@ TEST(PortList, NaturalOrderComparesNumbersByValue) {
   EXPECT_FALSE(PortList::NaturalLess("/dev/ttyS0", "/dev/ttyS0"));
 }
 
-TEST(PortList, ASavedCharacterDeviceIsAddedOnceAndNothingElseIs) {
+TEST(PortList, ASavedTerminalIsAddedOnceAndNothingElseIs) {
+  PseudoTerminal pty;
   const std::vector<PortEntry> ports{{"/dev/ttyS0", ""}};
-  const auto withNull = PortList::WithSavedPort(ports, "/dev/null");
-  ASSERT_EQ(withNull.size(), 2u);
-  EXPECT_EQ(withNull[1].name, "/dev/null");
+  const auto withPty = PortList::WithSavedPort(ports, Q(pty.Path()));
+  ASSERT_EQ(withPty.size(), 2u);
+  EXPECT_EQ(withPty[1].name, Q(pty.Path()));
+  EXPECT_EQ(withPty[1].description, "From korapc.ini");
+  EXPECT_FALSE(withPty[1].missing);
 
   // Already listed, exactly: not added again.
-  EXPECT_EQ(PortList::WithSavedPort(withNull, "/dev/null").size(), 2u);
+  EXPECT_EQ(PortList::WithSavedPort(withPty, Q(pty.Path())).size(), 2u);
 
+  // A character device that is no terminal is not offered.
+  EXPECT_EQ(PortList::WithSavedPort(ports, "/dev/null").size(), 1u);
+  EXPECT_EQ(PortList::WithSavedPort(ports, "/dev/zero").size(), 1u);
   TempDir dir;
   TempDir::WriteAll(dir.File("plain"), "not a device");
-  EXPECT_EQ(PortList::WithSavedPort(ports, QString::fromStdString(dir.File("plain"))).size(), 1u);
+  EXPECT_EQ(PortList::WithSavedPort(ports, Q(dir.File("plain"))).size(), 1u);
   EXPECT_EQ(PortList::WithSavedPort(ports, "/dev/does-not-exist").size(), 1u);
   EXPECT_EQ(PortList::WithSavedPort(ports, "COM1").size(), 1u);
   EXPECT_EQ(PortList::WithSavedPort(ports, "").size(), 1u);
+}
+
+TEST(PortList, ASavedLinkToATerminalIsOfferedOnlyWhenNoOtherUserMadeIt) {
+  PseudoTerminal pty;
+  TempDir dir;
+  const std::string link = dir.File("ttyLINK");
+  ASSERT_EQ(::symlink(pty.Path().c_str(), link.c_str()), 0);
+  EXPECT_EQ(PortList::WithSavedPort({}, Q(link)).size(), 1u);
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+  ASSERT_EQ(::lchown(link.c_str(), 4242, 4242), 0);
+  EXPECT_EQ(PortList::WithSavedPort({}, Q(link)).size(), 0u);
+}
+
+TEST(PortList, ARefreshKeepsAChosenPortThatWentAwayShownAndMarked) {
+  PseudoTerminal pty;
+  const std::vector<PortEntry> present{{"/dev/ttyS0", "built-in"}, {"/dev/ttyUSB1", "adapter"}};
+
+  const auto gone = PortList::Refreshed(present, "", "/dev/ttyUSB0");
+  ASSERT_EQ(gone.size(), 3u);
+  EXPECT_EQ(gone[2].name, "/dev/ttyUSB0");
+  EXPECT_EQ(gone[2].description, "Not present");
+  EXPECT_TRUE(gone[2].missing);
+  EXPECT_FALSE(gone[0].missing);
+  EXPECT_FALSE(gone[1].missing);
+
+  // Still there, or nothing chosen: nothing is added.
+  EXPECT_EQ(PortList::Refreshed(present, "", "/dev/ttyUSB1").size(), 2u);
+  EXPECT_EQ(PortList::Refreshed(present, "", "").size(), 2u);
+
+  // The port named in korapc.ini keeps being offered, and counts as listed.
+  const auto saved = PortList::Refreshed(present, Q(pty.Path()), Q(pty.Path()));
+  ASSERT_EQ(saved.size(), 3u);
+  EXPECT_EQ(saved[2].name, Q(pty.Path()));
+  EXPECT_FALSE(saved[2].missing);
+}
+
+class VirtualKoraPortTest : public ::testing::Test {
+ protected:
+  std::string Link() const { return runtime.File("ttyKORA1"); }
+  TempDir runtime;  // private, as a real runtime folder is
+  ScopedEnv xdg{"XDG_RUNTIME_DIR", runtime.path().c_str()};
+};
+
+TEST_F(VirtualKoraPortTest, AnOwnLinkToAPseudoTerminalInTheRuntimeFolderIsOfferedLast) {
+  PseudoTerminal pty;
+  ASSERT_EQ(::symlink(pty.Path().c_str(), Link().c_str()), 0);
+  const auto ports = PortList::PresentPorts();
+  ASSERT_FALSE(ports.empty());
+  EXPECT_EQ(ports.back().name, Q(Link()));
+  EXPECT_EQ(ports.back().description, "Virtual KORA-1");
+}
+
+TEST_F(VirtualKoraPortTest, ALinkToAnythingButAPseudoTerminalOrNoLinkIsNotOffered) {
+  EXPECT_FALSE(Lists(PortList::PresentPorts(), Q(Link())));
+  ASSERT_EQ(::symlink("/dev/null", Link().c_str()), 0);
+  EXPECT_FALSE(Lists(PortList::PresentPorts(), Q(Link())));
+}
+
+TEST_F(VirtualKoraPortTest, ALinkOfAnotherUserInTheRuntimeFolderIsNotOffered) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a link to another user";
+  PseudoTerminal pty;
+  ASSERT_EQ(::symlink(pty.Path().c_str(), Link().c_str()), 0);
+  ASSERT_EQ(::lchown(Link().c_str(), 4242, 4242), 0);
+  EXPECT_FALSE(Lists(PortList::PresentPorts(), Q(Link())));
 }
 
 }  // namespace

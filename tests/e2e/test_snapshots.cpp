@@ -31,7 +31,7 @@ namespace {
 std::vector<PortEntry> Ports() {
   return {{"/dev/ttyS0", "built-in"},
           {"/dev/ttyUSB0", "FT232R USB UART - FTDI"},
-          {"/tmp/ttyKORA1", "Virtual KORA-1"}};
+          {"/run/user/1000/ttyKORA1", "Virtual KORA-1"}};
 }
 
 // Saves what widget shows as name + suffix + ".png" in the snapshot folder;
