@@ -25,12 +25,11 @@ std::string Cmd(int address, int value) {
 
 TEST(AutoSelectWrite, TenSlotsEndAt911AndALongNameSendsOnlyItsFirstTwenty) {
   ScopedConfigHome home;
-  ChosenComPort = "/dev/ttyTEST";
   ScriptedPort port;
   port.respond = ScriptedPort::Instrument();
   FakeClock clock;
   RecordingMessageSink sink;
-  TKORAComm link(sink, clock, port.Handle());
+  TKORAComm link(LinkSettings{"/dev/ttyTEST"}, sink, clock, port.Handle());
   ASSERT_EQ(link.OpenPort(), 0);
 
   AutoSelectList list(10);

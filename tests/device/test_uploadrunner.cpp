@@ -25,6 +25,8 @@ namespace {
 
 using ObservingSink = ProgressObservingSink;
 
+const LinkSettings kSettings{"/dev/ttyTEST1"};
+
 // Twenty power-on style writes to addresses 272 to 291, one step each.
 UploadPlan TwentyValues() {
   UploadPlan plan;
@@ -44,7 +46,6 @@ UploadPlan TwentyValues() {
 class UploadRunnerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ChosenComPort = "/dev/ttyTEST1";
     ServiceCode = "5173920468";
     mainWindow.resize(400, 300);
     mainWindow.show();
@@ -68,7 +69,7 @@ std::string TwentyCommands() {
 }
 
 TEST_F(UploadRunnerTest, SuccessfulUploadEndsWithXAndThePowerCycleNotice) {
-  const UploadResult result = Runner(&clock).Run(TwentyValues());
+  const UploadResult result = Runner(&clock).Run(TwentyValues(), kSettings);
   EXPECT_TRUE(result.completed);
   EXPECT_EQ(result.stepsDone, 20);
   EXPECT_EQ(result.maximum, 20);
@@ -88,7 +89,7 @@ TEST_F(UploadRunnerTest, FailureAtTheTwelfthWriteShowsOverTheWindowAndStopsThere
     if (c == 'R' && ++finals == 12) return std::string("T");
     return instrument(c);
   };
-  const UploadResult result = Runner(&clock).Run(TwentyValues());
+  const UploadResult result = Runner(&clock).Run(TwentyValues(), kSettings);
   EXPECT_FALSE(result.completed);
   EXPECT_EQ(result.stepsDone, 11);
   ASSERT_EQ(sink.messages.size(), 1u);
@@ -118,7 +119,7 @@ TEST_P(UploadRunnerEarlyEndTest, NothingIsWrittenAfterAFailedOpenOrServiceReques
   bool wrote = false;
   UploadPlan plan = TwentyValues();
   plan.writeData = [&wrote](TKORAComm&, ProgressSink&) { return wrote = true, 0; };
-  const UploadResult result = Runner(&clock).Run(plan);
+  const UploadResult result = Runner(&clock).Run(plan, kSettings);
   EXPECT_FALSE(result.completed);
   EXPECT_EQ(result.stepsDone, 0);
   EXPECT_FALSE(wrote);
@@ -180,7 +181,7 @@ TEST_F(UploadRunnerTest, ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndT
   });
   ticker.start(10);
 
-  const UploadResult result = Runner(nullptr).Run(plan);  // real waits
+  const UploadResult result = Runner(nullptr).Run(plan, kSettings);  // real waits
   ticker.stop();
   EXPECT_TRUE(result.completed);
   EXPECT_EQ(result.stepsDone, 5);
