@@ -1,6 +1,7 @@
 // The upload runner: the whole road of an upload with the protocol on a
 // worker thread, the messages on the GUI thread, and the windows alive.
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -189,6 +190,66 @@ TEST_F(UploadRunnerTest, ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndT
   EXPECT_GE(ticksWhileWriting, 5);  // the GUI thread served its timer throughout
   EXPECT_TRUE(progressWasModal);
   EXPECT_EQ(clicks, 1);  // only the click before the upload
+}
+
+// Puts a whole click on the button into the event queue, as a quick second
+// click waits there while the first one's handler runs.
+void QueueClick(QPushButton* button) {
+  const QPointF centre = QRectF(button->rect()).center();
+  const QPointF global = button->mapToGlobal(centre);
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+    QCoreApplication::postEvent(button, new QMouseEvent(type, centre, global, Qt::LeftButton, buttons, {}));
+  }
+}
+
+TEST_F(UploadRunnerTest, ClicksThatArriveWhileAnUploadRunsStartNoSecondUpload) {
+  // Two buttons of one main window, as the two pages' buttons are.
+  auto* powerOn = new QPushButton("Set Power On Values", &mainWindow);
+  auto* autoSelections = new QPushButton("Set Auto Selections", &mainWindow);
+  powerOn->setGeometry(10, 10, 150, 30);
+  autoSelections->setGeometry(10, 50, 150, 30);
+  powerOn->show();
+  autoSelections->show();
+  std::vector<UploadResult> results;
+  const auto upload = [&] { results.push_back(Runner(&clock).Run(TwentyValues(), kSettings)); };
+  QObject::connect(powerOn, &QPushButton::clicked, upload);
+  QObject::connect(autoSelections, &QPushButton::clicked, upload);
+  // A click on the other button while the writes go on.
+  UploadPlan plan = TwentyValues();
+  const auto writeTwenty = plan.writeData;
+  plan.writeData = [&](TKORAComm& link, ProgressSink& progress) {
+    QMetaObject::invokeMethod(autoSelections, [autoSelections] { autoSelections->click(); }, Qt::QueuedConnection);
+    return writeTwenty(link, progress);
+  };
+  QObject::disconnect(powerOn, nullptr, nullptr, nullptr);
+  QObject::connect(powerOn, &QPushButton::clicked,
+                   [&] { results.push_back(Runner(&clock).Run(plan, kSettings)); });
+
+  // A double click: the second click waits in the queue while the first runs.
+  QueueClick(powerOn);
+  QueueClick(powerOn);
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents();
+
+  EXPECT_EQ(port.written, "MS5173920468" + TwentyCommands() + "X");  // one upload alone
+  ASSERT_EQ(results.size(), 3u);
+  // The nested calls returned first, empty; the upload itself last.
+  EXPECT_EQ(results[0].maximum, 0);
+  EXPECT_FALSE(results[0].completed);
+  EXPECT_EQ(results[1].maximum, 0);
+  EXPECT_FALSE(results[1].completed);
+  EXPECT_TRUE(results[2].completed);
+  EXPECT_EQ(results[2].stepsDone, 20);
+  ASSERT_EQ(sink.messages.size(), 1u);  // one notice, nothing from the refused clicks
+  EXPECT_EQ(sink.messages[0].caption, "Power On Settings");
+
+  // Once it has ended, the next click uploads again.
+  port.written.clear();
+  autoSelections->click();
+  ASSERT_EQ(results.size(), 4u);
+  EXPECT_TRUE(results[3].completed);
+  EXPECT_EQ(port.written, "MS5173920468" + TwentyCommands() + "X");
 }
 
 }  // namespace
