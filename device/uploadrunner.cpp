@@ -3,41 +3,17 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QPointer>
-#include <QThread>
 #include <QVariant>
 #include <QWidget>
 #include <thread>
 
 #include "app/qtmessagesink.h"
+#include "device/guithreadmessagesink.h"
 #include "device/koracomm.h"
 #include "device/koraprogressform.h"
 #include "device/systemclock.h"
 
 namespace {
-
-// Passes the link's messages to the GUI thread. From the worker it blocks
-// until the user has confirmed the message, so the protocol waits as it would
-// behind a modal box; on the GUI thread it shows the message directly.
-class GuiThreadMessageSink : public MessageSink {
- public:
-  GuiThreadMessageSink(QObject* guiContext, MessageSink* target) : context_(guiContext), target_(target) {}
-
-  // GUI thread, while no worker runs.
-  void SetTarget(MessageSink* target) { target_ = target; }
-
-  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
-    if (QThread::currentThread() == context_->thread()) {
-      target_->ShowMessage(text, caption, icon);
-      return;
-    }
-    QMetaObject::invokeMethod(
-        context_, [&] { target_->ShowMessage(text, caption, icon); }, Qt::BlockingQueuedConnection);
-  }
-
- private:
-  QObject* context_;
-  MessageSink* target_;
-};
 
 // Steps the progress window from the worker without waiting for the paint.
 class GuiThreadProgress : public ProgressSink {
