@@ -45,7 +45,9 @@ int ListPorts(const ProgramOptions& options, const ProgramEnvironment& env) {
       env.listPorts ? env.listPorts() : PortList::PresentPorts(), QString::fromLocal8Bit(SavedPort().c_str()));
   if (options.json) {
     QJsonArray list;
-    for (const PortEntry& port : ports) list.append(QJsonObject{{"port", port.name}, {"description", port.description}});
+    for (const PortEntry& port : ports) {
+      list.append(QJsonObject{{"port", port.name}, {"description", port.description}});
+    }
     *env.out << QJsonDocument(QJsonObject{{"ports", list}}).toJson(QJsonDocument::Compact).toStdString() << "\n";
     return kExitProgrammed;
   }

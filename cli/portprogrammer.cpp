@@ -46,8 +46,8 @@ class PortSteps : public ProgressSink {
 }  // namespace
 
 bool PortReport::Programmed() const {
-  return !uploads.empty() &&
-         std::all_of(uploads.begin(), uploads.end(), [](const UploadReport& u) { return u.sent && u.result.completed; });
+  return !uploads.empty() && std::all_of(uploads.begin(), uploads.end(),
+                                         [](const UploadReport& u) { return u.sent && u.result.completed; });
 }
 
 PortProgrammer::PortProgrammer(std::string port, int commandDelay, const std::vector<UploadJob>& jobs,

@@ -65,8 +65,7 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
     o.ports.push_back(name);
   }
   // A repeated file option would leave one of the two files unsent.
-  const auto single = [&](const QCommandLineOption& option, const char* name,
-                          std::optional<std::string>& target) {
+  const auto single = [&](const QCommandLineOption& option, const char* name, std::optional<std::string>& target) {
     const QStringList values = parser.values(option);
     if (values.size() > 1) {
       parsed.error = std::string(name) + " is given more than once.";

@@ -9,10 +9,10 @@
 inline constexpr const char* kSavedFileWord = "saved";
 
 struct ProgramOptions {
-  std::vector<std::string> ports;              // --port, in the order given; none: COMPORT
-  std::optional<std::string> powerOnFile;      // --power-on: a path or "saved"
-  std::optional<std::string> autoSelectFile;   // --auto-selections: a path or "saved"
-  std::optional<int> commandDelay;             // --delay, ms, 0 .. 1000
+  std::vector<std::string> ports;             // --port, in the order given; none: COMPORT
+  std::optional<std::string> powerOnFile;     // --power-on: a path or "saved"
+  std::optional<std::string> autoSelectFile;  // --auto-selections: a path or "saved"
+  std::optional<int> commandDelay;            // --delay, ms, 0 .. 1000
   bool dryRun = false;
   bool listPorts = false;
   bool json = false;

@@ -12,7 +12,9 @@
 
 namespace {
 
-QString FromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 QString FromCp1252(const std::string& text) { return FromUtf8(Cp1252ToUtf8(text)); }
 
 std::string ResultWord(const PortReport& report) {
@@ -46,13 +48,12 @@ std::string SummaryLine(const PortReport& report) {
   if (report.Programmed()) return line + "programmed: " + names(true);
   if (report.stopped) {
     const std::string done = names(true);
-    return line + "stopped: " + (done.empty() ? std::string() : done + " programmed; ") + names(false) +
-           " not sent";
+    return line + "stopped: " + (done.empty() ? std::string() : done + " programmed; ") + names(false) + " not sent";
   }
   for (const UploadReport& u : report.uploads) {
     if (!u.sent || u.result.completed) continue;
-    line += "failed in " + u.name + " at " + std::to_string(u.result.stepsDone) + "/" +
-            std::to_string(u.result.maximum);
+    line +=
+        "failed in " + u.name + " at " + std::to_string(u.result.stepsDone) + "/" + std::to_string(u.result.maximum);
     break;
   }
   if (!report.failureText.empty()) {

@@ -48,8 +48,8 @@ ProgressConsole::ProgressConsole(std::ostream& out, std::vector<std::string> por
 
 std::string ProgressConsole::ProgressLine(const std::string& port, std::size_t nameWidth, const std::string& upload,
                                           int steps, int maximum, int msLeft) {
-  return Padded(port, nameWidth) + "  " + upload + "  " + std::to_string(steps) + "/" + std::to_string(maximum) +
-         "  " + MinutesSeconds(msLeft) + " left";
+  return Padded(port, nameWidth) + "  " + upload + "  " + std::to_string(steps) + "/" + std::to_string(maximum) + "  " +
+         MinutesSeconds(msLeft) + " left";
 }
 
 std::string ProgressConsole::FoldLines(const std::string& text) {
@@ -108,8 +108,8 @@ void ProgressConsole::UploadStarted(std::size_t index, const std::string& name, 
   if (live_) {
     Draw();
   } else {
-    out_ << port.name << ": " << name << ": 0/" << maximum << ", about " << MinutesSeconds(rehearsal.totalMs)
-         << "\n" << std::flush;
+    out_ << port.name << ": " << name << ": 0/" << maximum << ", about " << MinutesSeconds(rehearsal.totalMs) << "\n"
+         << std::flush;
   }
 }
 

@@ -91,8 +91,7 @@ class StepTimes : public ProgressSink {
 
 class ProblemSink : public MessageSink {
  public:
-  ProblemSink(const std::string& notice, std::vector<std::string>& problems)
-      : notice_(notice), problems_(problems) {}
+  ProblemSink(const std::string& notice, std::vector<std::string>& problems) : notice_(notice), problems_(problems) {}
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     if (icon != MessageIcon::None || caption != notice_) problems_.push_back(text);
   }
@@ -110,8 +109,7 @@ Rehearsal Rehearse(const UploadPlan& plan, int commandDelay) {
   ProblemSink sink(plan.noticeCaption, rehearsal.problems);
   StepTimes steps(clock, rehearsal.stepEndsMs);
   {
-    TKORAComm link(LinkSettings{"", commandDelay}, sink, clock,
-                   std::make_unique<RehearsalPort>(rehearsal.frames));
+    TKORAComm link(LinkSettings{"", commandDelay}, sink, clock, std::make_unique<RehearsalPort>(rehearsal.frames));
     UploadSequence sequence(link, plan);
     static_cast<void>(sequence.Run(steps));  // a sound instrument accepts everything
   }

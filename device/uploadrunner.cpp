@@ -20,7 +20,8 @@ class GuiThreadProgress : public ProgressSink {
  public:
   explicit GuiThreadProgress(TKORAProgress* window) : window_(window) {}
   void StepProgress() override {
-    QMetaObject::invokeMethod(window_, [window = window_] { window->StepProgress(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        window_, [window = window_] { window->StepProgress(); }, Qt::QueuedConnection);
   }
 
  private:

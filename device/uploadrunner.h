@@ -24,8 +24,7 @@ class UploadRunner {
   // its window. sink: where every message goes; null shows them as message
   // boxes over the progress window (or the main window before and after it).
   // clock: null makes real waits. Neither is owned.
-  UploadRunner(QWidget* owner, MessageSink* sink = nullptr, Clock* clock = nullptr,
-               PortFactory portFactory = {});
+  UploadRunner(QWidget* owner, MessageSink* sink = nullptr, Clock* clock = nullptr, PortFactory portFactory = {});
 
   // Runs the whole upload through settings' port and returns when it has
   // ended. GUI thread only.

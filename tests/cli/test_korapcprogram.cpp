@@ -82,8 +82,9 @@ class KorapcProgramTest : public ::testing::Test {
 
 TEST_F(KorapcProgramTest, BadUsageIsExitStatusTwoWithAHintAndNothingElse) {
   EXPECT_EQ(Run({"--power-on"}), 2);
-  EXPECT_EQ(err.str(), "korapc-program: Missing value after '--power-on'.\nTry 'korapc-program --help' for more "
-                       "information.\n");
+  EXPECT_EQ(err.str(),
+            "korapc-program: Missing value after '--power-on'.\nTry 'korapc-program --help' for more "
+            "information.\n");
   EXPECT_EQ(out.str(), "");
   EXPECT_TRUE(opened.empty());
 
@@ -135,7 +136,8 @@ TEST_F(KorapcProgramTest, DryRunPrintsEveryCommandOfEachUploadAndOpensNoPort) {
     const int base = 512 + 40 * slot;
     const std::string name = slot == 0 ? "AB" : "";
     for (int i = 0; i < 20; ++i) {
-      expected.push_back(Command(base + i, i < static_cast<int>(name.size()) ? name[static_cast<std::size_t>(i)] : ' '));
+      expected.push_back(
+          Command(base + i, i < static_cast<int>(name.size()) ? name[static_cast<std::size_t>(i)] : ' '));
     }
     for (int k = 0; k < 10; ++k) {
       const int code = slot == 0 && k == 0 ? 300 : 0;
@@ -147,7 +149,9 @@ TEST_F(KorapcProgramTest, DryRunPrintsEveryCommandOfEachUploadAndOpensNoPort) {
 
   Lines commands;
   Lines comments;
-  for (const std::string& line : SplitLines(out.str())) (line.rfind("# ", 0) == 0 ? comments : commands).push_back(line);
+  for (const std::string& line : SplitLines(out.str())) {
+    (line.rfind("# ", 0) == 0 ? comments : commands).push_back(line);
+  }
   EXPECT_EQ(commands, expected);
   EXPECT_EQ(comments, (Lines{"# power-on values to /dev/ttyUSB0: 22 commands, about 2 s",
                              "# auto selections to /dev/ttyUSB0: 402 commands, about 34 s"}));
@@ -182,8 +186,8 @@ TEST_F(KorapcProgramTest, PortsRunSideBySideAndOneFailureMakesTheStatusOne) {
   };
   for (const std::string device : {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2"}) {
     const bool faulty = device == "/dev/ttyUSB1";
-    ports[device].respond = [&, faulty, finals = 0, request = 0, instrument = ScriptedPort::Instrument()](
-                                std::uint8_t c) mutable {
+    ports[device].respond = [&, faulty, finals = 0, request = 0,
+                             instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable {
       if (++request == 12) waitForAll();
       if (faulty && c == 'R' && ++finals == 5) return std::string("T");
       return instrument(c);

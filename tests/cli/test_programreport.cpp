@@ -95,7 +95,8 @@ TEST(ProgramReport, ARefusalIsExitStatusTwoWithTheFileAndTheMessage) {
   EXPECT_TRUE(summary["ports"].toArray().isEmpty());
   EXPECT_EQ(summary["refused"].toObject()["file"].toString(), QString::fromUtf8("/home/tech/\xC3\xA9t\xC3\xA9.asl"));
   EXPECT_EQ(summary["refused"].toObject()["caption"].toString(), "Error Reading File");
-  EXPECT_EQ(summary["refused"].toObject()["text"].toString(), QString::fromUtf8("An error occurred while reading the file.\n\xC2\xB5"));
+  EXPECT_EQ(summary["refused"].toObject()["text"].toString(),
+            QString::fromUtf8("An error occurred while reading the file.\n\xC2\xB5"));
 }
 
 }  // namespace

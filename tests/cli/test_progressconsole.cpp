@@ -122,9 +122,9 @@ TEST(ProgressConsole, MessagesFromManyWorkersAtOnceStayWholeLines) {
   const std::vector<std::string> lines = Lines(out.str());
   EXPECT_EQ(lines.size(), 800u);
   const std::set<std::string> distinct(lines.begin(), lines.end());
-  EXPECT_EQ(distinct, (std::set<std::string>{"a: Caption: first line second line", "b: Caption: first line second line",
-                                             "c: Caption: first line second line",
-                                             "d: Caption: first line second line"}));
+  EXPECT_EQ(distinct,
+            (std::set<std::string>{"a: Caption: first line second line", "b: Caption: first line second line",
+                                   "c: Caption: first line second line", "d: Caption: first line second line"}));
 }
 
 }  // namespace

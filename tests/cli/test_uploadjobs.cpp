@@ -39,8 +39,7 @@ class UploadJobsTest : public ::testing::Test {
 };
 
 TEST_F(UploadJobsTest, PowerOnValuesComeFirstThenTheAutoSelectionsAsAUserClicksThem) {
-  const BuiltJobs built =
-      BuildUploadJobs({Write("poweron.dat", "3\r\n3\r\n0\r\n"), Write("ward-a.asl", TenRecords())});
+  const BuiltJobs built = BuildUploadJobs({Write("poweron.dat", "3\r\n3\r\n0\r\n"), Write("ward-a.asl", TenRecords())});
   ASSERT_FALSE(built.refusal.has_value());
   ASSERT_EQ(built.jobs.size(), 2u);
   EXPECT_EQ(built.jobs[0].name, "power-on values");
@@ -80,15 +79,15 @@ TEST_F(UploadJobsTest, AnAslFileThatOpenRejectsOrThatHoldsAForeignCodeIsRefused)
                 "Auto selection 2 (\"ODD\") holds the key code 600, which the KORA-1 does not have.\n\nChoose its "
                 "settings again with Edit Auto Selection, then send the auto selections again.");
   // Both files bad: the power-on file is the one named, and nothing is built.
-  ExpectRefusal(BuildUploadJobs({files.File("missing.dat"), foreign}), files.File("missing.dat"),
-                "Error Opening File", kOpenError);
+  ExpectRefusal(BuildUploadJobs({files.File("missing.dat"), foreign}), files.File("missing.dat"), "Error Opening File",
+                kOpenError);
 }
 
 TEST_F(UploadJobsTest, SavedTakesTheDataFolderFilesAndTheSavedAslAsThePageReadsIt) {
   ExpectRefusal(BuildUploadJobs({std::string("saved"), std::nullopt}), GetPowerOnFilePath(), "Error Opening File",
                 kOpenError);
-  ExpectRefusal(BuildUploadJobs({std::nullopt, std::string("saved")}), GetAutoSelectFilePath(),
-                "Error Opening File", kOpenError);
+  ExpectRefusal(BuildUploadJobs({std::nullopt, std::string("saved")}), GetAutoSelectFilePath(), "Error Opening File",
+                kOpenError);
 
   TempDir::WriteAll(GetPowerOnFilePath(), "1\n");
   TempDir::WriteAll(GetAutoSelectFilePath(), TenRecords().substr(0, 3 * 64 + 10));  // three whole records
@@ -98,8 +97,8 @@ TEST_F(UploadJobsTest, SavedTakesTheDataFolderFilesAndTheSavedAslAsThePageReadsI
   EXPECT_EQ(built.jobs[1].plan.progressMaximum, 90);
 
   TempDir::WriteAll(GetAutoSelectFilePath(), std::string(63, 'A'));  // not one record: nothing to send
-  ExpectRefusal(BuildUploadJobs({std::nullopt, std::string("saved")}), GetAutoSelectFilePath(),
-                "Error Reading File", kReadError);
+  ExpectRefusal(BuildUploadJobs({std::nullopt, std::string("saved")}), GetAutoSelectFilePath(), "Error Reading File",
+                kReadError);
 }
 
 }  // namespace
