@@ -66,6 +66,13 @@ std::optional<FileRefusal> AddAutoSelections(const std::string& given, std::vect
   const std::string path = Resolve(given, GetAutoSelectFilePath());
   RefusalSink sink(path);
   AutoSelectList list;
+  struct stat st{};
+  if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
+    // A pipe or a device would keep Open waiting for records that may never
+    // come; nobody keeps auto selections in one.
+    sink.ShowMessage(kOpenErrorText, kOpenErrorCaption, MessageIcon::Stop);
+    return sink.refusal;
+  }
   if (given != kSavedFileWord) {
     if (OpenAutoSelectFile(path, list, sink) != 0) return sink.refusal;
   } else if (!IsReadableFile(path)) {

@@ -35,9 +35,10 @@ struct FileRefusal {
 //    line that is not a value ("Error Reading File");
 //  - a power-on value outside its option's list, with the power-on page's
 //    message;
-//  - an .asl file that the page's Open rejects, with Open's message; the
-//    saved file is read as the page reads it at start (its complete
-//    records), but must exist and hold at least one record;
+//  - an .asl file that the page's Open rejects, with Open's message, and a
+//    pipe or device in its place ("Error Opening File"); the saved file is
+//    read as the page reads it at start (its complete records), but must
+//    exist and hold at least one record;
 //  - a key code outside 1..511, with the auto-selection page's message.
 // Returns the jobs, or the first refusal.
 struct BuiltJobs {

@@ -3,6 +3,7 @@
 #include "cli/uploadjobs.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/koraglobals.h"
 #include "support/aslrecord.h"
@@ -78,6 +79,10 @@ TEST_F(UploadJobsTest, AnAslFileThatOpenRejectsOrThatHoldsAForeignCodeIsRefused)
   ExpectRefusal(BuildUploadJobs({std::nullopt, foreign}), foreign, "Auto Selections",
                 "Auto selection 2 (\"ODD\") holds the key code 600, which the KORA-1 does not have.\n\nChoose its "
                 "settings again with Edit Auto Selection, then send the auto selections again.");
+  // A pipe would keep Open waiting for records that never come.
+  const std::string pipe = files.File("pipe.asl");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  ExpectRefusal(BuildUploadJobs({std::nullopt, pipe}), pipe, "Error Opening File", kOpenError);
   // Both files bad: the power-on file is the one named, and nothing is built.
   ExpectRefusal(BuildUploadJobs({files.File("missing.dat"), foreign}), files.File("missing.dat"), "Error Opening File",
                 kOpenError);
