@@ -30,6 +30,11 @@ char32_t Cp1252ToUnicode(unsigned char byte) {
   return byte;
 }
 
+bool IsCp1252Unprintable(unsigned char byte) {
+  return byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F ||
+         byte == 0x90 || byte == 0x9D;
+}
+
 std::optional<unsigned char> UnicodeToCp1252(char32_t codePoint) {
   if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
     return static_cast<unsigned char>(codePoint);

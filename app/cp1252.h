@@ -10,6 +10,10 @@
 // that every byte survives a round trip.
 char32_t Cp1252ToUnicode(unsigned char byte);
 
+// True for a byte that has no printable form: a control byte (below the
+// blank, or DEL) or one of the five bytes the code page leaves undefined.
+bool IsCp1252Unprintable(unsigned char byte);
+
 // The Windows-1252 byte of a code point, or nothing when the code page cannot
 // hold it.
 std::optional<unsigned char> UnicodeToCp1252(char32_t codePoint);

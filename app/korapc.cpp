@@ -62,7 +62,9 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister) : QWidget(parent) {
       SettingsFile(GetSettingsFilePath()).ReadString(kSection, "COMPORT", "COM1");
   BuildPortList(lister, QString::fromLocal8Bit(saved.c_str()));
 
+  // The program's title, as the desktop shows it, and the window's caption.
   const QString title = QString("%1 %2").arg(kora::kVendorName, kora::kProductName);
+  QGuiApplication::setApplicationDisplayName(title);
   setWindowTitle(title);
   LoadWindowSettings();
   cbComPortChange();

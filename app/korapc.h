@@ -17,7 +17,8 @@ class TKORAPCForm : public QWidget {
 
  public:
   // Builds the port list (from lister, or the ports present when lister is
-  // empty), sets the caption, restores the window settings from korapc.ini,
+  // empty), sets the caption and the application's display name ("Quorvel
+  // KORApc"), restores the window settings from korapc.ini,
   // publishes the chosen port in ChosenComPort and sets ServiceCode.
   explicit TKORAPCForm(QWidget* parent = nullptr, PortLister lister = {});
 

@@ -13,6 +13,7 @@ void QtMessageSink::ShowMessage(const std::string& text, const std::string& capt
     case MessageIcon::Exclamation: qtIcon = QMessageBox::Warning; break;
     case MessageIcon::Information: qtIcon = QMessageBox::Information; break;
   }
-  QMessageBox box(qtIcon, AnsiToQString(caption), AnsiToQString(text), QMessageBox::Ok, parent_);
+  // A text may quote a name from a file, which can hold any byte.
+  QMessageBox box(qtIcon, AnsiToShownText(caption), AnsiToShownLines(text), QMessageBox::Ok, parent_);
   box.exec();
 }

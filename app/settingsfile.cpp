@@ -63,6 +63,10 @@ std::string SettingsFile::ReadString(const std::string& section, const std::stri
   return raw == nullptr ? def : std::string(Trim(raw));
 }
 
+bool SettingsFile::HasSection(const std::string& section) const {
+  return ini_->ini.GetSection(section.c_str()) != nullptr;
+}
+
 bool SettingsFile::WriteInteger(const std::string& section, const std::string& key, int value) {
   return WriteString(section, key, std::to_string(value));
 }

@@ -33,6 +33,9 @@ class SettingsFile {
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& def) const;
 
+  // True when the file has the section, even one without keys.
+  bool HasSection(const std::string& section) const;
+
   // Stores the value and writes the file. Returns false when the file could not
   // be written; the file on disk is then unchanged.
   bool WriteInteger(const std::string& section, const std::string& key, int value);

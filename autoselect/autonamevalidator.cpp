@@ -19,5 +19,9 @@ QString AutoNameValidator::ToUpperAnsi(const QString& text) {
 
 QValidator::State AutoNameValidator::validate(QString& input, int& /*pos*/) const {
   input = ToUpperAnsi(input);
-  return QStringToAnsi(input) ? Acceptable : Invalid;
+  QString bytesOnly = input;
+  const qsizetype placeholders = bytesOnly.count(UnprintablePlaceholder);
+  if (placeholders > placeholderBudget_) return Invalid;
+  bytesOnly.remove(UnprintablePlaceholder);
+  return QStringToAnsi(bytesOnly) ? Acceptable : Invalid;
 }

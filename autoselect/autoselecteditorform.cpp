@@ -11,10 +11,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <initializer_list>
 #include <string>
+#include <string_view>
 
-#include "app/ansitext.h"
 #include "app/qtmessagesink.h"
 #include "app/uifont.h"
 #include "autoselect/autonamevalidator.h"
@@ -24,9 +23,76 @@
 
 namespace {
 
-constexpr const char* kTypeCaptions[TAutoSelectEditor::TypeCount] = {
-    "Multiparameter Simulation", "Arrhythmia Simulation", "Fetal Simulation",
-    "Paced ECG Simulation", "ECG Performance Test"};
+// Spells a member's name once, for the pointer to it and for its name as text.
+#define EDITOR_MEMBER(member) &TAutoSelectEditor::member, #member
+
+// One type of simulation, in the order of cbType: its caption, the name of its
+// page's inner tab control, and its temperature / cardiac-output frame.
+struct TypeRow {
+  const char* caption;
+  const char* tabsName;
+  TTempCOOptions* TAutoSelectEditor::*frame;
+  const char* frameName;
+};
+
+constexpr TypeRow kTypes[TAutoSelectEditor::TypeCount] = {
+    {"Multiparameter Simulation", "PageControlMultiparameter", EDITOR_MEMBER(ECGTempCOOptions)},
+    {"Arrhythmia Simulation", "PageControlArrhythmia", EDITOR_MEMBER(ArrTempCOOptions)},
+    {"Fetal Simulation", "PageControlFetal", EDITOR_MEMBER(FetalTempCOOptions)},
+    {"Paced ECG Simulation", "PageControlPacer", EDITOR_MEMBER(PacerTempCOOptions)},
+    {"ECG Performance Test", "PageControlPerformance", EDITOR_MEMBER(PerfTempCOOptions)},
+};
+
+// One value list: the type whose page holds it, its inner tab, its label, and
+// the member that holds it. The member's name is also the catalogue's name for
+// the run the list offers.
+struct ListRow {
+  int type;
+  const char* tab;
+  const char* label;
+  KeyComboBox* TAutoSelectEditor::*member;
+  const char* name;
+};
+
+// The 31 value lists, type by type and tab by tab, each tab's lists from top to
+// bottom. That is also the order in which they give codes, the catalogue's code
+// order that AutoSelectComposer::ListsOf follows.
+constexpr ListRow kLists[] = {
+    {0, "ECG", "Rate:", EDITOR_MEMBER(cbECGRate)},
+    {0, "ECG", "Amplitude:", EDITOR_MEMBER(cbECGAmp)},
+    {0, "ECG", "Impedance:", EDITOR_MEMBER(cbECGImpedance)},
+    {0, "ECG", "ST Depression:", EDITOR_MEMBER(cbECGSTDepression)},
+    {0, "ECG", "Axis:", EDITOR_MEMBER(cbECGAxis)},
+    {0, "ECG", "Neonatal:", EDITOR_MEMBER(cbECGNeonatal)},
+    {0, "ECG", "Artifact:", EDITOR_MEMBER(cbECGArtifact)},
+    {0, "Blood Pressure", "Sensitivity:", EDITOR_MEMBER(cbBPSens)},
+    {0, "Blood Pressure", "Static Level:", EDITOR_MEMBER(cbBPStatic)},
+    {0, "Blood Pressure", "BP1 Dynamic:", EDITOR_MEMBER(cbBP1Dynamic)},
+    {0, "Blood Pressure", "BP2 Dynamic:", EDITOR_MEMBER(cbBP2Dynamic)},
+    {0, "Blood Pressure", "BP3 Dynamic:", EDITOR_MEMBER(cbBP3Dynamic)},
+    {0, "Blood Pressure", "BP4 Dynamic:", EDITOR_MEMBER(cbBP4Dynamic)},
+    {0, "Blood Pressure", "Artifact:", EDITOR_MEMBER(cbBPArtifact)},
+    {0, "Respiration", "Rate:", EDITOR_MEMBER(cbRespRate)},
+    {0, "Respiration", "Apnea:", EDITOR_MEMBER(cbRespApnea)},
+    {0, "Respiration", "Delta:", EDITOR_MEMBER(cbRespDelta)},
+    {0, "Respiration", "Waveform:", EDITOR_MEMBER(cbRespIERatio)},
+    {1, "Arrhythmia", "Arrhythmia:", EDITOR_MEMBER(cbArrhythmia)},
+    {2, "Fetal/IUP", "Fetal ECG Base Rate:", EDITOR_MEMBER(cbFetalRate)},
+    {2, "Fetal/IUP", "Fetal ECG Amplitude:", EDITOR_MEMBER(cbFetalAmp)},
+    {2, "Fetal/IUP", "ECG Rate Variation:", EDITOR_MEMBER(cbFetalWaveform)},
+    {2, "Fetal/IUP", "Intrauterine Pressure:", EDITOR_MEMBER(cbFetalPressure)},
+    {3, "Pacer", "Waveform:", EDITOR_MEMBER(cbPacerWaveform)},
+    {3, "Pacer", "Pulse Polarity:", EDITOR_MEMBER(cbPacerPolarity)},
+    {3, "Pacer", "Pulse Amplitude:", EDITOR_MEMBER(cbPacerAmp)},
+    {3, "Pacer", "Pulse Width:", EDITOR_MEMBER(cbPacerWidth)},
+    {4, "Performance", "Square/Triangle:", EDITOR_MEMBER(cbPerfPulse)},
+    {4, "Performance", "Sine Wave:", EDITOR_MEMBER(cbPerfSine)},
+    {4, "Performance", "Haver-triangle:", EDITOR_MEMBER(cbPerfWidth)},
+    {4, "Performance", "Signal Amplitude:", EDITOR_MEMBER(cbPerfAmp)},
+};
+
+#undef EDITOR_MEMBER
+
 constexpr const char* kTempCOTab = "Temperature And CO";
 
 // The layout was drawn for 8-point Tahoma at 521 by 599; a larger desktop font
@@ -34,26 +100,14 @@ constexpr const char* kTempCOTab = "Temperature And CO";
 constexpr int kDesignWidth = 521;
 constexpr int kDesignHeight = 599;
 
-int AddKeys(TAutoSelect& entry, std::initializer_list<const KeyComboBox*> lists) {
-  for (const KeyComboBox* list : lists) {
-    const int code = list->keyCode();
-    if (code == 0) continue;
-    if (entry.AddKey(code) != 0) return -1;
-  }
-  return 0;
+// The combos and the composition exchange codes, and nothing else: the rules
+// are the composer's.
+void TakeCode(AutoSelectComposer& composer, const KeyComboBox* list) {
+  composer.SetCode(list->category(), list->keyCode());
 }
 
-int TypeOfGroup(SimulationGroup group) {
-  switch (group) {
-    case SimulationGroup::Multiparameter: return 0;
-    case SimulationGroup::Arrhythmia: return 1;
-    case SimulationGroup::Fetal: return 2;
-    case SimulationGroup::PacedECG: return 3;
-    case SimulationGroup::ECGPerformance: return 4;
-    case SimulationGroup::TempCO:
-    case SimulationGroup::None: break;
-  }
-  return -1;
+void ShowCode(KeyComboBox* list, const AutoSelectComposer& composer) {
+  list->setCurrentIndex(list->category().ItemForCode(composer.Code(list->category())));
 }
 
 // One inner tab: a column of labelled lists, labels right-aligned at their left.
@@ -122,103 +176,63 @@ void TAutoSelectEditor::buildControls() {
   txtName = new QLineEdit(this);
   txtName->setObjectName("txtName");
   txtName->setMaxLength(static_cast<int>(MaxAutoNameLength));
-  txtName->setValidator(new AutoNameValidator(txtName));
+  nameValidator_ = new AutoNameValidator(txtName);
+  txtName->setValidator(nameValidator_);
   // Room for twenty capitals of average width.
   txtName->setMinimumWidth(txtName->fontMetrics().horizontalAdvance(QString(20, 'N')) + 12);
   lblType = new QLabel("Type of Auto:", this);
   cbType = new QComboBox(this);
   cbType->setObjectName("cbType");
   cbType->setEditable(false);
-  for (const char* caption : kTypeCaptions) cbType->addItem(caption);
+  for (const TypeRow& type : kTypes) cbType->addItem(type.caption);
   top->addRow(lblName, txtName);
   top->addRow(lblType, cbType);
   column->addLayout(top);
 
   PageControlType = new QTabWidget(this);
   PageControlType->setObjectName("PageControlType");
-  for (int type = 0; type < TypeCount; ++type) {
+  for (const TypeRow& type : kTypes) {
     auto* page = new QWidget(PageControlType);
     auto* pageLayout = new QVBoxLayout(page);
     pageLayout->setContentsMargins(0, 0, 0, 0);
     auto* tabs = new QTabWidget(page);
+    tabs->setObjectName(type.tabsName);
     pageLayout->addWidget(tabs);
     innerTabs_.push_back(tabs);
-    PageControlType->addTab(page, kTypeCaptions[type]);
+    PageControlType->addTab(page, type.caption);
   }
   column->addWidget(PageControlType, 1);
 
-  QTabWidget* multi = innerTabs_[0];
-  multi->setObjectName("PageControlMultiparameter");
-  QFormLayout* ecg = AddInnerTab(multi, "ECG");
-  cbECGRate = AddList(ecg, "Rate:", "cbECGRate");
-  cbECGAmp = AddList(ecg, "Amplitude:", "cbECGAmp");
-  cbECGImpedance = AddList(ecg, "Impedance:", "cbECGImpedance");
-  cbECGSTDepression = AddList(ecg, "ST Depression:", "cbECGSTDepression");
-  cbECGAxis = AddList(ecg, "Axis:", "cbECGAxis");
-  cbECGNeonatal = AddList(ecg, "Neonatal:", "cbECGNeonatal");
-  cbECGArtifact = AddList(ecg, "Artifact:", "cbECGArtifact");
-  QFormLayout* bp = AddInnerTab(multi, "Blood Pressure");
-  cbBPSens = AddList(bp, "Sensitivity:", "cbBPSens");
-  cbBPStatic = AddList(bp, "Static Level:", "cbBPStatic");
-  cbBP1Dynamic = AddList(bp, "BP1 Dynamic:", "cbBP1Dynamic");
-  cbBP2Dynamic = AddList(bp, "BP2 Dynamic:", "cbBP2Dynamic");
-  cbBP3Dynamic = AddList(bp, "BP3 Dynamic:", "cbBP3Dynamic");
-  cbBP4Dynamic = AddList(bp, "BP4 Dynamic:", "cbBP4Dynamic");
-  cbBPArtifact = AddList(bp, "Artifact:", "cbBPArtifact");
-  QFormLayout* resp = AddInnerTab(multi, "Respiration");
-  cbRespRate = AddList(resp, "Rate:", "cbRespRate");
-  cbRespApnea = AddList(resp, "Apnea:", "cbRespApnea");
-  cbRespDelta = AddList(resp, "Delta:", "cbRespDelta");
-  cbRespIERatio = AddList(resp, "Waveform:", "cbRespIERatio");
-
-  QTabWidget* arr = innerTabs_[1];
-  arr->setObjectName("PageControlArrhythmia");
-  cbArrhythmia = AddList(AddInnerTab(arr, "Arrhythmia"), "Arrhythmia:", "cbArrhythmia");
-
-  QTabWidget* fetal = innerTabs_[2];
-  fetal->setObjectName("PageControlFetal");
-  QFormLayout* iup = AddInnerTab(fetal, "Fetal/IUP");
-  cbFetalRate = AddList(iup, "Fetal ECG Base Rate:", "cbFetalRate");
-  cbFetalAmp = AddList(iup, "Fetal ECG Amplitude:", "cbFetalAmp");
-  cbFetalWaveform = AddList(iup, "ECG Rate Variation:", "cbFetalWaveform");
-  cbFetalPressure = AddList(iup, "Intrauterine Pressure:", "cbFetalPressure");
-
-  QTabWidget* paced = innerTabs_[3];
-  paced->setObjectName("PageControlPacer");
-  QFormLayout* pacer = AddInnerTab(paced, "Pacer");
-  cbPacerWaveform = AddList(pacer, "Waveform:", "cbPacerWaveform");
-  cbPacerPolarity = AddList(pacer, "Pulse Polarity:", "cbPacerPolarity");
-  cbPacerAmp = AddList(pacer, "Pulse Amplitude:", "cbPacerAmp");
-  cbPacerWidth = AddList(pacer, "Pulse Width:", "cbPacerWidth");
-
-  QTabWidget* perf = innerTabs_[4];
-  perf->setObjectName("PageControlPerformance");
-  QFormLayout* performance = AddInnerTab(perf, "Performance");
-  cbPerfPulse = AddList(performance, "Square/Triangle:", "cbPerfPulse");
-  cbPerfSine = AddList(performance, "Sine Wave:", "cbPerfSine");
-  cbPerfWidth = AddList(performance, "Haver-triangle:", "cbPerfWidth");
-  cbPerfAmp = AddList(performance, "Signal Amplitude:", "cbPerfAmp");
-
-  TTempCOOptions** frames[TypeCount] = {&ECGTempCOOptions, &ArrTempCOOptions,
-                                        &FetalTempCOOptions, &PacerTempCOOptions,
-                                        &PerfTempCOOptions};
-  const char* frameNames[TypeCount] = {"ECGTempCOOptions", "ArrTempCOOptions",
-                                       "FetalTempCOOptions", "PacerTempCOOptions",
-                                       "PerfTempCOOptions"};
+  // A type's inner tabs come in the order of their first lists, then the
+  // temperature / cardiac-output frame's.
+  QFormLayout* form = nullptr;
+  const ListRow* previous = nullptr;
+  for (const ListRow& row : kLists) {
+    QTabWidget* tabs = innerTabs_[static_cast<std::size_t>(row.type)];
+    if (previous == nullptr || row.type != previous->type ||
+        std::string_view(row.tab) != previous->tab) {
+      form = AddInnerTab(tabs, row.tab);
+    }
+    this->*row.member = AddList(form, row.label, row.name);
+    previous = &row;
+  }
   for (int type = 0; type < TypeCount; ++type) {
-    auto* frame = new TTempCOOptions(innerTabs_[static_cast<std::size_t>(type)]);
-    frame->setObjectName(frameNames[type]);
-    innerTabs_[static_cast<std::size_t>(type)]->addTab(frame, kTempCOTab);
-    *frames[type] = frame;
+    QTabWidget* tabs = innerTabs_[static_cast<std::size_t>(type)];
+    auto* frame = new TTempCOOptions(tabs);
+    frame->setObjectName(kTypes[type].frameName);
+    tabs->addTab(frame, kTempCOTab);
+    this->*kTypes[type].frame = frame;
   }
 
   auto* bottom = new QHBoxLayout;
   btnOK = new QPushButton("OK", this);
   btnOK->setObjectName("btnOK");
+  // Enter presses the button that has the focus, and OK when none has: a
+  // technician who tabs to Cancel and presses Enter must not store the edit.
   btnOK->setDefault(true);
   btnCancel = new QPushButton("Cancel", this);
   btnCancel->setObjectName("btnCancel");
-  btnCancel->setAutoDefault(false);
+  btnCancel->setAutoDefault(true);
   bottom->addStretch(1);
   bottom->addWidget(btnOK);
   bottom->addWidget(btnCancel);
@@ -233,35 +247,26 @@ void TAutoSelectEditor::buildControls() {
       connect(list, &QComboBox::activated, this, [this, list] { cbSelectionChange(list); });
     }
   }
+  connect(txtName, &QLineEdit::textChanged, this, [this](const QString& text) {
+    // Only a character without a byte could be refused, and the validator
+    // lets none in; should one get past it, the field shows the name again.
+    if (!nameText_.Edit(text, txtName->cursorPosition())) txtName->setText(nameText_.Shown());
+  });
   connect(cbType, &QComboBox::activated, this, &TAutoSelectEditor::cbTypeChange);
   connect(btnOK, &QPushButton::clicked, this, &TAutoSelectEditor::btnOKClick);
   connect(btnCancel, &QPushButton::clicked, this, &TAutoSelectEditor::btnCancelClick);
 }
 
 std::vector<KeyComboBox*> TAutoSelectEditor::valueLists(int type) const {
-  switch (type) {
-    case 0:
-      return {cbECGRate,    cbECGAmp,     cbECGImpedance, cbECGSTDepression, cbECGAxis,
-              cbECGNeonatal, cbECGArtifact, cbBPSens,     cbBPStatic,        cbBP1Dynamic,
-              cbBP2Dynamic, cbBP3Dynamic, cbBP4Dynamic,   cbBPArtifact,      cbRespRate,
-              cbRespApnea,  cbRespDelta,  cbRespIERatio};
-    case 1: return {cbArrhythmia};
-    case 2: return {cbFetalRate, cbFetalAmp, cbFetalWaveform, cbFetalPressure};
-    case 3: return {cbPacerWaveform, cbPacerPolarity, cbPacerAmp, cbPacerWidth};
-    case 4: return {cbPerfPulse, cbPerfSine, cbPerfWidth, cbPerfAmp};
-    default: return {};
+  std::vector<KeyComboBox*> lists;
+  for (const ListRow& row : kLists) {
+    if (row.type == type) lists.push_back(this->*row.member);
   }
+  return lists;
 }
 
 TTempCOOptions* TAutoSelectEditor::tempCOFrame(int type) const {
-  switch (type) {
-    case 0: return ECGTempCOOptions;
-    case 1: return ArrTempCOOptions;
-    case 2: return FetalTempCOOptions;
-    case 3: return PacerTempCOOptions;
-    case 4: return PerfTempCOOptions;
-    default: return nullptr;
-  }
+  return type >= 0 && type < TypeCount ? this->*kTypes[type].frame : nullptr;
 }
 
 QTabWidget* TAutoSelectEditor::innerTabs(int type) const {
@@ -270,9 +275,7 @@ QTabWidget* TAutoSelectEditor::innerTabs(int type) const {
 
 void TAutoSelectEditor::fillCombos() {
   cbType->setCurrentIndex(0);
-  for (int type = 0; type < TypeCount; ++type) {
-    for (KeyComboBox* list : valueLists(type)) list->fillCombo();
-  }
+  for (const ListRow& row : kLists) (this->*row.member)->fillCombo();
 }
 
 void TAutoSelectEditor::selectType(int type) {
@@ -282,89 +285,86 @@ void TAutoSelectEditor::selectType(int type) {
 }
 
 void TAutoSelectEditor::loadEntry() {
-  txtName->setText(AutoNameValidator::ToUpperAnsi(AnsiToQString(workEntry.GetName())));
-  for (unsigned i = 0; i < workEntry.KeyCount(); ++i) {
-    const int code = workEntry.KeyAt(i);
-    const SimulationGroup group = SimulationGroupOf(code);
-    if (group == SimulationGroup::TempCO) {
-      for (int type = 0; type < TypeCount; ++type) tempCOFrame(type)->showKey(code);
-      continue;
-    }
-    const int type = TypeOfGroup(group);
-    if (type < 0) continue;
-    // A code inside a type's bounds that none of its lists offers (25, 64,
-    // 151 ...) still chooses the type.
-    selectType(type);
-    for (KeyComboBox* list : valueLists(type)) {
-      if (list->showKey(code)) break;
-    }
-  }
+  // A byte of the name that has no printable form shows as a placeholder and
+  // stays the entry's byte unless the user deletes it.
+  nameText_ = AutoNameText(workEntry.GetName());
+  nameValidator_->setPlaceholderBudget(nameText_.PlaceholderBudget());
+  txtName->setText(nameText_.Shown());
+  const AutoSelectComposer composer = AutoSelectComposer::FromEntry(workEntry);
+  selectType(composer.Type());
+  for (const ListRow& row : kLists) ShowCode(this->*row.member, composer);
+  // The temperature / cardiac-output codes show on every type's frame.
+  for (int type = 0; type < TypeCount; ++type) showTempCO(type, composer);
 }
 
-int TAutoSelectEditor::addECGKeys(TAutoSelect& entry) const {
-  return AddKeys(entry, {cbECGRate, cbECGAmp, cbECGImpedance, cbECGSTDepression, cbECGAxis,
-                         cbECGNeonatal, cbECGArtifact});
+AutoSelectComposer TAutoSelectEditor::composition(int type) const {
+  AutoSelectComposer composer(type);
+  for (const ListRow& row : kLists) TakeCode(composer, this->*row.member);
+  if (const TTempCOOptions* frame = tempCOFrame(type)) {
+    for (const KeyComboBox* list : frame->lists()) TakeCode(composer, list);
+  }
+  return composer;
 }
+
+void TAutoSelectEditor::showTempCO(int type, const AutoSelectComposer& composer) {
+  for (KeyComboBox* list : tempCOFrame(type)->lists()) ShowCode(list, composer);
+}
+
+int TAutoSelectEditor::addTabKeys(std::string_view tab, TAutoSelect& entry) const {
+  std::vector<const KeyCategory*> lists;
+  for (const ListRow& row : kLists) {
+    if (row.tab == tab) lists.push_back(&(this->*row.member)->category());
+  }
+  return composition(autoType).AddKeys(entry, lists);
+}
+
+int TAutoSelectEditor::addECGKeys(TAutoSelect& entry) const { return addTabKeys("ECG", entry); }
 
 int TAutoSelectEditor::addBPKeys(TAutoSelect& entry) const {
-  return AddKeys(entry, {cbBPSens, cbBPStatic, cbBP1Dynamic, cbBP2Dynamic, cbBP3Dynamic,
-                         cbBP4Dynamic, cbBPArtifact});
+  return addTabKeys("Blood Pressure", entry);
 }
 
 int TAutoSelectEditor::addRespKeys(TAutoSelect& entry) const {
-  return AddKeys(entry, {cbRespRate, cbRespApnea, cbRespDelta, cbRespIERatio});
+  return addTabKeys("Respiration", entry);
 }
 
 int TAutoSelectEditor::addArrhythmiaKeys(TAutoSelect& entry) const {
-  return AddKeys(entry, {cbArrhythmia});
+  return addTabKeys("Arrhythmia", entry);
 }
 
 int TAutoSelectEditor::addFetalKeys(TAutoSelect& entry) const {
-  return AddKeys(entry, {cbFetalRate, cbFetalAmp, cbFetalWaveform, cbFetalPressure});
+  return addTabKeys("Fetal/IUP", entry);
 }
 
 int TAutoSelectEditor::addPacerKeys(TAutoSelect& entry) const {
-  return AddKeys(entry, {cbPacerWaveform, cbPacerPolarity, cbPacerAmp, cbPacerWidth});
+  return addTabKeys("Pacer", entry);
 }
 
 int TAutoSelectEditor::addPerfKeys(TAutoSelect& entry) const {
-  return AddKeys(entry, {cbPerfPulse, cbPerfSine, cbPerfWidth, cbPerfAmp});
+  return addTabKeys("Performance", entry);
 }
 
 int TAutoSelectEditor::collectType(int type, TAutoSelect& entry) const {
-  int result = -1;
-  switch (type) {
-    case 0:
-      result = addECGKeys(entry) == 0 && addBPKeys(entry) == 0 && addRespKeys(entry) == 0 ? 0 : -1;
-      break;
-    case 1: result = addArrhythmiaKeys(entry); break;
-    case 2: result = addFetalKeys(entry); break;
-    case 3: result = addPacerKeys(entry); break;
-    case 4: result = addPerfKeys(entry); break;
-    default: return -1;
-  }
-  return result == 0 ? tempCOFrame(type)->addKeys(entry) : -1;
+  if (tempCOFrame(type) == nullptr) return -1;
+  return composition(type).ToEntry(entry);
 }
 
 int TAutoSelectEditor::countCommands(int type) const {
-  TAutoSelect scratch;
-  return collectType(type, scratch) == 0 ? static_cast<int>(scratch.KeyCount()) : -1;
+  return composition(type).CommandCount(type);
 }
 
 void TAutoSelectEditor::carryTempCO(int type) {
-  TTempCOOptions* to = tempCOFrame(type);
-  if (to == nullptr) return;
-  TAutoSelect scratch;
-  tempCOFrame(autoType)->addKeys(scratch);
-  for (int t = 0; t < TypeCount; ++t) tempCOFrame(t)->clearSelection();
-  for (unsigned i = 0; i < scratch.KeyCount(); ++i) to->showKey(scratch.KeyAt(i));
+  if (tempCOFrame(type) == nullptr) return;
+  AutoSelectComposer composer = composition(autoType);
+  composer.CarryTempCO(type);
+  // Only the new type's frame holds the choices; the other four are cleared.
+  const AutoSelectComposer nothing;
+  for (int t = 0; t < TypeCount; ++t) showTempCO(t, t == type ? composer : nothing);
 }
 
 void TAutoSelectEditor::storeEntry() {
   TAutoSelect scratch;
-  // The validator lets in only characters the code page holds; should one
-  // get past it, the name the entry had is kept rather than a mangled one.
-  scratch.SetName(QStringToAnsi(txtName->text()).value_or(workEntry.GetName()));
+  scratch.SetName(nameText_.Bytes());
   if (collectType(cbType->currentIndex(), scratch) == 0) targetEntry = scratch;
 }
 

@@ -8,18 +8,29 @@
 //   editor.exec();       // Accepted after OK, Rejected after Cancel, Esc or the close box
 //   ...redraw the grid row...
 //
+// Enter presses the button that has the focus, or OK when no button has it
+// (in the name field or a list); Esc and the close box are Cancel.
+//
 // The dialog works on its own copy of the entry. Only OK writes to it, and
 // only when the chosen type's lists give at most ten codes (otherwise OK
 // closes without writing, as the limit can only be passed through a type
 // change). The "Too many commands" message goes through sink.
+//
+// The rules - the last code chooses the type, the ten-command limit, the
+// temperature / cardiac-output choices travelling with the type - are
+// AutoSelectComposer's; the dialog copies codes between it and its lists.
 #pragma once
 
 #include <QDialog>
 #include <memory>
+#include <string_view>
 #include <vector>
 
+#include "autoselect/autoselectcomposer.h"
+#include "autoselect/autonametext.h"
 #include "autoselect/tautoselect.h"
 
+class AutoNameValidator;
 class KeyComboBox;
 class MessageSink;
 class QComboBox;
@@ -33,7 +44,8 @@ class TAutoSelectEditor : public QDialog {
   Q_OBJECT
 
  public:
-  static constexpr int TypeCount = 5;  // Multiparameter, Arrhythmia, Fetal, Paced ECG, ECG Performance
+  // Multiparameter, Arrhythmia, Fetal, Paced ECG, ECG Performance
+  static constexpr int TypeCount = AutoSelectComposer::TypeCount;
 
   // entry: the page's element for auto selection autoNumber; it must outlive
   // the dialog and is not owned. parent places the dialog (centred over it).
@@ -146,11 +158,21 @@ class TAutoSelectEditor : public QDialog {
   void buildControls();
   // Shows type's page without carrying or counting anything.
   void selectType(int type);
-  // Runs type's collectors, then its frame's addKeys; 0, or -1 at the first refusal.
+  // Appends the codes type's lists give, its frame's included, in their order;
+  // 0, or -1 at the first refusal (and for a type outside 0..4).
   int collectType(int type, TAutoSelect& entry) const;
+  // The codes every value list shows, with type (0..4) current and its
+  // frame's codes as the temperature / cardiac-output codes.
+  AutoSelectComposer composition(int type) const;
+  // Shows the composition's temperature / cardiac-output codes on type's frame.
+  void showTempCO(int type, const AutoSelectComposer& composer);
+  // The collector of the inner tab captioned tab.
+  int addTabKeys(std::string_view tab, TAutoSelect& entry) const;
 
   TAutoSelect workEntry;
   TAutoSelect& targetEntry;
+  AutoNameText nameText_;  // txtName's text and the name bytes behind it
+  AutoNameValidator* nameValidator_ = nullptr;
   int autoType = 0;
   MessageSink* sink_;
   std::unique_ptr<MessageSink> ownSink_;

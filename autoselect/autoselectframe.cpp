@@ -109,8 +109,10 @@ void TAutoSelectMain::RefreshGrid() {
   for (int position = 0; position < count; ++position) {
     const int entry = sgAutoSelect->getDispLst(position);
     sgAutoSelect->SetCells(0, position + 1, QString::number(entry + 1));
+    // A name from a file may hold control bytes; they show as a placeholder
+    // and stay in the entry as they are.
     sgAutoSelect->SetCells(1, position + 1,
-                           AnsiToQString(AutoSelects[static_cast<std::size_t>(entry)].GetName()));
+                           AnsiToShownText(AutoSelects[static_cast<std::size_t>(entry)].GetName()));
   }
   sgAutoSelect->setUpdatesEnabled(true);
   sgAutoSelect->viewport()->update();

@@ -11,11 +11,13 @@ std::optional<std::string> RunDialog(QWidget* parent, const FileDialogOptions& o
   QFileDialog dialog(parent);
   dialog.setAcceptMode(mode);
   dialog.setNameFilter(QString::fromStdString(options.filter));
-  dialog.setDefaultSuffix(QString::fromStdString(options.defaultSuffix));
   if (mode == QFileDialog::AcceptOpen) {
-    // A typed name that does not exist is taken; the read reports it.
+    // A typed name is taken as it is, whether or not it exists (the read
+    // reports a missing one): a file without an extension must open under
+    // its own name, not under that name with ".asl" added.
     dialog.setFileMode(QFileDialog::AnyFile);
   } else {
+    dialog.setDefaultSuffix(QString::fromStdString(options.defaultSuffix));
     // Saving replaces an existing file without a question, as the program
     // always has.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);

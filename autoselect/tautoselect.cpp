@@ -28,16 +28,6 @@ void WriteLittleEndian32(char* at, std::int32_t code) {
   }
 }
 
-// A name is text. Besides NUL, a control byte (below the blank, DEL, or one
-// of the five bytes Windows-1252 leaves undefined) also ends it: no editor
-// puts one there, only a damaged file or another program can, and no window
-// could show it.
-bool EndsName(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F ||
-         byte == 0x90 || byte == 0x9D;
-}
-
 }  // namespace
 
 void TAutoSelect::Clear() {
@@ -70,10 +60,12 @@ int TAutoSelect::ReadFrom(std::istream& stream, std::streamoff offset) {
   if (stream.gcount() != static_cast<std::streamsize>(record.size())) return -1;
 
   Clear();
-  // A field that another program filled without a NUL still yields at most
-  // the 20 characters the instrument can hold, and nothing past the field.
+  // Only a NUL ends the name; every byte before it is the file's and is kept,
+  // so that opening and saving a file gives back the same bytes. A field
+  // that another program filled without a NUL still yields at most the 20
+  // characters the instrument can hold, and nothing past the field.
   const char* name = record.data();
-  const auto nameEnd = std::find_if(name, name + kNameFieldSize, EndsName);
+  const auto nameEnd = std::find(name, name + kNameFieldSize, '\0');
   Name.assign(name, std::min<std::size_t>(static_cast<std::size_t>(nameEnd - name),
                                           MaxAutoNameLength));
   for (unsigned k = 0; k < MaxAutoSelectKeys; ++k) {

@@ -39,8 +39,8 @@ class TAutoSelect {
   // Reads one 64-byte record from the absolute byte offset of stream into this
   // entry. Returns 0, or -1 with the entry unchanged when fewer than 64 bytes
   // can be read there. The name is the bytes of the 24-byte name field up to
-  // its first NUL or other control byte (below 0x20, 0x7F, or a byte
-  // Windows-1252 leaves undefined), at most MaxAutoNameLength of them; the
+  // its first NUL, at most MaxAutoNameLength of them, whatever they are
+  // (control bytes included; the GUI shows those as a placeholder); the
   // codes are the little-endian 32-bit words of the keys field up to the
   // first 0.
   int ReadFrom(std::istream& stream, std::streamoff offset);

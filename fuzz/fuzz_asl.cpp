@@ -46,6 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int result = entry.ReadFrom(in, static_cast<std::streamoff>(offset));
     Check(result == (size - offset >= AutoSelectRecordSize ? 0 : -1));
     CheckEntry(entry);
+    if (result == 0) {
+      // The name is every byte of its field before the first NUL (at most 20),
+      // whatever they are.
+      const std::string field = bytes.substr(offset, 24);
+      Check(entry.GetName() == field.substr(0, std::min<std::size_t>(field.find('\0'), MaxAutoNameLength)));
+    }
     std::ostringstream out(std::ios::binary);
     entry.WriteTo(out, 0);
     Check(out.str().size() == AutoSelectRecordSize);

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
+#include <climits>
 #include <string>
 
 #include "app/settingsfile.h"
@@ -125,6 +126,7 @@ void TesStringGrid::SetCells(int col, int row, const QString& text) {
 
 void TesStringGrid::SetColWidths(int col, int width) {
   if (col < 0 || col >= columnCount()) return;
+  if (col < static_cast<int>(defaultWidth_.size())) defaultWidth_[static_cast<size_t>(col)] = false;
   setColumnWidth(col, width);
 }
 
@@ -298,10 +300,7 @@ void TesStringGrid::resizeLastCol() {
 
 void TesStringGrid::ColWidthsChanged() { resizeLastCol(); }
 
-int TesStringGrid::SaneWidth(int col, int width, int fallback) const {
-  // Zero or less can only come from a damaged file: such a column could never
-  // be grabbed again, so it gets the default width.
-  if (width <= 0) width = fallback;
+int TesStringGrid::SaneWidth(int col, int width) const {
   width = std::max(width, kMinColWidth);
   // A border beyond the screen could never be dragged back either. The grid
   // may be narrower now than the window will be, so the screen is the limit.
@@ -313,17 +312,51 @@ int TesStringGrid::SaneWidth(int col, int width, int fallback) const {
   return std::max(kMinColWidth, std::min(width, room));
 }
 
+int TesStringGrid::TextWidth(int col) const {
+  const QFontMetrics metrics = fontMetrics();
+  int widest = 0;
+  for (int row = 0; row < RowCount(); ++row) {
+    widest = std::max(widest, metrics.horizontalAdvance(Cells(col, row)));
+  }
+  // The text is indented by 3 pixels on either side, the grid line takes 1,
+  // and a few more keep the text off the line.
+  return widest + 3 + 3 + 1 + 4;
+}
+
+void TesStringGrid::ApplyDefaultWidths() {
+  const int count = columnCount();
+  for (int col = 0; col < static_cast<int>(defaultWidth_.size()) && col < count - 1; ++col) {
+    if (!defaultWidth_[static_cast<size_t>(col)]) continue;
+    // Afresh for each column, from the width the grid has now.
+    int width = ClientWidth() / (count + 1);
+    if (widenToTexts_) width = std::max(width, TextWidth(col));
+    setColumnWidth(col, SaneWidth(col, width));
+  }
+}
+
 void TesStringGrid::loadGridSettings(const SettingsFile& ini) {
   const std::string section = objectName().toStdString();
   // Without a name the grid has no section of its own: the keys at the top of
   // the file are not its keys.
   const bool named = !section.empty();
+  widenToTexts_ = widenDefaultsToTexts_ && !(named && ini.HasSection(section));
   const int count = columnCount();
+  defaultWidth_.assign(static_cast<size_t>(std::max(count - 1, 0)), false);
   for (int col = 0; col < count - 1; ++col) {
-    const int fallback = ClientWidth() / (count + 1);
-    const int width = named ? ini.ReadInteger(section, WidthKey(col), fallback) : fallback;
-    SetColWidths(col, SaneWidth(col, width, fallback));
+    // INT_MIN stands for "missing or not an integer"; stored, it would be
+    // far below zero and so take the default all the same. Zero or less can
+    // only come from a damaged file: such a column could never be grabbed
+    // again, so it gets the default width too.
+    const int width = named ? ini.ReadInteger(section, WidthKey(col), INT_MIN) : INT_MIN;
+    if (width <= 0) {
+      defaultWidth_[static_cast<size_t>(col)] = true;
+      continue;
+    }
+    setColumnWidth(col, SaneWidth(col, width));
   }
+  ApplyDefaultWidths();
+  // Drawn already: this is the real width, and it stays.
+  if (painted_) defaultWidth_.assign(defaultWidth_.size(), false);
   setSortCol(named ? ini.ReadInteger(section, "COL_SORTBY", 0) : 0);
   setAscending(named ? ini.ReadInteger(section, "ASCENDING", 1) != 0 : true);
 }
@@ -447,6 +480,11 @@ void TesStringGrid::DrawCell(QPainter& canvas, int col, int row, const QRect& re
 }
 
 void TesStringGrid::paintEvent(QPaintEvent* event) {
+  if (!painted_) {
+    // Seen now at its real width: from here on the widths are the user's.
+    painted_ = true;
+    defaultWidth_.assign(defaultWidth_.size(), false);
+  }
   QPainter canvas(viewport());
   const QRect area = event->rect();
   // Below the last row and right of the last column the grid shows its window colour.
@@ -475,6 +513,10 @@ void TesStringGrid::paintEvent(QPaintEvent* event) {
 
 void TesStringGrid::resizeEvent(QResizeEvent* event) {
   QTableWidget::resizeEvent(event);
+  // Until the grid is first drawn the window is still laying it out (a tab
+  // widget sizes its pages only once they are shown), so the default widths
+  // follow its width until then.
+  if (!painted_) ApplyDefaultWidths();
   resizeLastCol();
 }
 
@@ -564,17 +606,17 @@ void TesStringGrid::mouseMoveEvent(QMouseEvent* event) {
 
 bool TesStringGrid::DoMouseWheelDown() {
   verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-  return true;
+  return false;
 }
 
 bool TesStringGrid::DoMouseWheelUp() {
   verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-  return true;
+  return false;
 }
 
 void TesStringGrid::wheelEvent(QWheelEvent* event) {
-  // One row per notch. The event is kept here so that a page inside a
-  // scrolling parent does not scroll as well.
+  // One row per notch. The event is reported as not handled, so that the
+  // grid's parent sees it too.
   wheelRemainder_ += event->angleDelta().y();
   while (wheelRemainder_ >= kWheelNotch) {
     DoMouseWheelUp();
@@ -584,7 +626,7 @@ void TesStringGrid::wheelEvent(QWheelEvent* event) {
     DoMouseWheelDown();
     wheelRemainder_ += kWheelNotch;
   }
-  event->accept();
+  event->ignore();
 }
 
 // --- Keyboard ---
@@ -597,15 +639,6 @@ void TesStringGrid::KeyDown(int key, Qt::KeyboardModifiers shift) {
   const bool up = key == Qt::Key_Up || key == Qt::Key_Left;
   const bool down = key == Qt::Key_Down || key == Qt::Key_Right;
   const int last = RowCount() - 1;
-
-  if ((up || down) && (shift & Qt::ControlModifier)) {
-    // Ctrl with an arrow only scrolls the view. Moving the selection here
-    // while the current row stays would leave the highlight on one row and
-    // Edit acting on another.
-    verticalScrollBar()->triggerAction(up ? QAbstractSlider::SliderSingleStepSub
-                                          : QAbstractSlider::SliderSingleStepAdd);
-    return;
-  }
 
   if (up && row_ > 1) {
     if (!(shift & Qt::ShiftModifier)) deselectAll();
@@ -628,6 +661,14 @@ void TesStringGrid::KeyDown(int key, Qt::KeyboardModifiers shift) {
   }
 
   if (last < 1) return;  // no data row to move to
+  if ((up || down) && (shift & Qt::ControlModifier)) {
+    // With Ctrl an arrow moves the highlight as above but, like the base
+    // grid, only scrolls the view: the current row (the one Edit opens and
+    // the focus rectangle marks) stays where it was.
+    verticalScrollBar()->triggerAction(up ? QAbstractSlider::SliderSingleStepSub
+                                          : QAbstractSlider::SliderSingleStepAdd);
+    return;
+  }
   int target = row_;
   switch (key) {
     case Qt::Key_Up:

@@ -87,6 +87,7 @@ class TesStringGrid : public QTableWidget {
   void SetCells(int col, int row, const QString& text);
   // Column width in pixels, its grid line included.
   int ColWidths(int col) const { return columnWidth(col); }
+  // Sets the width of col; it then no longer counts as a default width.
   void SetColWidths(int col, int width);
   int DefaultRowHeight() const;
   // Height in pixels of every row, the header row included.
@@ -166,7 +167,19 @@ class TesStringGrid : public QTableWidget {
   // is narrowed, so that every border can still be dragged. The caller owns
   // the file and keeps it open. A grid without an objectName reads nothing
   // and takes the defaults.
+  //
+  // A page loads its layout before the window is laid out, so the grid does
+  // not have its real width yet: a column with the default width takes it
+  // afresh from the client width at every resize until the grid is first
+  // drawn (so from the width it really has in the window), unless
+  // SetColWidths has set that column since.
   void loadGridSettings(const SettingsFile& ini);
+  // When on, and the settings file has no section at all for this grid (the
+  // first start), every column with the default width is widened to show its
+  // texts whole, header included. Off at first; set it before loading.
+  void setWidenDefaultsToTexts(bool on) { widenDefaultsToTexts_ = on; }
+  // Width in pixels that shows every text of column col whole, header included.
+  int TextWidth(int col) const;
   // Writes the widths of all but the last column, "COL_SORTBY" and
   // "ASCENDING" (1 or 0) to the section named after objectName(). Returns
   // false when the file could not be written or the grid has no objectName.
@@ -186,9 +199,15 @@ class TesStringGrid : public QTableWidget {
   void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y, bool doubleClick);
   void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
   // One wheel notch: scrolls the view one row; the current row and the
-  // selection stay. Return whether the grid handled the notch itself.
+  // selection stay. Return false: the notch counts as not handled, and the
+  // wheel event goes on to the grid's parent.
   bool DoMouseWheelDown();
   bool DoMouseWheelUp();
+  // Up/Left and Down/Right move the highlight to the next row (Shift extends
+  // or takes back the selection), then the current row follows. With Ctrl
+  // they move the highlight the same way, but the view only scrolls by one
+  // row and the current row stays. Page Up/Down, Home and End move the
+  // current row and leave only it selected; Ctrl+A selects every row.
   void KeyDown(int key, Qt::KeyboardModifiers shift);
 
   void paintEvent(QPaintEvent* event) override;
@@ -211,7 +230,10 @@ class TesStringGrid : public QTableWidget {
   // the row under the pointer is the same at press and at release.
   void SetCurrentRow(int row, bool scroll);
   int PageRows() const;
-  int SaneWidth(int col, int width, int fallback) const;
+  // width, but at least kMinColWidth and with col's border still on the screen.
+  int SaneWidth(int col, int width) const;
+  // Gives every column in defaultWidth_ its default from the current client width.
+  void ApplyDefaultWidths();
 
   std::vector<bool> selLst;  // selection flag per item
   std::vector<int> dispLst;  // item shown by data row r at position r - 1
@@ -222,6 +244,10 @@ class TesStringGrid : public QTableWidget {
   int row_ = 0;
   int wheelRemainder_ = 0;  // eighths of a degree not yet turned into notches
   bool resizingLastCol_ = false;
+  std::vector<bool> defaultWidth_;  // per column but the last: its width is the default
+  bool widenDefaultsToTexts_ = false;
+  bool widenToTexts_ = false;       // widenDefaultsToTexts_, and the file had no section
+  bool painted_ = false;            // drawn once: the defaults have had the real width
   DrawCellHandler onDrawCell_;
 };
 

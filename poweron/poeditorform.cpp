@@ -32,10 +32,12 @@ TPOEditor::TPOEditor(TPowerOn& values, int option, QWidget* parent)
 
   btnOK = new QPushButton("OK", this);
   btnOK->setObjectName("btnOK");
+  // Enter presses the button that has the focus, and OK when none has: a
+  // technician who tabs to Cancel and presses Enter must not store the edit.
   btnOK->setDefault(true);
   btnCancel = new QPushButton("Cancel", this);
   btnCancel->setObjectName("btnCancel");
-  btnCancel->setAutoDefault(false);
+  btnCancel->setAutoDefault(true);
 
   cbPOValue->clear();
   lblPOOption->setText(AnsiToQString(PowerOnOptionName(option_) + ":"));

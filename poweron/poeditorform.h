@@ -1,5 +1,6 @@
 // "Power On Editor": the modal dialog in which the user picks the value of one
-// power-on option.
+// power-on option. Enter presses the button that has the focus, or OK when
+// the list has it; Esc and the close box are Cancel.
 #pragma once
 
 #include <QDialog>

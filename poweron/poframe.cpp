@@ -5,7 +5,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QtGlobal>
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -46,16 +45,12 @@ TPOMain::TPOMain(QWidget* parent, MessageSink* sink, Clock* clock)
   FillGrid();
   // 6. The column layout.
   {
+    // On the first start a share of the grid's width would cut the longer
+    // option names short, so the columns are widened to their texts. Once
+    // the grid has a section of its own, its widths are the user's.
+    sgPowerOn->setWidenDefaultsToTexts(true);
     const SettingsFile ini(GetSettingsFilePath());
     sgPowerOn->loadGridSettings(ini);
-    // Before the user has set a width, a share of the grid's width would cut
-    // the longer option names short, so such a column is widened to its
-    // texts. A width the user chose is kept as it is.
-    for (int col = 0; col < sgPowerOn->ColCount() - 1; ++col) {
-      const std::string key = "COL_" + std::to_string(col) + "_WIDTH";
-      if (ini.ReadInteger(sgPowerOn->objectName().toStdString(), key, -1) >= 0) continue;
-      sgPowerOn->SetColWidths(col, std::max(sgPowerOn->ColWidths(col), ContentWidth(col)));
-    }
   }
   // 7. Row 1 selected, no sort indicator whatever the settings held.
   sgPowerOn->setSelLstSize();
@@ -78,16 +73,6 @@ TPOMain::~TPOMain() {
   if (PowerOn.SaveFile(path) != 0) {
     qWarning("KORApc: could not write %s: %s", path.c_str(), std::strerror(errno));
   }
-}
-
-int TPOMain::ContentWidth(int col) const {
-  const QFontMetrics metrics = sgPowerOn->fontMetrics();
-  int widest = 0;
-  for (int row = 0; row < sgPowerOn->RowCount(); ++row) {
-    widest = std::max(widest, metrics.horizontalAdvance(sgPowerOn->Cells(col, row)));
-  }
-  // The grid indents its text by 3 pixels on either side and draws a 1-pixel line.
-  return widest + 3 + 3 + 1 + PageParts::ScaledFor(*this, 4);
 }
 
 void TPOMain::FillGrid() {

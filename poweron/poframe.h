@@ -61,8 +61,6 @@ class TPOMain : public QWidget {
 
  private:
   void EditOption(int option);
-  // Width in pixels that shows every text of column col whole.
-  int ContentWidth(int col) const;
 
   TPowerOn PowerOn;
   MessageSink* sink_;

@@ -1,6 +1,7 @@
 #include "app/cp1252.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -18,6 +19,17 @@ TEST(Cp1252, TheHighBlockMapsBothWays) {
     const auto byte = static_cast<unsigned char>(b);
     EXPECT_EQ(UnicodeToCp1252(Cp1252ToUnicode(byte)), byte) << b;
   }
+}
+
+TEST(Cp1252, ControlBytesDelAndTheFiveUndefinedBytesHaveNoPrintableForm) {
+  std::vector<int> unprintable;
+  for (int b = 0; b < 256; ++b) {
+    if (IsCp1252Unprintable(static_cast<unsigned char>(b))) unprintable.push_back(b);
+  }
+  std::vector<int> expected;
+  for (int b = 0; b < 0x20; ++b) expected.push_back(b);
+  for (int b : {0x7F, 0x81, 0x8D, 0x8F, 0x90, 0x9D}) expected.push_back(b);
+  EXPECT_EQ(unprintable, expected);  // the blank, 0xA0 and the soft hyphen 0xAD are characters
 }
 
 TEST(Cp1252, CharactersWithoutASingleByteFormAreRefused) {

@@ -7,7 +7,9 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 #include "app/koraglobals.h"
 #include "app/settingsfile.h"
@@ -119,7 +121,6 @@ TEST_F(MainWindowTest, SettingsControlsDoNotOverlapAndTheRuleFillsThePage) {
   form.PageControl->setCurrentIndex(2);
   QCoreApplication::processEvents();
   EXPECT_LE(form.Label2->geometry().right(), form.cbComPort->geometry().left());
-  EXPECT_GE(form.Label2->sizeHint().width(), 0);
   EXPECT_LE(form.Label2->sizeHint().width(), form.Label2->width());
   EXPECT_EQ(form.Bevel1->geometry().right() + 1 + form.Bevel1->x(), form.TabSheet2->width());
 }
@@ -151,6 +152,75 @@ TEST_F(MainWindowTest, TheAutoSelectionsTabHoldsThePageWhichSavesItsFileWhenTheW
   EXPECT_EQ(TempDir::ReadAll(GetAutoSelectFilePath()), std::string("KEPT") + std::string(124, '\0'));
   const SettingsFile ini(GetSettingsFilePath());
   EXPECT_EQ(ini.ReadInteger("sgAutoSelect", "COL_SORTBY", 0), -1);
+}
+
+// What the window saves of itself when it closes, and the title it gives the program.
+class WindowSettingsTest : public MainWindowTest {
+ protected:
+  // Shows the window, lets change act on it, closes it and reads back what it saved.
+  static std::unique_ptr<SettingsFile> CloseAfter(const std::function<void(TKORAPCForm&)>& change) {
+    {
+      TKORAPCForm form(nullptr, ThreePorts);
+      form.show();
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(&form));
+      change(form);
+      QCoreApplication::processEvents();
+      form.close();
+    }
+    return std::make_unique<SettingsFile>(GetSettingsFilePath());
+  }
+};
+
+TEST_F(WindowSettingsTest, TheProgramsDisplayNameIsTheCaption) {
+  QGuiApplication::setApplicationDisplayName(QString());
+  TKORAPCForm form(nullptr, ThreePorts);
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Quorvel KORApc");
+  EXPECT_EQ(form.windowTitle(), "Quorvel KORApc");
+}
+
+TEST_F(WindowSettingsTest, ClosingSavesTheWindowsTopLeftHeightAndWidth) {
+  const auto ini = CloseAfter([](TKORAPCForm& form) {
+    form.move(70, 50);
+    form.resize(610, 480);
+  });
+  EXPECT_EQ(ini->ReadInteger("KORAPCForm", "TOP", -1), 50);
+  EXPECT_EQ(ini->ReadInteger("KORAPCForm", "LEFT", -1), 70);
+  EXPECT_EQ(ini->ReadInteger("KORAPCForm", "HEIGHT", -1), 480);
+  EXPECT_EQ(ini->ReadInteger("KORAPCForm", "WIDTH", -1), 610);
+  EXPECT_EQ(ini->ReadInteger("KORAPCForm", "WINDOWSTATE", -1), 0);
+
+  // And the next start puts the window there.
+  TKORAPCForm again(nullptr, ThreePorts);
+  EXPECT_EQ(again.pos(), QPoint(70, 50));
+  EXPECT_EQ(again.size(), QSize(610, 480));
+}
+
+TEST_F(WindowSettingsTest, AMaximizedWindowSavesState2AndAMinimizedOne1) {
+  EXPECT_EQ(CloseAfter([](TKORAPCForm& form) { form.showMaximized(); })
+                ->ReadInteger("KORAPCForm", "WINDOWSTATE", -1),
+            2);
+  EXPECT_EQ(CloseAfter([](TKORAPCForm& form) { form.showMinimized(); })
+                ->ReadInteger("KORAPCForm", "WINDOWSTATE", -1),
+            1);
+  EXPECT_EQ(CloseAfter([](TKORAPCForm& form) { form.showNormal(); })
+                ->ReadInteger("KORAPCForm", "WINDOWSTATE", -1),
+            0);
+}
+
+TEST_F(WindowSettingsTest, GridsWithoutSavedWidthsTakeThemFromTheWidthTheyHaveInTheWindow) {
+  WriteIni("[KORAPCForm]\nTOP=10\nLEFT=10\nHEIGHT=640\nWIDTH=900\n");
+  TKORAPCForm form(nullptr, ThreePorts);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  const TesStringGrid& power = *form.POMain1->sgPowerOn;
+  ASSERT_GT(power.ClientWidth(), 800);
+  EXPECT_EQ(power.ColWidths(0), power.ClientWidth() / 4);  // wider than any text, so no widening shows
+  EXPECT_EQ(power.ColWidths(1), power.ClientWidth() / 4);
+  form.PageControl->setCurrentIndex(1);
+  QCoreApplication::processEvents();
+  const TesStringGrid& autos = *form.AutoSelectMain1->sgAutoSelect;
+  EXPECT_EQ(autos.ClientWidth(), autos.viewport()->width());
+  EXPECT_EQ(autos.ColWidths(0), autos.ClientWidth() / 3);
 }
 
 }  // namespace

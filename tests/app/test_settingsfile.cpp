@@ -50,6 +50,16 @@ TEST(SettingsFile, MissingFileSectionOrKeyGivesTheDefault) {
   EXPECT_EQ(some.ReadInteger("KORAPCForm", "LEFT", -1), 3);
 }
 
+TEST(SettingsFile, ASectionIsThereEvenWithoutKeysAndWhateverTheCaseOfItsName) {
+  TempDir dir;
+  EXPECT_FALSE(SettingsFile(dir.File("absent.ini")).HasSection("sgPowerOn"));
+  TempDir::WriteAll(dir.File("some.ini"), "[sgpoweron]\n[KORAPCForm]\nLEFT=3\n");
+  const SettingsFile some(dir.File("some.ini"));
+  EXPECT_TRUE(some.HasSection("sgPowerOn"));
+  EXPECT_TRUE(some.HasSection("KORAPCForm"));
+  EXPECT_FALSE(some.HasSection("sgAutoSelect"));
+}
+
 TEST(SettingsFile, ValuesThatAreNotIntegersGiveTheDefault) {
   TempDir dir;
   const std::string path = dir.File("korapc.ini");

@@ -1,5 +1,6 @@
 #include "autoselect/autoselecteditorform.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -10,8 +11,13 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <array>
 #include <gtest/gtest.h>
+#include <set>
 
+#include "autoselect/autoselectcomposer.h"
+#include "autoselect/autonametext.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
 #include "support/recordingmessagesink.h"
@@ -129,6 +135,69 @@ TEST_F(AutoSelectEditorTest, TheTypesPagesAndListsAreLaidOutAsTheTableSays) {
   EXPECT_EQ(labelOf(editor.cbRespIERatio), "Waveform:");
   EXPECT_EQ(labelOf(editor.cbPerfWidth), "Haver-triangle:");
   EXPECT_EQ(labelOf(editor.cbFetalPressure), "Intrauterine Pressure:");
+}
+
+TEST_F(AutoSelectEditorTest, EachTypesListsAreTheComposersInTheSameOrder) {
+  TAutoSelect entry;
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  std::set<const KeyComboBox*> seen;
+  for (int type = 0; type < TAutoSelectEditor::TypeCount; ++type) {
+    const std::vector<KeyComboBox*> lists = editor.valueLists(type);
+    const std::vector<const KeyCategory*> rules = AutoSelectComposer::ListsOf(type);
+    ASSERT_EQ(lists.size(), rules.size()) << type;
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+      EXPECT_EQ(&lists[i]->category(), rules[i]) << type << " " << i;
+      EXPECT_EQ(lists[i]->objectName().toStdString(), rules[i]->comboName);
+      EXPECT_TRUE(editor.innerTabs(type)->isAncestorOf(lists[i])) << rules[i]->comboName;
+      seen.insert(lists[i]);
+    }
+    const std::array<KeyComboBox*, 6> frame = editor.tempCOFrame(type)->lists();
+    const std::vector<const KeyCategory*> tempCO = AutoSelectComposer::TempCOLists();
+    ASSERT_EQ(tempCO.size(), frame.size());
+    for (std::size_t i = 0; i < frame.size(); ++i) EXPECT_EQ(&frame[i]->category(), tempCO[i]);
+  }
+  EXPECT_EQ(seen.size(), 31u);
+}
+
+TEST_F(AutoSelectEditorTest, EachCollectorGivesTheListsOfItsTabInOrder) {
+  TAutoSelect entry;
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  for (int type = 0; type < TAutoSelectEditor::TypeCount; ++type) {
+    for (KeyComboBox* list : editor.valueLists(type)) list->setCurrentIndex(1);
+    for (KeyComboBox* list : editor.tempCOFrame(type)->lists()) list->setCurrentIndex(1);
+  }
+  using Collector = int (TAutoSelectEditor::*)(TAutoSelect&) const;
+  struct Case {
+    Collector collector;
+    int type;
+    QString tab;
+    std::vector<int> codes;
+  };
+  const Case cases[] = {
+      {&TAutoSelectEditor::addECGKeys, 0, "ECG", {10, 26, 40, 44, 61, 65, 143}},
+      {&TAutoSelectEditor::addBPKeys, 0, "Blood Pressure", {152, 161, 179, 191, 203, 215, 226}},
+      {&TAutoSelectEditor::addRespKeys, 0, "Respiration", {425, 435, 440, 451}},
+      {&TAutoSelectEditor::addArrhythmiaKeys, 1, "Arrhythmia", {67}},
+      {&TAutoSelectEditor::addFetalKeys, 2, "Fetal/IUP", {290, 300, 309, 313}},
+      {&TAutoSelectEditor::addPacerKeys, 3, "Pacer", {322, 341, 343, 358}},
+      {&TAutoSelectEditor::addPerfKeys, 4, "Performance", {365, 370, 380, 393}},
+  };
+  for (const Case& c : cases) {
+    TAutoSelect collected;
+    EXPECT_EQ((editor.*c.collector)(collected), 0) << c.tab.toStdString();
+    EXPECT_EQ(Codes(collected), c.codes) << c.tab.toStdString();
+    // Each of those lists stands on the tab of that caption.
+    QTabWidget* inner = editor.innerTabs(c.type);
+    for (KeyComboBox* list : editor.valueLists(c.type)) {
+      if (std::find(c.codes.begin(), c.codes.end(), list->keyCode()) == c.codes.end()) continue;
+      const int tab = inner->indexOf(list->parentWidget());
+      EXPECT_EQ(inner->tabText(tab), c.tab) << list->objectName().toStdString();
+    }
+  }
+  // A collector stops at the entry's tenth code, keeping what went in before.
+  TAutoSelect full = Entry("", {1, 2, 3, 4, 5, 6, 7, 8});
+  EXPECT_EQ(editor.addBPKeys(full), -1);
+  EXPECT_EQ(Codes(full), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 152, 161}));
 }
 
 TEST_F(AutoSelectEditorTest, Codes13And232ShowOnType0AndInAllFiveFrames) {
@@ -295,6 +364,90 @@ TEST_F(AutoSelectEditorTest, ALowerCaseNameFromAFileIsShownAndStoredInUpperCase)
   EXPECT_EQ(entry.GetName(), "NIGHT \xC9T\xC9");
 }
 
+// A name from a file that holds bytes with no printable form.
+const QString kMark(QChar::ReplacementCharacter);
+
+TEST_F(AutoSelectEditorTest, UnprintableNameBytesShowAsAMarkAndOKKeepsThemAsTheyWere) {
+  TAutoSelect entry = Entry(std::string("ab\x01" "C\x7F\x9D\tz", 8), {13});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  EXPECT_EQ(editor.txtName->text(), "AB" + kMark + "C" + kMark + kMark + kMark + "Z");
+  editor.show();
+  QTest::mouseClick(editor.btnOK, Qt::LeftButton);
+  EXPECT_EQ(entry.GetName(), std::string("AB\x01" "C\x7F\x9D\tZ", 8));  // only the letters changed
+  EXPECT_EQ(Codes(entry), std::vector<int>{13});
+}
+
+TEST_F(AutoSelectEditorTest, EditingANameKeepsTheUnprintableBytesTheUserLeftAlone) {
+  TAutoSelect entry = Entry("A\x01" "B\x02\x03", {});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  editor.show();
+  QLineEdit* field = editor.txtName;
+  field->setFocus();
+  field->end(false);
+  QTest::keyClicks(field, "cd");                     // A.B..CD
+  QTest::keyClick(field, Qt::Key_Left);
+  QTest::keyClick(field, Qt::Key_Left);
+  QTest::keyClick(field, Qt::Key_Backspace);         // A.B.CD: the \x03 goes
+  field->home(false);
+  QTest::keyClick(field, Qt::Key_Delete);            // .B.CD
+  QTest::keyClick(field, Qt::Key_Right);
+  QTest::keyClicks(field, "x");                      // .XB.CD
+  EXPECT_EQ(field->text(), kMark + "XB" + kMark + "CD");
+  editor.btnOKClick();
+  EXPECT_EQ(entry.GetName(), "\x01XB\x02" "CD");
+}
+
+TEST_F(AutoSelectEditorTest, OfTwoMarksInARowTheOneDeletedIsTheOneThatGoes) {
+  for (const bool backspace : {true, false}) {
+    TAutoSelect entry = Entry("\x01\x02", {});
+    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    editor.show();
+    editor.txtName->setFocus();
+    editor.txtName->setCursorPosition(1);
+    QTest::keyClick(editor.txtName, backspace ? Qt::Key_Backspace : Qt::Key_Delete);
+    editor.btnOKClick();
+    EXPECT_EQ(entry.GetName(), backspace ? "\x02" : "\x01") << backspace;
+  }
+}
+
+TEST_F(AutoSelectEditorTest, UndoBringsADeletedByteBackAndNoMarkCanBeTypedIn) {
+  TAutoSelect entry = Entry("A\x05", {});
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  editor.show();
+  QLineEdit* field = editor.txtName;
+  field->setFocus();
+  field->end(false);
+  QTest::keyClick(field, Qt::Key_Backspace);
+  EXPECT_EQ(field->text(), "A");
+  QTest::keyClick(field, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(field->text(), "A" + kMark);
+  Type(field, kMark);  // a second mark would stand for no byte: refused
+  EXPECT_EQ(field->text(), "A" + kMark);
+  editor.btnOKClick();
+  EXPECT_EQ(entry.GetName(), "A\x05");
+
+  TAutoSelect plain = Entry("PLAIN", {});
+  TAutoSelectEditor other(nullptr, plain, 2, &sink);
+  other.show();
+  other.txtName->setFocus();
+  Type(other.txtName, kMark);
+  EXPECT_EQ(other.txtName->text(), "PLAIN");
+}
+
+TEST(AutoNameText, AMarkCutAndPastedElsewhereTakesItsByteAlong) {
+  AutoNameText name("A\x01" "B\x02");
+  EXPECT_EQ(name.PlaceholderBudget(), 2);
+  ASSERT_TRUE(name.Edit("A" + kMark + "B", 3));  // the \x02 is cut
+  ASSERT_TRUE(name.Edit(kMark + "A" + kMark + "B", 1));  // and pasted in front
+  EXPECT_EQ(name.Bytes(), "\x02" "A\x01" "B");
+  ASSERT_TRUE(name.Edit(kMark + "AB", 2));  // the \x01 goes
+  EXPECT_EQ(name.Bytes(), "\x02" "AB");
+  // A character without a byte changes nothing.
+  EXPECT_FALSE(name.Edit(kMark + "AB" + QChar(0x0101), 4));
+  EXPECT_EQ(name.Bytes(), "\x02" "AB");
+  EXPECT_EQ(name.Shown(), kMark + "AB");
+}
+
 TEST_F(AutoSelectEditorTest, CancelEscapeAndTheCloseBoxChangeNothing) {
   const TAutoSelect original = Entry("SAME", {13, 232});
   TAutoSelect entry = original;
@@ -322,6 +475,55 @@ TEST_F(AutoSelectEditorTest, CancelEscapeAndTheCloseBoxChangeNothing) {
     EXPECT_EQ(editor.result(), QDialog::Rejected);
   }
   EXPECT_EQ(entry, original);
+}
+
+// Enter as the keyboard delivers it: to the widget that has the focus.
+void PressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); }
+
+TEST_F(AutoSelectEditorTest, EnterOnAFocusedCancelStoresNothing) {
+  const TAutoSelect original = Entry("SAME", {13});
+  TAutoSelect entry = original;
+  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  editor.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+  Choose(editor.cbECGAmp, 2);  // the edit the technician thinks better of
+  editor.btnOK->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), editor.btnCancel);
+  EXPECT_TRUE(editor.btnCancel->isDefault());
+  EXPECT_FALSE(editor.btnOK->isDefault());
+  PressEnter();
+  EXPECT_FALSE(editor.isVisible());
+  EXPECT_EQ(editor.result(), QDialog::Rejected);
+  EXPECT_EQ(entry, original);
+}
+
+TEST_F(AutoSelectEditorTest, EnterInTheNameOrAListPressesOKOnceNoButtonHasTheFocus) {
+  TAutoSelect entry = Entry("OLD", {});
+  {
+    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    editor.btnCancel->setFocus();  // Cancel was the default while it had the focus
+    editor.txtName->setFocus();
+    EXPECT_TRUE(editor.btnOK->isDefault());
+    EXPECT_FALSE(editor.btnCancel->isDefault());
+    editor.txtName->selectAll();
+    QTest::keyClicks(editor.txtName, "new");
+    PressEnter();
+    EXPECT_EQ(editor.result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(entry, Entry("NEW", {}));
+  {
+    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+    Choose(editor.cbECGRate, 4);
+    ASSERT_EQ(QApplication::focusWidget(), editor.cbECGRate);
+    PressEnter();
+    EXPECT_EQ(editor.result(), QDialog::Accepted);
+  }
+  EXPECT_EQ(entry, Entry("NEW", {13}));
 }
 
 TEST_F(AutoSelectEditorTest, TheFullModalRoadThroughExec) {

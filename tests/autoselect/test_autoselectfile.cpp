@@ -138,6 +138,32 @@ TEST_F(AutoSelectFileTest, SaveWritesOneRecordPerEntryAndOpensBackUnchanged) {
   EXPECT_EQ(back, list);
 }
 
+TEST_F(AutoSelectFileTest, OpeningAndSavingGivesBackTheSameBytesWhateverTheNamesHold) {
+  // Names another program wrote: control bytes, the bytes the code page
+  // leaves undefined, a full 20 characters, and an empty one.
+  const std::string names[10] = {"A\x01" "B", "\x1F\x7F", "TAB\tCR\rLF\n", "\x81\x8D\x8F\x90\x9D",
+                                 "12345678901234567890", "", "37\xBA" "C \xB5V", "\x02", "END\x1B",
+                                 "\xFF\xA0\xAD"};
+  std::string bytes;
+  for (int i = 0; i < 10; ++i) {
+    std::string record = names[i];
+    record.resize(24, '\0');
+    record += static_cast<char>(13 + i);
+    record.resize(64, '\0');
+    bytes += record;
+  }
+  TempDir::WriteAll(dir.File("foreign.asl"), bytes);
+  AutoSelectList list;
+  ASSERT_EQ(OpenAutoSelectFile(dir.File("foreign.asl"), list, sink), 0);
+  EXPECT_EQ(list[2].GetName(), "TAB\tCR\rLF\n");
+  ASSERT_EQ(SaveAutoSelectFile(dir.File("again.asl"), list, sink), 0);
+  EXPECT_EQ(TempDir::ReadAll(dir.File("again.asl")), bytes);
+  AutoSelectList lenient;
+  LoadDefaultAutoSelectFile(dir.File("again.asl"), lenient);
+  EXPECT_EQ(lenient, list);
+  EXPECT_TRUE(sink.messages.empty());
+}
+
 TEST_F(AutoSelectFileTest, AThreeEntryListSavesAs192BytesWhichOpenRejects) {
   const AutoSelectList three = {EntryFor(0), EntryFor(1), EntryFor(2)};
   const std::string path = dir.File("three.asl");

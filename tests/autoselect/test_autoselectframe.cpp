@@ -165,6 +165,28 @@ TEST_F(AutoSelectMainTest, OnlyADoubleClickOnADataRowOpensItsEditorAndOkRenamesI
   EXPECT_EQ(TempDir::ReadAll(GetAutoSelectFilePath()).substr(3 * 64, 64), AslRecord("RESP 20", {40}));
 }
 
+TEST_F(AutoSelectMainTest, NameBytesWithNoPrintableFormShowAsAMarkAndSurviveOpenEditAndSave) {
+  std::string file = TenRecords();
+  const std::string odd = std::string("BED\x01" "7\t\x7F\x9D");
+  file.replace(64, odd.size(), odd);  // record 1: "FILE 2" becomes the odd name
+  TempDir::WriteAll(files.File("odd.asl"), file);
+  auto page = MakePage(TenRecords());
+  picker.answers = {files.File("odd.asl"), files.File("saved.asl")};
+  page->tbOpenClick();
+  const QString mark(QChar::ReplacementCharacter);
+  EXPECT_EQ(page->sgAutoSelect->Cells(1, 2), "BED" + mark + "7" + mark + mark + mark);
+
+  QString title;
+  AnswerNextEditor(title, [](TAutoSelectEditor& editor) {
+    QTest::mouseClick(editor.btnOK, Qt::LeftButton);
+  });
+  QTest::mouseDClick(page->sgAutoSelect->viewport(), Qt::LeftButton, {}, CellCentre(*page, 2));
+  ASSERT_EQ(title, "Auto Editor - Auto No. 2");
+  page->tbSaveClick();
+  EXPECT_EQ(TempDir::ReadAll(files.File("saved.asl")), file);
+  EXPECT_TRUE(sink.messages.empty());
+}
+
 TEST_F(AutoSelectMainTest, EditOpensTheCurrentRowAndNothingWhenTheListIsEmpty) {
   auto page = MakePage(TenRecords());
   QTest::mouseClick(page->sgAutoSelect->viewport(), Qt::LeftButton, {}, CellCentre(*page, 6));

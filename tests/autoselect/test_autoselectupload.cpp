@@ -48,6 +48,24 @@ TEST(AutoSelectWrite, TenSlotsEndAt911AndALongNameSendsOnlyItsFirstTwenty) {
   EXPECT_EQ(port.written.substr(port.written.size() - slot9.size()), slot9);
 }
 
+TEST(AutoSelectWrite, NameBytesWithNoPrintableFormAreSentAsTheyAre) {
+  ScopedConfigHome home;
+  ChosenComPort = "/dev/ttyTEST";
+  ScriptedPort port;
+  port.respond = ScriptedPort::Instrument();
+  FakeClock clock;
+  RecordingMessageSink sink;
+  TKORAComm link(sink, clock, port.Handle());
+  ASSERT_EQ(link.OpenPort(), 0);
+
+  const AutoSelectList list{Entry("A\x01\x7F\x9D", {13})};
+  CountingProgress progress;
+  ASSERT_EQ(WriteAutoSelections(list, link, progress), 0);
+  std::string name = Cmd(512, 'A') + Cmd(513, 1) + Cmd(514, 127) + Cmd(515, 157);
+  for (int i = 4; i < 20; ++i) name += Cmd(512 + i, ' ');
+  EXPECT_NE(port.written.find(name + Cmd(532, 13) + Cmd(533, 0)), std::string::npos);
+}
+
 TEST(AutoSelectUploadPlan, ThirtyStepsPerEntryAndOnlyCodesTheInstrumentHas) {
   EXPECT_EQ(AutoSelectProgressMaximum(AutoSelectList(3)), 90);
   EXPECT_EQ(AutoSelectProgressMaximum(AutoSelectList(11)), 300);  // no slot beyond 911

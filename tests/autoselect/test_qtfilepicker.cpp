@@ -46,4 +46,19 @@ TEST(QtFilePicker, OpenTakesAMissingNameAndSaveAddsAslAndReplacesWithoutAQuestio
   EXPECT_EQ(picker.PickSaveFile(kAsl), std::nullopt);
 }
 
+TEST(QtFilePicker, OpenTakesATypedNameWithoutAnExtensionAsItIs) {
+  TempDir dir;
+  TempDir::WriteAll(dir.File("morning"), std::string(640, '\0'));
+  QtFilePicker picker(nullptr);
+  QStringList filters;
+  AcceptNextDialogWith(dir.File("morning"), filters);
+  EXPECT_EQ(picker.PickOpenFile(kAsl), dir.File("morning"));
+  // Also when no such file exists: the read then reports it under the name typed.
+  AcceptNextDialogWith(dir.File("evening"), filters);
+  EXPECT_EQ(picker.PickOpenFile(kAsl), dir.File("evening"));
+  // Save still adds the extension to the same kind of name.
+  AcceptNextDialogWith(dir.File("morning"), filters);
+  EXPECT_EQ(picker.PickSaveFile(kAsl), dir.File("morning.asl"));
+}
+
 }  // namespace

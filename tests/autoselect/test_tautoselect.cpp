@@ -160,13 +160,19 @@ TEST(AutoSelectRecord, NameBytesAreKeptAsTheyAre) {
   EXPECT_EQ(Written(Entry(name, {})), Record(name, {}));
 }
 
-TEST(AutoSelectRecord, AControlByteEndsTheNameAsANulWould) {
-  for (const char* end : {"\t", "\n", "\x1F", "\x7F", "\x81", "\x8D", "\x8F", "\x90", "\x9D"}) {
-    const TAutoSelect e = Read(Record(std::string("AB") + end + "CD", {13}));
-    EXPECT_EQ(e.GetName(), "AB") << static_cast<int>(static_cast<unsigned char>(end[0]));
+TEST(AutoSelectRecord, OnlyANulEndsTheNameAndEveryByteBeforeItIsKept) {
+  for (const char* inside : {"\t", "\n", "\r", "\x01", "\x1F", "\x7F", "\x81", "\x8D", "\x8F",
+                             "\x90", "\x9D"}) {
+    const std::string name = std::string("AB") + inside + "CD";
+    const TAutoSelect e = Read(Record(name, {13}));
+    EXPECT_EQ(e.GetName(), name) << static_cast<int>(static_cast<unsigned char>(inside[0]));
     EXPECT_EQ(e.KeyAt(0), 13);
+    EXPECT_EQ(Written(e), Record(name, {13}));  // and written back byte for byte
   }
-  // Every other byte is a character of the code page and stays.
+  // A NUL ends it; whatever the field holds after the NUL is not part of it.
+  std::string bytes = Record("AB", {13});
+  bytes[3] = 'X';
+  EXPECT_EQ(Read(bytes).GetName(), "AB");
   const std::string text = "\x80\xA0\xAD\xFF ~";
   EXPECT_EQ(Read(Record(text, {})).GetName(), text);
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/sha256hex.h"
+
 namespace {
 
 std::string Padded(const std::string& text) { return text + std::string(25 - text.size(), ' '); }
@@ -28,6 +30,47 @@ TEST(KeyCatalogue, SpotChecksAtBothEndsAndTheFullWidthNames) {
   EXPECT_EQ(KeyName(489), Padded("AUTO10"));
   EXPECT_EQ(KeyName(500), Padded("ARRHYTHMIA"));
   EXPECT_EQ(KeyName(456), Padded("Ventilator"));
+}
+
+// Each table is pinned whole by one digest, so that an edit of any name or
+// range shows. The digests were computed outside the program, from the
+// instrument's published key list, not from this table:
+//   names: the 512 names in code order, each in Windows-1252 padded with
+//     blanks to 25 bytes, nothing between them -
+//     iconv -f UTF-8 -t CP1252 names.txt | while IFS= read -r n; do printf '%-25s' "$n"; done | sha256sum
+//     (one name per line, LC_ALL=C);
+//   categories: one line per category in code order, "first-last combo group"
+//     with the group as the list names it, each ended by a line feed -
+//     iconv -f UTF-8 -t CP1252 categories.txt | sha256sum.
+TEST(KeyCatalogue, All512NamesInCodeOrderMatchThePublishedList) {
+  std::string names;
+  for (int code = 0; code < KeyCatalogueSize; ++code) names += KeyName(code);
+  ASSERT_EQ(names.size(), 512u * 25u);
+  EXPECT_EQ(Sha256Hex(names), "c241bf68dafde4719eb675b9b0202b530d23e99da17bb38012befc1d56e8f221");
+}
+
+const char* GroupText(SimulationGroup group) {
+  switch (group) {
+    case SimulationGroup::Multiparameter: return "multiparameter";
+    case SimulationGroup::Arrhythmia: return "arrhythmia";
+    case SimulationGroup::Fetal: return "fetal";
+    case SimulationGroup::PacedECG: return "paced ECG";
+    case SimulationGroup::ECGPerformance: return "ECG performance";
+    case SimulationGroup::TempCO: return "temperature / CO";
+    case SimulationGroup::None: break;
+  }
+  return "none";
+}
+
+TEST(KeyCatalogue, All37CategoriesMatchThePublishedList) {
+  std::string lines;
+  for (const KeyCategory& category : KeyCategories()) {
+    lines += std::to_string(category.firstCode) + "-" + std::to_string(category.lastCode) + " " +
+             category.comboName + " " + GroupText(category.group) + "\n";
+  }
+  ASSERT_EQ(KeyCategories().size(), 37u);
+  EXPECT_EQ(Sha256Hex(lines), "85cb5d229dca8a01381be4375760dbe9f3c13b8dc15d6b8183101cc1ca72b0f0")
+      << lines;
 }
 
 TEST(KeyCatalogue, EveryNameIsPaddedTo25AndTheReservedCodesAreCounted) {

@@ -1,5 +1,6 @@
 #include "grid/esstringgrid.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -8,6 +9,8 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <QtTest/qtestspontaneevent.h>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -165,20 +168,84 @@ TEST_F(GridTest, CtrlAThenHomeEndAndPageKeysLeaveOnlyTheNewCurrentRow) {
   EXPECT_EQ(Selected(), Rows({kRows - page}));
 }
 
-TEST_F(GridTest, WheelAndCtrlArrowScrollWithoutTouchingTheSelection) {
+// Turns the wheel by delta eighths of a degree over point at of the grid's
+// viewport, as the window system delivers it (Qt passes only such a wheel
+// event on to the parents of a widget that leaves it unhandled). Returns
+// whether the grid or one of its parents took the event.
+bool Wheel(TesStringGrid& grid, QPoint at, int delta) {
+  QWheelEvent wheel(QPointF(at), grid.viewport()->mapToGlobal(QPointF(at)), QPoint(),
+                    QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+  // notify() itself, as QTest does: sendEvent would take the event for one
+  // the program made.
+  QSpontaneKeyEvent::setSpontaneous(&wheel);
+  QApplication::instance()->notify(grid.viewport(), &wheel);
+  return wheel.isAccepted();
+}
+
+TEST_F(GridTest, TheWheelScrollsOneRowPerNotchWithoutTouchingTheRows) {
   Click(2);
-  QWheelEvent wheel(QPointF(At(2)), grid.viewport()->mapToGlobal(QPointF(At(2))), QPoint(),
-                    QPoint(0, -240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-  QCoreApplication::sendEvent(grid.viewport(), &wheel);
+  Wheel(grid, At(2), -240);
   EXPECT_EQ(grid.verticalScrollBar()->value(), 2);  // one row per notch
-  Key(Qt::Key_Down, Qt::ControlModifier);
-  EXPECT_EQ(grid.verticalScrollBar()->value(), 3);
   EXPECT_EQ(Selected(), Rows({2}));
   EXPECT_EQ(grid.Row(), 2);
   // A click now hits the row under the pointer and does not scroll.
   QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, QPoint(60, 18 + 9));
-  EXPECT_EQ(grid.Row(), 5);
-  EXPECT_EQ(grid.verticalScrollBar()->value(), 3);
+  EXPECT_EQ(grid.Row(), 4);
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 2);
+  Wheel(grid, At(4), 120);
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 1);
+}
+
+TEST(GridWheel, TheWheelEventIsReportedAsNotHandledSoTheParentGetsItToo) {
+  class Parent : public QWidget {
+   public:
+    int wheels = 0;
+
+   protected:
+    void wheelEvent(QWheelEvent* event) override {
+      ++wheels;
+      event->accept();
+    }
+  } parent;
+  auto* grid = new TesStringGrid(&parent);
+  grid->SetColCount(2);
+  for (int i = 0; i < kRows; ++i) grid->addDispLst(i);
+  grid->SetRowCount(kRows + 1);
+  grid->setSelLstSize();
+  grid->selectRow(1);
+  grid->resize(300, 5 * 18 + 18 + 2 * grid->frameWidth());
+  parent.resize(320, 200);
+  parent.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+  EXPECT_TRUE(Wheel(*grid, QPoint(20, 20), -120));  // taken by the parent
+  EXPECT_EQ(grid->verticalScrollBar()->value(), 1);
+  EXPECT_EQ(parent.wheels, 1);
+  EXPECT_EQ(grid->Row(), 1);
+  EXPECT_TRUE(grid->isRowSelected(1));
+}
+
+TEST_F(GridTest, CtrlArrowsMoveTheHighlightButOnlyScrollTheView) {
+  Click(2);
+  Key(Qt::Key_Down, Qt::ControlModifier);
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 1);
+  EXPECT_EQ(Selected(), Rows({3}));  // the highlight moves as with Down ...
+  EXPECT_EQ(grid.Row(), 2);          // ... but the current row stays
+  Key(Qt::Key_Right, Qt::ControlModifier);  // Right acts as Down
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 2);
+  EXPECT_EQ(Selected(), Rows({3}));  // row 2 and the one below it: row 3 again
+  EXPECT_EQ(grid.Row(), 2);
+  Key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Selected(), Rows({1, 3}));  // Shift keeps what was selected
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 1);
+  Key(Qt::Key_Left, Qt::ControlModifier);  // Left acts as Up
+  EXPECT_EQ(Selected(), Rows({1}));
+  EXPECT_EQ(grid.verticalScrollBar()->value(), 0);
+  EXPECT_EQ(grid.Row(), 2);
+
+  Click(1);
+  Key(Qt::Key_Up, Qt::ControlModifier);  // on row 1 nothing moves
+  EXPECT_EQ(Selected(), Rows({1}));
+  EXPECT_EQ(grid.Row(), 1);
 }
 
 TEST_F(GridTest, HeaderClicksNeverSelectAndDraggingABorderResizes) {
@@ -491,6 +558,60 @@ TEST_F(LayoutTest, WithoutASectionColumnsGetAQuarterOrAThirdOfTheWidth) {
   EXPECT_EQ(autos->ColWidths(1), 270);
   EXPECT_EQ(power->sortCol(), 0);
   EXPECT_TRUE(power->ascending());
+}
+
+TEST_F(LayoutTest, ADefaultWidthIsTakenAgainFromTheRealWidthWhenTheGridIsFirstShown) {
+  Write("[sgAutoSelect]\nCOL_0_WIDTH=70\nCOL_1_WIDTH=wide\n");
+  auto power = Grid("sgPowerOn", 3, 400);
+  auto autos = Grid("sgAutoSelect", 3, 400);
+  auto set = Grid("sgSet", 3, 400);
+  {
+    SettingsFile ini(path);
+    power->loadGridSettings(ini);
+    autos->loadGridSettings(ini);
+    set->loadGridSettings(ini);
+  }
+  EXPECT_EQ(power->ColWidths(0), 100);  // from the width the grid had when it loaded
+  set->SetColWidths(0, 77);             // set since: no longer a default
+  for (TesStringGrid* grid : {power.get(), autos.get(), set.get()}) {
+    grid->resize(600 + 2 * grid->frameWidth(), 200);  // the window lays it out
+    grid->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(grid));
+  }
+  EXPECT_EQ(power->ColWidths(0), 150);
+  EXPECT_EQ(power->ColWidths(1), 150);
+  EXPECT_EQ(power->ColWidths(2), 300);
+  EXPECT_EQ(autos->ColWidths(0), 70);   // a stored width stays
+  EXPECT_EQ(autos->ColWidths(1), 150);  // "wide" is no width
+  EXPECT_EQ(set->ColWidths(0), 77);
+  EXPECT_EQ(set->ColWidths(1), 150);
+  // Only the first show counts; afterwards the last column alone follows the width.
+  power->hide();
+  power->resize(800 + 2 * power->frameWidth(), 200);
+  power->show();
+  EXPECT_EQ(power->ColWidths(0), 150);
+  EXPECT_EQ(power->ColWidths(2), 500);
+}
+
+TEST_F(LayoutTest, ColumnsAreWidenedToTheirTextsOnlyWhenTheFileHasNoSectionForTheGrid) {
+  Write("[sgAutoSelect]\nCOL_SORTBY=-1\n");
+  const QString longText = "Temperature YSI 400/700 and then some more";
+  auto Filled = [&](const char* name) {
+    auto grid = Grid(name, 3, 400);
+    grid->SetCells(1, 1, longText);
+    grid->setWidenDefaultsToTexts(true);
+    SettingsFile ini(path);
+    grid->loadGridSettings(ini);
+    return grid;
+  };
+  auto first = Filled("sgPowerOn");      // no section at all: a first start
+  auto later = Filled("sgAutoSelect");   // a section, though without widths
+  const int textWidth = first->fontMetrics().horizontalAdvance(longText);
+  ASSERT_GT(textWidth, 100);
+  EXPECT_EQ(first->ColWidths(1), first->TextWidth(1));
+  EXPECT_GE(first->ColWidths(1), textWidth + 6);
+  EXPECT_EQ(first->ColWidths(0), 100);  // its texts fit a quarter
+  EXPECT_EQ(later->ColWidths(1), 100);
 }
 
 TEST_F(LayoutTest, ASavedLayoutIsRestoredAndAWidthThatIsNoIntegerGivesTheDefault) {

@@ -1,5 +1,6 @@
 #include "poweron/poeditorform.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -58,6 +59,36 @@ TEST_F(POEditorTest, EnterStoresTheChoiceAndEscapeOrCancelKeepTheValue) {
   TPowerOn expected = Defaults();
   expected.SetValue(5, 5);
   EXPECT_EQ(values, expected);  // and no other option changed
+}
+
+TEST_F(POEditorTest, EnterPressesTheFocusedButtonSoTabToCancelAndEnterKeepsTheValue) {
+  TPOEditor editor(values, 5);
+  editor.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+  editor.cbPOValue->setFocus();
+  QTest::keyClick(editor.cbPOValue, Qt::Key_Down);
+  ASSERT_EQ(editor.cbPOValue->currentText(), Padded("30 BPM"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), editor.btnOK);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  ASSERT_EQ(QApplication::focusWidget(), editor.btnCancel);
+  EXPECT_TRUE(editor.btnCancel->isDefault());
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_FALSE(editor.isVisible());
+  EXPECT_EQ(editor.result(), QDialog::Rejected);
+  EXPECT_EQ(values, Defaults());
+
+  // Back in the list, OK is the default again.
+  TPOEditor again(values, 5);
+  again.show();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&again));
+  again.btnCancel->setFocus();
+  again.cbPOValue->setFocus();
+  EXPECT_TRUE(again.btnOK->isDefault());
+  QTest::keyClick(again.cbPOValue, Qt::Key_Down);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_EQ(again.result(), QDialog::Accepted);
+  EXPECT_EQ(values.GetValue(5), 3);
 }
 
 TEST_F(POEditorTest, AValueOutsideTheListSelectsNothingAndOkKeepsIt) {

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "poweron/poweronoptions.h"
+#include "support/sha256hex.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -48,6 +49,33 @@ TEST(PowerOnOptions, TheTableMatchesTheInstrument) {
   EXPECT_EQ(PowerOnOptionName(6), "Respiration Waveform");
   EXPECT_EQ(PowerOnOptionName(20), "");
   EXPECT_EQ(PowerOnOptionAddress(-1), -1);
+}
+
+// The two tables are pinned whole by one digest each, computed outside the
+// program from the instrument's published option table, not from this one:
+//   value texts: the 103 texts in table order (the lists of options 0 to 16;
+//     17 to 19 share the texts of 16), each in Windows-1252 padded with
+//     blanks to 27 bytes, nothing between them -
+//     iconv -f UTF-8 -t CP1252 texts.txt | while IFS= read -r t; do printf '%-27s' "$t"; done | sha256sum
+//     (one text per line, LC_ALL=C);
+//   options: one line per option, "name|address|count|first", each ended by
+//     a line feed - iconv -f UTF-8 -t CP1252 options.txt | sha256sum.
+TEST(PowerOnOptions, All103ValueTextsMatchThePublishedTable) {
+  std::string texts;
+  for (const TPowerOnValueText& text : PowerOnValueTexts) {
+    texts.append(text.Text, PowerOnValueTextWidth);
+  }
+  EXPECT_EQ(Sha256Hex(texts), "2390ef98c2bab3a8e864a2caa64923234fe8525b032b7f040fcaffdf8ad5e23d");
+}
+
+TEST(PowerOnOptions, AllTwentyNamesAddressesAndListsMatchThePublishedTable) {
+  std::string lines;
+  for (const TPowerOnOption& option : PowerOnOptions) {
+    lines += std::string(option.OptionName) + "|" + std::to_string(option.OptionAddress) + "|" +
+             std::to_string(option.OptionValueCount) + "|" + std::to_string(option.OptionFirstValue) + "\n";
+  }
+  EXPECT_EQ(Sha256Hex(lines), "9fe8813b7fd454726720d367bd1cdbdb3d96188e67f8d9d9fefe61f19eb27979")
+      << lines;
 }
 
 TEST(TPowerOnModel, ZerosDefaultsAndOptionNumbersOutOfRange) {

@@ -1,0 +1,22 @@
+// SHA-256 of a byte string, in lower-case hex as sha256sum prints it. For the
+// tests that pin a constant table whole; they link libcrypto themselves.
+#pragma once
+
+#include <openssl/evp.h>
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+inline std::string Sha256Hex(std::string_view bytes) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  if (EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha256(), nullptr) != 1) return {};
+  std::string hex;
+  for (unsigned int i = 0; i < size; ++i) {
+    char pair[3];
+    std::snprintf(pair, sizeof pair, "%02x", digest[i]);
+    hex += pair;
+  }
+  return hex;
+}
