@@ -50,12 +50,11 @@ TEST(AutoSelectWrite, TenSlotsEndAt911AndALongNameSendsOnlyItsFirstTwenty) {
 
 TEST(AutoSelectWrite, NameBytesWithNoPrintableFormAreSentAsTheyAre) {
   ScopedConfigHome home;
-  ChosenComPort = "/dev/ttyTEST";
   ScriptedPort port;
   port.respond = ScriptedPort::Instrument();
   FakeClock clock;
   RecordingMessageSink sink;
-  TKORAComm link(sink, clock, port.Handle());
+  TKORAComm link(LinkSettings{"/dev/ttyTEST"}, sink, clock, port.Handle());
   ASSERT_EQ(link.OpenPort(), 0);
 
   const AutoSelectList list{Entry("A\x01\x7F\x9D", {13})};
