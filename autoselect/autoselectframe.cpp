@@ -15,6 +15,7 @@
 #include "autoselect/autoselectfile.h"
 #include "autoselect/autoselectupload.h"
 #include "autoselect/qtfilepicker.h"
+#include "device/uploadrunner.h"
 #include "grid/esstringgrid.h"
 
 namespace {
@@ -159,27 +160,16 @@ void TAutoSelectMain::tbSaveClick() {
 void TAutoSelectMain::btnSetAutoClick() {
   // A code the instrument does not have would be stored as a meaningless
   // word, so the list is refused before the port is even opened.
-  const int invalid = FirstInvalidAutoSelect(AutoSelects);
-  if (invalid >= 0) {
+  if (const int invalid = FirstInvalidAutoSelect(AutoSelects); invalid >= 0) {
     sgAutoSelect->SetRow(invalid + 1);
     sgAutoSelect->deselectAll();
     sgAutoSelect->selectRow(invalid + 1);
     lastUpload_ = {};
     QtMessageSink boxes(window());
-    MessageSink& sink = sink_ != nullptr ? *sink_ : boxes;
-    sink.ShowMessage(InvalidAutoSelectMessage(AutoSelects, invalid), kAutoSelectNoticeCaption,
-                     MessageIcon::Exclamation);
+    ShowAutoSelectRefusal(AutoSelects, invalid, sink_ != nullptr ? *sink_ : boxes);
     return;
   }
-  const AutoSelectList entries = AutoSelects;
-  UploadPlan plan;
-  plan.progressText = kAutoSelectProgressText;
-  plan.progressMaximum = AutoSelectProgressMaximum(entries);
-  plan.noticeCaption = kAutoSelectNoticeCaption;
-  // Runs on the upload's worker thread, so it works on its own copy.
-  plan.writeData = [entries](TKORAComm& link, ProgressSink& progress) {
-    return WriteAutoSelections(entries, link, progress);
-  };
   UploadRunner runner(this, sink_, clock_);
-  lastUpload_ = runner.Run(plan);
+  lastUpload_ = runner.Run(AutoSelectUploadPlan(AutoSelects),
+                           ReadLinkSettings(GetSettingsFilePath(), ChosenComPort));
 }

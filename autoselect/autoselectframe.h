@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "autoselect/tautoselect.h"
-#include "device/uploadrunner.h"
+#include "device/uploadsequence.h"
 
 class Clock;
 class FilePicker;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/messagesink.h"
 #include "catalogue/keycatalogue.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
@@ -51,6 +52,10 @@ std::string InvalidAutoSelectMessage(const AutoSelectList& list, int index) {
          "then send the auto selections again.";
 }
 
+void ShowAutoSelectRefusal(const AutoSelectList& list, int index, MessageSink& sink) {
+  sink.ShowMessage(InvalidAutoSelectMessage(list, index), kAutoSelectNoticeCaption, MessageIcon::Exclamation);
+}
+
 int WriteAutoSelections(const AutoSelectList& list, TKORAComm& link, ProgressSink& progress) {
   int address = AutoSelectFirstAddress;
   for (int i = 0; i < AutoSelectUploadCount(list); ++i) {
@@ -66,4 +71,15 @@ int WriteAutoSelections(const AutoSelectList& list, TKORAComm& link, ProgressSin
     }
   }
   return 0;
+}
+
+UploadPlan AutoSelectUploadPlan(const AutoSelectList& list) {
+  UploadPlan plan;
+  plan.progressText = kAutoSelectProgressText;
+  plan.progressMaximum = AutoSelectProgressMaximum(list);
+  plan.noticeCaption = kAutoSelectNoticeCaption;
+  plan.writeData = [list](TKORAComm& link, ProgressSink& progress) {
+    return WriteAutoSelections(list, link, progress);
+  };
+  return plan;
 }

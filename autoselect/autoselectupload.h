@@ -4,13 +4,16 @@
 // Instrument memory of the auto selections: ten slots of 40 bytes from
 // address 512, slot i at 512 + 40 i. A slot holds the name, one byte per
 // character padded with blanks to 20, then ten key codes as 16-bit words (low
-// byte first), 0 in every place after the last code.
+// byte first), 0 in every place after the last code. The window program and
+// korapc-program both upload through AutoSelectUploadPlan.
 #pragma once
 
 #include <string>
 
 #include "autoselect/tautoselect.h"
+#include "device/uploadsequence.h"
 
+class MessageSink;
 class ProgressSink;
 class TKORAComm;
 
@@ -42,6 +45,10 @@ int FirstInvalidAutoSelect(const AutoSelectList& list);
 // first bad code.
 std::string InvalidAutoSelectMessage(const AutoSelectList& list, int index);
 
+// Shows InvalidAutoSelectMessage for entry index through sink, captioned
+// "Auto Selections", with the exclamation icon.
+void ShowAutoSelectRefusal(const AutoSelectList& list, int index, MessageSink& sink);
+
 // Writes the entries of AutoSelectUploadCount(list) into consecutive slots
 // from address 512: for each, the 20 slot-name characters with WriteText
 // (which steps progress per character), then the ten code words with
@@ -50,3 +57,8 @@ std::string InvalidAutoSelectMessage(const AutoSelectList& list, int index);
 // when every write was accepted. link must be in service mode. Codes are sent
 // as they are; check them with FirstInvalidAutoSelect first.
 int WriteAutoSelections(const AutoSelectList& list, TKORAComm& link, ProgressSink& progress);
+
+// The upload of list: "Sending Auto Setups...", 30 steps per entry written,
+// the notice captioned "Auto Selections", and WriteAutoSelections on a copy
+// of list.
+UploadPlan AutoSelectUploadPlan(const AutoSelectList& list);

@@ -131,7 +131,7 @@ void Measure(const char* name, WriteData writeData) {
     const double cpuStart = CpuSeconds();
     const auto wallStart = SteadyClock::now();
     {
-      TKORAComm link(sink, clock);
+      TKORAComm link(LinkSettings{kora.Link()}, sink, clock);
       bool ok = link.OpenPort() == 0 && link.EnterServiceMode() == 0 && writeData(link) == 0;
       if (ok) {
         link.ExitServiceMode();

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "app/koraglobals.h"
-#include "app/settingsfile.h"
 #include "device/clock.h"
 #include "device/commport.h"
 #include "device/ecommerror.h"
@@ -90,15 +89,16 @@ std::string MemoryCommand(unsigned address, const std::string& data) {
 
 }  // namespace
 
-TKORAComm::TKORAComm(MessageSink& sink, Clock& clock, std::unique_ptr<SerialPort> port)
-    : sink_(sink), clock_(clock), port_(port ? std::move(port) : std::make_unique<TCommPort>()) {
-  const int delay = SettingsFile(GetSettingsFilePath())
-                        .ReadInteger("KORACOMM", "DELAY", kDefaultCommandDelay);
-  commandDelay_ = std::clamp(delay, 0, kMaxCommandDelay);
+TKORAComm::TKORAComm(const LinkSettings& settings, MessageSink& sink, Clock& clock,
+                     std::unique_ptr<SerialPort> port)
+    : sink_(sink),
+      clock_(clock),
+      port_(port ? std::move(port) : std::make_unique<TCommPort>()),
+      commandDelay_(std::clamp(settings.commandDelay, 0, kMaxCommandDelay)) {
   // The port is closed here, so none of these can be refused.
   try {
-    port_->SetPortName(ChosenComPort);
-    portName_ = ChosenComPort;
+    port_->SetPortName(settings.portName);
+    portName_ = settings.portName;
     port_->SetBaudRate(9600);
     port_->SetByteSize(8);
     port_->SetParity(0);

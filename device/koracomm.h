@@ -7,12 +7,13 @@
 #include <string>
 
 #include "app/messagesink.h"
+#include "device/linksettings.h"
 #include "device/serialport.h"
 
 class Clock;
 class ProgressSink;
 
-// One object lives for one upload: construct, OpenPort, EnterServiceMode, the
+// One object lives for one upload (device/uploadsequence.h): construct, OpenPort, EnterServiceMode, the
 // writes, ExitServiceMode, ClosePort, ShowPowerCycleNotice, destroy.
 //
 // No operation throws. Each failure is shown through the MessageSink (a modal
@@ -25,19 +26,20 @@ class TKORAComm {
  public:
   // Pause after the final 'R' of a command beyond the command delay, in ms.
   static constexpr int kFinalCharacterExtraDelay = 10;
-  // Bounds of the command delay read from "DELAY": a negative value counts as
-  // 0; anything above 1000 ms (which would make one upload last most of an
+  // Bounds of the command delay ("DELAY"): a negative value counts as 0;
+  // anything above 1000 ms (which would make one upload last most of an
   // hour) counts as 1000.
-  static constexpr int kDefaultCommandDelay = 10;
+  static constexpr int kDefaultCommandDelay = LinkSettings::kDefaultCommandDelay;
   static constexpr int kMaxCommandDelay = 1000;
 
+  // settings: the port name and command delay of this upload, copied.
   // sink, clock: where messages go and how waits are made; not owned, must
   // outlive the object. port: the serial port to speak through; null builds a
   // TCommPort (device/commport.h).
-  // Reads the command delay from "DELAY" in section "KORACOMM" of the settings
-  // file (default 10), takes the port name from ChosenComPort and sets 9600
-  // baud, 8 data bits, no parity, 1 stop bit. Does not open the port.
-  TKORAComm(MessageSink& sink, Clock& clock, std::unique_ptr<SerialPort> port = nullptr);
+  // Gives the port its name and 9600 baud, 8 data bits, no parity, 1 stop
+  // bit. Reads no file and no global. Does not open the port.
+  TKORAComm(const LinkSettings& settings, MessageSink& sink, Clock& clock,
+            std::unique_ptr<SerialPort> port = nullptr);
   ~TKORAComm();  // ClosePort
   TKORAComm(const TKORAComm&) = delete;
   TKORAComm& operator=(const TKORAComm&) = delete;

@@ -1,52 +1,57 @@
 #include "device/uploadrunner.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QEventLoop>
-#include <QThread>
+#include <QPointer>
+#include <QVariant>
 #include <QWidget>
 #include <thread>
 
 #include "app/qtmessagesink.h"
+#include "device/guithreadmessagesink.h"
 #include "device/koracomm.h"
 #include "device/koraprogressform.h"
 #include "device/systemclock.h"
 
 namespace {
 
-// Passes the link's messages to the GUI thread. From the worker it blocks
-// until the user has confirmed the message, so the protocol waits as it would
-// behind a modal box; on the GUI thread it shows the message directly.
-class GuiThreadMessageSink : public MessageSink {
- public:
-  GuiThreadMessageSink(QObject* guiContext, MessageSink* target) : context_(guiContext), target_(target) {}
-
-  // GUI thread, while no worker runs.
-  void SetTarget(MessageSink* target) { target_ = target; }
-
-  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
-    if (QThread::currentThread() == context_->thread()) {
-      target_->ShowMessage(text, caption, icon);
-      return;
-    }
-    QMetaObject::invokeMethod(
-        context_, [&] { target_->ShowMessage(text, caption, icon); }, Qt::BlockingQueuedConnection);
-  }
-
- private:
-  QObject* context_;
-  MessageSink* target_;
-};
-
 // Steps the progress window from the worker without waiting for the paint.
 class GuiThreadProgress : public ProgressSink {
  public:
   explicit GuiThreadProgress(TKORAProgress* window) : window_(window) {}
   void StepProgress() override {
-    QMetaObject::invokeMethod(window_, [window = window_] { window->StepProgress(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        window_, [window = window_] { window->StepProgress(); }, Qt::QueuedConnection);
   }
 
  private:
   TKORAProgress* window_;
+};
+
+// Marks a main window as busy with an upload for as long as the object
+// lives. Both pages sit in one main window and share its port, and the
+// progress window lets events through while it is built, before its
+// modality is in force, so a quick second click would otherwise start a
+// second upload inside the first.
+class UploadInProgress {
+ public:
+  explicit UploadInProgress(QObject* scope) : scope_(scope) {
+    claimed_ = !scope_->property(kMark).toBool();
+    if (claimed_) scope_->setProperty(kMark, true);
+  }
+  ~UploadInProgress() {
+    if (claimed_ && scope_) scope_->setProperty(kMark, QVariant());
+  }
+  UploadInProgress(const UploadInProgress&) = delete;
+  UploadInProgress& operator=(const UploadInProgress&) = delete;
+
+  // False when another upload already runs in the scope.
+  bool Claimed() const { return claimed_; }
+
+ private:
+  static constexpr const char* kMark = "korapcUploadInProgress";
+  QPointer<QObject> scope_;
+  bool claimed_ = false;
 };
 
 }  // namespace
@@ -54,11 +59,11 @@ class GuiThreadProgress : public ProgressSink {
 UploadRunner::UploadRunner(QWidget* owner, MessageSink* sink, Clock* clock, PortFactory portFactory)
     : owner_(owner), sink_(sink), clock_(clock), portFactory_(std::move(portFactory)) {}
 
-UploadResult UploadRunner::Run(const UploadPlan& plan) {
-  UploadResult result;
-  result.maximum = plan.progressMaximum;
-
+UploadResult UploadRunner::Run(const UploadPlan& plan, const LinkSettings& settings) {
   QWidget* mainWindow = owner_ ? owner_->window() : nullptr;
+  const UploadInProgress running(mainWindow ? static_cast<QObject*>(mainWindow) : QCoreApplication::instance());
+  if (!running.Claimed()) return {};
+
   SystemClock systemClock;
   Clock& clock = clock_ ? *clock_ : systemClock;
   QObject context;  // lives on the GUI thread; the worker's calls land here
@@ -66,16 +71,20 @@ UploadResult UploadRunner::Run(const UploadPlan& plan) {
   MessageSink* outsideSink = sink_ ? sink_ : &mainWindowSink;
   GuiThreadMessageSink messages(&context, outsideSink);
 
-  auto link = std::make_unique<TKORAComm>(messages, clock, portFactory_ ? portFactory_() : nullptr);
-  if (link->OpenPort() != 0) return result;
+  TKORAComm link(settings, messages, clock, portFactory_ ? portFactory_() : nullptr);
+  UploadSequence sequence(link, plan);
+  if (sequence.OpenPort() != 0) {
+    sequence.Finish();
+    return sequence.Result();
+  }
 
-  auto* progress = new TKORAProgress(mainWindow, plan.progressMaximum, plan.progressText);
+  auto progress = std::make_unique<TKORAProgress>(mainWindow, plan.progressMaximum, plan.progressText);
   progress->setWindowModality(Qt::ApplicationModal);
   progress->show();
   QCoreApplication::processEvents();  // paint it before the first byte goes out
-  QtMessageSink progressSink(progress);
+  QtMessageSink progressSink(progress.get());
   if (!sink_) messages.SetTarget(&progressSink);
-  GuiThreadProgress steps(progress);
+  GuiThreadProgress steps(progress.get());
 
   // The protocol's waits add up to 35 seconds for a full auto-selection
   // upload; on the GUI thread they would freeze every window and invite the
@@ -87,12 +96,7 @@ UploadResult UploadRunner::Run(const UploadPlan& plan) {
   std::thread worker([&] {
     int status = -1;
     try {
-      status = link->EnterServiceMode();
-      if (status == 0 && plan.writeData) status = plan.writeData(*link, steps);
-      if (status == 0) {
-        link->ExitServiceMode();
-        link->ClosePort();
-      }
+      status = sequence.Program(steps);
     } catch (...) {
       status = -1;  // nothing may escape the worker; the upload simply ends
     }
@@ -108,12 +112,9 @@ UploadResult UploadRunner::Run(const UploadPlan& plan) {
   worker.join();
 
   // Steps were posted before the end, so they have all reached the bar.
-  result.stepsDone = progress->Position();
-  result.completed = completed;
   if (completed) progress->CloseProgress();
-  delete progress;
+  progress.reset();
   messages.SetTarget(outsideSink);
-  link->ClosePort();
-  if (completed) link->ShowPowerCycleNotice(plan.noticeCaption);
-  return result;
+  sequence.Finish();
+  return sequence.Result();
 }

@@ -107,27 +107,16 @@ void TPOMain::sgPowerOnDblClick(int row) {
 void TPOMain::btnSetPowerOnClick() {
   // A value the instrument's own list does not have would be stored as a
   // meaningless index, so it is refused before the port is even opened.
-  const int invalid = FirstInvalidPowerOnOption(PowerOn);
-  if (invalid >= 0) {
+  if (const int invalid = FirstInvalidPowerOnOption(PowerOn); invalid >= 0) {
     sgPowerOn->SetRow(invalid + 1);
     sgPowerOn->deselectAll();
     sgPowerOn->selectRow(invalid + 1);
     lastUpload_ = {};
     QtMessageSink boxes(window());
-    MessageSink& sink = sink_ != nullptr ? *sink_ : boxes;
-    sink.ShowMessage(InvalidPowerOnValueMessage(PowerOn, invalid), kPowerOnNoticeCaption,
-                     MessageIcon::Exclamation);
+    ShowPowerOnRefusal(PowerOn, invalid, sink_ != nullptr ? *sink_ : boxes);
     return;
   }
-  const TPowerOn values = PowerOn;
-  UploadPlan plan;
-  plan.progressText = kPowerOnProgressText;
-  plan.progressMaximum = kPowerOnProgressMaximum;
-  plan.noticeCaption = kPowerOnNoticeCaption;
-  // Runs on the upload's worker thread, so it works on its own copy.
-  plan.writeData = [values](TKORAComm& link, ProgressSink& progress) {
-    return WritePowerOnValues(values, link, progress);
-  };
   UploadRunner runner(this, sink_, clock_);
-  lastUpload_ = runner.Run(plan);
+  lastUpload_ = runner.Run(PowerOnUploadPlan(PowerOn),
+                           ReadLinkSettings(GetSettingsFilePath(), ChosenComPort));
 }

@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "device/uploadrunner.h"
+#include "device/uploadsequence.h"
 #include "poweron/tpoweron.h"
 
 class Clock;

@@ -1,5 +1,6 @@
 #include "poweron/poweronupload.h"
 
+#include "app/messagesink.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
 
@@ -16,4 +17,19 @@ std::string InvalidPowerOnValueMessage(const TPowerOn& values, int option) {
   return "The power-on value of \"" + PowerOnOptionName(option) + "\" is invalid (" +
          std::to_string(values.GetValue(option)) +
          ").\n\nChoose a value for it with Edit Power On Value, then send the values again.";
+}
+
+UploadPlan PowerOnUploadPlan(const TPowerOn& values) {
+  UploadPlan plan;
+  plan.progressText = kPowerOnProgressText;
+  plan.progressMaximum = kPowerOnProgressMaximum;
+  plan.noticeCaption = kPowerOnNoticeCaption;
+  plan.writeData = [values](TKORAComm& link, ProgressSink& progress) {
+    return WritePowerOnValues(values, link, progress);
+  };
+  return plan;
+}
+
+void ShowPowerOnRefusal(const TPowerOn& values, int option, MessageSink& sink) {
+  sink.ShowMessage(InvalidPowerOnValueMessage(values, option), kPowerOnNoticeCaption, MessageIcon::Exclamation);
 }

@@ -1,11 +1,14 @@
 // The power-on part of an upload: what is checked before the port is opened
-// and what is written once the instrument is in service mode.
+// and what is written once the instrument is in service mode. The window
+// program and korapc-program both upload through PowerOnUploadPlan.
 #pragma once
 
 #include <string>
 
+#include "device/uploadsequence.h"
 #include "poweron/tpoweron.h"
 
+class MessageSink;
 class ProgressSink;
 class TKORAComm;
 
@@ -21,6 +24,15 @@ inline constexpr int kPowerOnProgressMaximum = PowerOnOptionCount;
 // Returns 0 when all twenty were accepted. link must be in service mode.
 int WritePowerOnValues(const TPowerOn& values, TKORAComm& link, ProgressSink& progress);
 
+// The upload of values: "Sending Power On Values...", 20 steps, the notice
+// captioned "Power On Settings", and WritePowerOnValues on a copy of values.
+// Check the values with FirstInvalidPowerOnOption first.
+UploadPlan PowerOnUploadPlan(const TPowerOn& values);
+
 // The message shown instead of an upload when option's value is not one of
 // its list, naming the option and the value.
 std::string InvalidPowerOnValueMessage(const TPowerOn& values, int option);
+
+// Shows InvalidPowerOnValueMessage for option through sink, captioned
+// "Power On Settings", with the exclamation icon.
+void ShowPowerOnRefusal(const TPowerOn& values, int option, MessageSink& sink);

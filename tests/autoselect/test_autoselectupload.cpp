@@ -25,12 +25,11 @@ std::string Cmd(int address, int value) {
 
 TEST(AutoSelectWrite, TenSlotsEndAt911AndALongNameSendsOnlyItsFirstTwenty) {
   ScopedConfigHome home;
-  ChosenComPort = "/dev/ttyTEST";
   ScriptedPort port;
   port.respond = ScriptedPort::Instrument();
   FakeClock clock;
   RecordingMessageSink sink;
-  TKORAComm link(sink, clock, port.Handle());
+  TKORAComm link(LinkSettings{"/dev/ttyTEST"}, sink, clock, port.Handle());
   ASSERT_EQ(link.OpenPort(), 0);
 
   AutoSelectList list(10);
@@ -51,12 +50,11 @@ TEST(AutoSelectWrite, TenSlotsEndAt911AndALongNameSendsOnlyItsFirstTwenty) {
 
 TEST(AutoSelectWrite, NameBytesWithNoPrintableFormAreSentAsTheyAre) {
   ScopedConfigHome home;
-  ChosenComPort = "/dev/ttyTEST";
   ScriptedPort port;
   port.respond = ScriptedPort::Instrument();
   FakeClock clock;
   RecordingMessageSink sink;
-  TKORAComm link(sink, clock, port.Handle());
+  TKORAComm link(LinkSettings{"/dev/ttyTEST"}, sink, clock, port.Handle());
   ASSERT_EQ(link.OpenPort(), 0);
 
   const AutoSelectList list{Entry("A\x01\x7F\x9D", {13})};

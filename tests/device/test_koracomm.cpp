@@ -8,6 +8,7 @@
 
 #include "app/koraglobals.h"
 #include "device/koracomm.h"
+#include "device/linksettings.h"
 #include "support/countingprogress.h"
 #include "support/fakeclock.h"
 #include "support/recordingmessagesink.h"
@@ -49,12 +50,14 @@ Sleeps Repeat(int ms, int times, Sleeps before = {}) {
 class KoraCommTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ChosenComPort = "/dev/ttyTEST7";
     ServiceCode = "5173920468";
     port.respond = ScriptedPort::Instrument();
   }
   TKORAComm& Link() {
-    if (!link_) link_ = std::make_unique<TKORAComm>(sink, clock, port.Handle());
+    if (!link_) {
+      link_ = std::make_unique<TKORAComm>(ReadLinkSettings(GetSettingsFilePath(), "/dev/ttyTEST7"), sink, clock,
+                                          port.Handle());
+    }
     return *link_;
   }
   TKORAComm& OpenLink() {
@@ -69,7 +72,7 @@ class KoraCommTest : public ::testing::Test {
   std::unique_ptr<TKORAComm> link_;
 };
 
-TEST_F(KoraCommTest, ConstructorTakesChosenPortAnd9600EightNoneOneWithoutOpening) {
+TEST_F(KoraCommTest, ConstructorTakesItsPortAnd9600EightNoneOneWithoutOpening) {
   Link();
   EXPECT_EQ(port.portName, "/dev/ttyTEST7");
   EXPECT_EQ(port.baudRate, 9600);

@@ -7,6 +7,7 @@
 
 #include "app/koraglobals.h"
 #include "device/koracomm.h"
+#include "device/linksettings.h"
 #include "device/systemclock.h"
 #include "support/countingprogress.h"
 #include "support/recordingmessagesink.h"
@@ -26,15 +27,15 @@ class VirtualKoraTest : public ::testing::Test {
  protected:
   void Start(const std::vector<std::string>& args = {}) {
     host = std::make_unique<VirtualKoraHost>(args);
-    ChosenComPort = host->LinkPath();
     ServiceCode = kora::kServiceCodeText;
-    link = std::make_unique<TKORAComm>(sink, clock);
+    link = std::make_unique<TKORAComm>(Settings(), sink, clock);
   }
   void Connect() {
     ASSERT_EQ(link->OpenPort(), 0);
     ASSERT_EQ(link->EnterServiceMode(), 0);
   }
   int MemoryAt(int address) const { return host->Memory().at(static_cast<std::size_t>(address)); }
+  LinkSettings Settings() const { return ReadLinkSettings(GetSettingsFilePath(), host->LinkPath()); }
 
   ScopedConfigHome home;
   SystemClock clock;
@@ -110,7 +111,7 @@ TEST_F(VirtualKoraTest, AfterAHangUpTheNextUploadFindsAFreshLine) {
   EXPECT_EQ(link->WriteValue(512, "65"), -1);
   link.reset();
   ASSERT_TRUE(host->WaitForLog("line hung up"));
-  link = std::make_unique<TKORAComm>(sink, clock);
+  link = std::make_unique<TKORAComm>(Settings(), sink, clock);
   Connect();
   EXPECT_EQ(link->WriteValue(512, "65"), 0);
   EXPECT_EQ(MemoryAt(512), 65);
@@ -147,7 +148,7 @@ TEST_F(VirtualKoraTest, PortHeldByAnotherUploadCannotBeOpened) {
   Start();
   ASSERT_EQ(link->OpenPort(), 0);
   RecordingMessageSink otherSink;
-  TKORAComm other(otherSink, clock);
+  TKORAComm other(Settings(), otherSink, clock);
   EXPECT_EQ(other.OpenPort(), -1);
   EXPECT_EQ(otherSink.messages,
             (Messages{{"Unable to open PC COM Port!\n\n" + host->LinkPath() +

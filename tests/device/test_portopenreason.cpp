@@ -117,23 +117,22 @@ TEST(OpenPortReason, ARealPortHeldByOneLinkIsBusyForTheNextAndAMissingOneIsGone)
   ASSERT_GE(master, 0);
   ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
   const std::string pty = ::ptsname(master);
-  ChosenComPort = pty;
-  TKORAComm holder(sink, clock);
+  TKORAComm holder(LinkSettings{pty}, sink, clock);
   ASSERT_EQ(holder.OpenPort(), 0);
-  TKORAComm other(sink, clock);
+  TKORAComm other(LinkSettings{pty}, sink, clock);
   EXPECT_EQ(other.OpenPort(), -1);
   holder.ClosePort();
   EXPECT_EQ(other.OpenPort(), 0);  // the holder was the reason, and it is gone
   ::close(master);
 
   TempDir dir;
-  ChosenComPort = dir.File("ttyUSB9");
-  TKORAComm missing(sink, clock);
+  const std::string gone = dir.File("ttyUSB9");
+  TKORAComm missing(LinkSettings{gone}, sink, clock);
   EXPECT_EQ(missing.OpenPort(), -1);
   EXPECT_EQ(sink.messages,
             (Messages{{"Unable to open PC COM Port!\n\n" + pty + kBusy, "COM Port Error",
                        MessageIcon::Stop},
-                      {"Unable to open PC COM Port!\n\n" + ChosenComPort + kGone, "COM Port Error", MessageIcon::Stop}}));
+                      {"Unable to open PC COM Port!\n\n" + gone + kGone, "COM Port Error", MessageIcon::Stop}}));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The upload runner: the whole road of an upload with the protocol on a
 // worker thread, the messages on the GUI thread, and the windows alive.
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -25,6 +26,8 @@ namespace {
 
 using ObservingSink = ProgressObservingSink;
 
+const LinkSettings kSettings{"/dev/ttyTEST1"};
+
 // Twenty power-on style writes to addresses 272 to 291, one step each.
 UploadPlan TwentyValues() {
   UploadPlan plan;
@@ -44,7 +47,6 @@ UploadPlan TwentyValues() {
 class UploadRunnerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ChosenComPort = "/dev/ttyTEST1";
     ServiceCode = "5173920468";
     mainWindow.resize(400, 300);
     mainWindow.show();
@@ -68,7 +70,7 @@ std::string TwentyCommands() {
 }
 
 TEST_F(UploadRunnerTest, SuccessfulUploadEndsWithXAndThePowerCycleNotice) {
-  const UploadResult result = Runner(&clock).Run(TwentyValues());
+  const UploadResult result = Runner(&clock).Run(TwentyValues(), kSettings);
   EXPECT_TRUE(result.completed);
   EXPECT_EQ(result.stepsDone, 20);
   EXPECT_EQ(result.maximum, 20);
@@ -88,7 +90,7 @@ TEST_F(UploadRunnerTest, FailureAtTheTwelfthWriteShowsOverTheWindowAndStopsThere
     if (c == 'R' && ++finals == 12) return std::string("T");
     return instrument(c);
   };
-  const UploadResult result = Runner(&clock).Run(TwentyValues());
+  const UploadResult result = Runner(&clock).Run(TwentyValues(), kSettings);
   EXPECT_FALSE(result.completed);
   EXPECT_EQ(result.stepsDone, 11);
   ASSERT_EQ(sink.messages.size(), 1u);
@@ -118,7 +120,7 @@ TEST_P(UploadRunnerEarlyEndTest, NothingIsWrittenAfterAFailedOpenOrServiceReques
   bool wrote = false;
   UploadPlan plan = TwentyValues();
   plan.writeData = [&wrote](TKORAComm&, ProgressSink&) { return wrote = true, 0; };
-  const UploadResult result = Runner(&clock).Run(plan);
+  const UploadResult result = Runner(&clock).Run(plan, kSettings);
   EXPECT_FALSE(result.completed);
   EXPECT_EQ(result.stepsDone, 0);
   EXPECT_FALSE(wrote);
@@ -180,7 +182,7 @@ TEST_F(UploadRunnerTest, ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndT
   });
   ticker.start(10);
 
-  const UploadResult result = Runner(nullptr).Run(plan);  // real waits
+  const UploadResult result = Runner(nullptr).Run(plan, kSettings);  // real waits
   ticker.stop();
   EXPECT_TRUE(result.completed);
   EXPECT_EQ(result.stepsDone, 5);
@@ -188,6 +190,66 @@ TEST_F(UploadRunnerTest, ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndT
   EXPECT_GE(ticksWhileWriting, 5);  // the GUI thread served its timer throughout
   EXPECT_TRUE(progressWasModal);
   EXPECT_EQ(clicks, 1);  // only the click before the upload
+}
+
+// Puts a whole click on the button into the event queue, as a quick second
+// click waits there while the first one's handler runs.
+void QueueClick(QPushButton* button) {
+  const QPointF centre = QRectF(button->rect()).center();
+  const QPointF global = button->mapToGlobal(centre);
+  for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+    QCoreApplication::postEvent(button, new QMouseEvent(type, centre, global, Qt::LeftButton, buttons, {}));
+  }
+}
+
+TEST_F(UploadRunnerTest, ClicksThatArriveWhileAnUploadRunsStartNoSecondUpload) {
+  // Two buttons of one main window, as the two pages' buttons are.
+  auto* powerOn = new QPushButton("Set Power On Values", &mainWindow);
+  auto* autoSelections = new QPushButton("Set Auto Selections", &mainWindow);
+  powerOn->setGeometry(10, 10, 150, 30);
+  autoSelections->setGeometry(10, 50, 150, 30);
+  powerOn->show();
+  autoSelections->show();
+  std::vector<UploadResult> results;
+  const auto upload = [&] { results.push_back(Runner(&clock).Run(TwentyValues(), kSettings)); };
+  QObject::connect(powerOn, &QPushButton::clicked, upload);
+  QObject::connect(autoSelections, &QPushButton::clicked, upload);
+  // A click on the other button while the writes go on.
+  UploadPlan plan = TwentyValues();
+  const auto writeTwenty = plan.writeData;
+  plan.writeData = [&](TKORAComm& link, ProgressSink& progress) {
+    QMetaObject::invokeMethod(autoSelections, [autoSelections] { autoSelections->click(); }, Qt::QueuedConnection);
+    return writeTwenty(link, progress);
+  };
+  QObject::disconnect(powerOn, nullptr, nullptr, nullptr);
+  QObject::connect(powerOn, &QPushButton::clicked,
+                   [&] { results.push_back(Runner(&clock).Run(plan, kSettings)); });
+
+  // A double click: the second click waits in the queue while the first runs.
+  QueueClick(powerOn);
+  QueueClick(powerOn);
+  QCoreApplication::processEvents();
+  QCoreApplication::sendPostedEvents();
+
+  EXPECT_EQ(port.written, "MS5173920468" + TwentyCommands() + "X");  // one upload alone
+  ASSERT_EQ(results.size(), 3u);
+  // The nested calls returned first, empty; the upload itself last.
+  EXPECT_EQ(results[0].maximum, 0);
+  EXPECT_FALSE(results[0].completed);
+  EXPECT_EQ(results[1].maximum, 0);
+  EXPECT_FALSE(results[1].completed);
+  EXPECT_TRUE(results[2].completed);
+  EXPECT_EQ(results[2].stepsDone, 20);
+  ASSERT_EQ(sink.messages.size(), 1u);  // one notice, nothing from the refused clicks
+  EXPECT_EQ(sink.messages[0].caption, "Power On Settings");
+
+  // Once it has ended, the next click uploads again.
+  port.written.clear();
+  autoSelections->click();
+  ASSERT_EQ(results.size(), 4u);
+  EXPECT_TRUE(results[3].completed);
+  EXPECT_EQ(port.written, "MS5173920468" + TwentyCommands() + "X");
 }
 
 }  // namespace

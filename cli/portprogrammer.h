@@ -1,0 +1,69 @@
+// PortProgrammer: everything korapc-program does on one port, on a worker
+// thread of its own: each upload in turn through the upload sequence, as the
+// window program sends it.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/rehearsal.h"
+#include "cli/uploadjobs.h"
+#include "device/serialport.h"
+#include "device/uploadsequence.h"
+
+class Clock;
+class ProgressConsole;
+
+struct UploadReport {
+  std::string name;     // the job's name
+  bool sent = false;    // the upload was begun (the port was to be opened)
+  UploadResult result;  // how it ended; all zero when not sent
+};
+
+struct PortReport {
+  std::string port;
+  std::vector<UploadReport> uploads;  // one per job, in order
+  bool stopped = false;               // a stop request kept uploads from being sent
+  // The message that ended the port's work (Windows-1252), when one did.
+  std::string failureCaption;
+  std::string failureText;
+
+  // Every upload was sent and completed.
+  bool Programmed() const;
+};
+
+// Makes the serial port of one upload through the named device; empty means
+// a TCommPort.
+using NamedPortFactory = std::function<std::unique_ptr<SerialPort>(const std::string& device)>;
+
+class PortProgrammer {
+ public:
+  // port: the device path. commandDelay: ms ("DELAY" or --delay). jobs and
+  // rehearsals (one per job, same order), console, stop and clock are not
+  // owned and must outlive the object. index: the port's line on console.
+  // stop: once true, no further upload is begun; the one running goes on to
+  // its end, as the window program lets an upload end before it closes.
+  PortProgrammer(std::string port, int commandDelay, const std::vector<UploadJob>& jobs,
+                 const std::vector<Rehearsal>& rehearsals, ProgressConsole& console, std::size_t index,
+                 const std::atomic<bool>& stop, Clock& clock, NamedPortFactory openPort = {});
+
+  // Sends the jobs in order and stops at the first that fails; every message
+  // goes to the console as one line. Never throws.
+  PortReport Run();
+
+ private:
+  std::string port_;
+  int commandDelay_;
+  const std::vector<UploadJob>& jobs_;
+  const std::vector<Rehearsal>& rehearsals_;
+  ProgressConsole& console_;
+  std::size_t index_;
+  const std::atomic<bool>& stop_;
+  Clock& clock_;
+  NamedPortFactory openPort_;
+};

@@ -1,0 +1,32 @@
+// What korapc-program reports at the end: a line per port, the exit status,
+// and the summary for --json.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/portprogrammer.h"
+#include "cli/uploadjobs.h"
+
+// Exit statuses.
+inline constexpr int kExitProgrammed = 0;  // every port was programmed
+inline constexpr int kExitFailed = 1;      // a port failed, or was stopped before the end
+inline constexpr int kExitRefused = 2;     // bad usage or a file to refuse; nothing was sent
+
+// kExitProgrammed when every port was programmed, else kExitFailed.
+int ExitStatus(const std::vector<PortReport>& reports);
+
+// One line, UTF-8, e.g.
+//   /dev/ttyUSB0: programmed: power-on values, auto selections
+//   /dev/ttyUSB1: failed in power-on values at 4/20: KORA-1 Memory Error: Invalid data value! ...
+//   /dev/ttyUSB2: stopped: power-on values programmed; auto selections not sent
+std::string SummaryLine(const PortReport& report);
+
+// The --json summary of a run, one JSON object and a newline:
+//   {"exitStatus": 1, "ports": [{"port": "/dev/ttyUSB0", "result": "programmed" | "failed" |
+//    "stopped", "message": {"caption": ..., "text": ...} or null, "uploads": [{"upload":
+//    "power-on values", "sent": true, "completed": true, "steps": 20, "maximum": 20}]}]}
+// or, for files refused before anything was sent, {"exitStatus": 2, "refused": {"file": ...,
+// "caption": ..., "text": ...}, "ports": []}. Texts keep their line breaks.
+std::string JsonSummary(const std::vector<PortReport>& reports, const std::optional<FileRefusal>& refusal);

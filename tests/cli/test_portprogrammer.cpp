@@ -1,0 +1,148 @@
+// One port's work in korapc-program: its uploads in turn over the upload
+// sequence, where it stops, and what it reports.
+#include "cli/portprogrammer.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/koraglobals.h"
+#include "cli/progressconsole.h"
+#include "device/clock.h"
+#include "device/koracomm.h"
+#include "device/progresssink.h"
+#include "support/scriptedport.h"
+
+namespace {
+
+const std::string kAdvice = "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
+
+class NoWaitClock : public Clock {
+ public:
+  void Sleep(int) override {}
+};
+
+// n writes of value 1 from address first, one step each.
+UploadJob Job(const std::string& name, int first, int n, const std::string& caption) {
+  UploadJob job;
+  job.name = name;
+  job.plan.progressText = "Sending...";
+  job.plan.progressMaximum = n;
+  job.plan.noticeCaption = caption;
+  job.plan.writeData = [first, n](TKORAComm& link, ProgressSink& progress) {
+    for (int a = first; a < first + n; ++a) {
+      if (link.WriteValue(a, "1") != 0) return -1;
+      progress.StepProgress();
+    }
+    return 0;
+  };
+  return job;
+}
+
+std::string Commands(int first, int n) {
+  std::string commands;
+  for (int a = first; a < first + n; ++a) commands += "A" + std::to_string(a) + "D1R";
+  return commands;
+}
+
+class PortProgrammerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ServiceCode = "5173920468";
+    port.respond = ScriptedPort::Instrument();
+    jobs = {Job("first upload", 300, 3, "First"), Job("second upload", 400, 2, "Second")};
+    for (const UploadJob& job : jobs) rehearsals.push_back(Rehearse(job.plan, 10));
+  }
+  PortReport Run() {
+    ProgressConsole console(err, {"/dev/ttyTEST4"}, false);
+    PortProgrammer programmer("/dev/ttyTEST4", 10, jobs, rehearsals, console, 0, stop, clock,
+                              [this](const std::string& device) {
+                                opened.push_back(device);
+                                return port.Handle();
+                              });
+    return programmer.Run();
+  }
+
+  ScriptedPort port;
+  NoWaitClock clock;
+  std::atomic<bool> stop{false};
+  std::ostringstream err;
+  std::vector<UploadJob> jobs;
+  std::vector<Rehearsal> rehearsals;
+  std::vector<std::string> opened;
+};
+
+TEST_F(PortProgrammerTest, EachUploadGoesOutInTurnAsItsOwnSequence) {
+  const PortReport report = Run();
+  EXPECT_EQ(port.written, "MS5173920468" + Commands(300, 3) + "X" + "MS5173920468" + Commands(400, 2) + "X");
+  EXPECT_EQ(opened, (std::vector<std::string>{"/dev/ttyTEST4", "/dev/ttyTEST4"}));
+  EXPECT_EQ(port.portName, "/dev/ttyTEST4");
+  EXPECT_EQ(port.openCalls, 2);
+  EXPECT_FALSE(port.open);
+  EXPECT_TRUE(report.Programmed());
+  EXPECT_FALSE(report.stopped);
+  ASSERT_EQ(report.uploads.size(), 2u);
+  EXPECT_EQ(report.uploads[1].name, "second upload");
+  EXPECT_TRUE(report.uploads[1].result.completed);
+  EXPECT_EQ(report.uploads[1].result.stepsDone, 2);
+  EXPECT_EQ(report.failureText, "");
+  // Both notices, one line each.
+  EXPECT_NE(err.str().find("/dev/ttyTEST4: First: Switch KORA-1 power OFF, then switch back ON for settings to "
+                           "take effect.\n"),
+            std::string::npos);
+  EXPECT_NE(err.str().find("/dev/ttyTEST4: Second: Switch KORA-1 power OFF"), std::string::npos);
+}
+
+TEST_F(PortProgrammerTest, AFailedUploadEndsThePortsWorkWithItsMessage) {
+  port.respond = [finals = 0, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable {
+    if (c == 'R' && ++finals == 2) return std::string("T");
+    return instrument(c);
+  };
+  const PortReport report = Run();
+  EXPECT_EQ(port.written, "MS5173920468" + Commands(300, 2));  // no X, and nothing of the second
+  EXPECT_FALSE(report.Programmed());
+  EXPECT_TRUE(report.uploads[0].sent);
+  EXPECT_FALSE(report.uploads[0].result.completed);
+  EXPECT_EQ(report.uploads[0].result.stepsDone, 1);
+  EXPECT_FALSE(report.uploads[1].sent);
+  EXPECT_EQ(report.failureCaption, "KORA-1 Memory Error");
+  EXPECT_EQ(report.failureText, "Invalid data value!" + kAdvice);
+  EXPECT_NE(err.str().find("/dev/ttyTEST4: KORA-1 Memory Error: Invalid data value! -Power down KORA-1 -Wait one "
+                           "second -Power up KORA-1 and try again.\n"),
+            std::string::npos);
+}
+
+TEST_F(PortProgrammerTest, APortThatWillNotOpenReportsTheOpenMessage) {
+  port.failOpen = true;
+  const PortReport report = Run();
+  EXPECT_EQ(port.written, "");
+  EXPECT_FALSE(report.Programmed());
+  EXPECT_EQ(report.failureCaption, "COM Port Error");
+  EXPECT_EQ(report.failureText.rfind("Unable to open PC COM Port!\n\n/dev/ttyTEST4 does not exist", 0), 0u);
+}
+
+TEST_F(PortProgrammerTest, AStopRequestLetsTheRunningUploadEndAndBeginsNoOther) {
+  port.respond = [this, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable {
+    if (c == 'M') stop = true;  // asked while the first upload enters service mode
+    return instrument(c);
+  };
+  const PortReport report = Run();
+  EXPECT_EQ(port.written, "MS5173920468" + Commands(300, 3) + "X");
+  EXPECT_TRUE(report.uploads[0].result.completed);
+  EXPECT_FALSE(report.uploads[1].sent);
+  EXPECT_TRUE(report.stopped);
+  EXPECT_FALSE(report.Programmed());
+  EXPECT_EQ(report.failureText, "");  // nothing failed
+}
+
+TEST_F(PortProgrammerTest, AWarningOfACompletedUploadIsNoFailure) {
+  // The X of the first upload cannot be written: shown, and still completed.
+  port.failWritesFrom = 12 + 3 * 7;
+  jobs.resize(1);
+  const PortReport report = Run();
+  EXPECT_TRUE(report.Programmed());
+  EXPECT_EQ(report.failureText, "");
+  EXPECT_NE(err.str().find("/dev/ttyTEST4: COM Port Error: Unable to write to PC COM Port!\n"), std::string::npos);
+}
+
+}  // namespace
