@@ -10,8 +10,8 @@
 #include <QVBoxLayout>
 
 #include "app/koraglobals.h"
-#include "app/settingsfile.h"
-#include "app/uifont.h"
+#include "common/settingsfile.h"
+#include "ui/uifont.h"
 #include "autoselect/autoselectframe.h"
 #include "poweron/poframe.h"
 

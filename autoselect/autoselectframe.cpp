@@ -5,16 +5,16 @@
 #include <QToolButton>
 #include <QtGlobal>
 
-#include "app/ansitext.h"
-#include "app/icons.h"
+#include "ui/ansitext.h"
+#include "ui/icons.h"
 #include "app/koraglobals.h"
-#include "app/pageparts.h"
-#include "app/qtmessagesink.h"
-#include "app/settingsfile.h"
+#include "ui/pageparts.h"
+#include "ui/qtmessagesink.h"
+#include "common/settingsfile.h"
 #include "autoselect/autoselecteditorform.h"
 #include "autoselect/autoselectfile.h"
 #include "autoselect/autoselectupload.h"
-#include "autoselect/qtfilepicker.h"
+#include "ui/qtfilepicker.h"
 #include "grid/esstringgrid.h"
 
 namespace {

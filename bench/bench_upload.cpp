@@ -21,12 +21,12 @@
 #include <vector>
 
 #include "app/koraglobals.h"
-#include "app/messagesink.h"
+#include "common/messagesink.h"
 #include "autoselect/autoselectupload.h"
 #include "autoselect/tautoselect.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
-#include "device/systemclock.h"
+#include "common/systemclock.h"
 #include "poweron/poweronupload.h"
 #include "poweron/tpoweron.h"
 

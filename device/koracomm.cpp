@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "app/koraglobals.h"
-#include "app/settingsfile.h"
-#include "device/clock.h"
+#include "common/settingsfile.h"
+#include "common/clock.h"
 #include "device/commport.h"
 #include "device/ecommerror.h"
 #include "device/koraprotocol.h"

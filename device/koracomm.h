@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/messagesink.h"
+#include "common/messagesink.h"
 #include "device/serialport.h"
 
 class Clock;

@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QProgressBar>
 
-#include "app/ansitext.h"
+#include "ui/ansitext.h"
 #include "app/koraglobals.h"
 
 TKORAProgress::TKORAProgress(QWidget* owner, int maximum, const std::string& text)

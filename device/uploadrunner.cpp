@@ -6,10 +6,10 @@
 #include <QWidget>
 #include <thread>
 
-#include "app/qtmessagesink.h"
+#include "ui/qtmessagesink.h"
 #include "device/koracomm.h"
 #include "device/koraprogressform.h"
-#include "device/systemclock.h"
+#include "common/systemclock.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/ansitext.h"
-#include "app/icons.h"
+#include "ui/ansitext.h"
+#include "ui/icons.h"
 #include "app/koraglobals.h"
-#include "app/pageparts.h"
-#include "app/qtmessagesink.h"
-#include "app/settingsfile.h"
+#include "ui/pageparts.h"
+#include "ui/qtmessagesink.h"
+#include "common/settingsfile.h"
 #include "device/uploadrunner.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poeditorform.h"

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "app/koraglobals.h"
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 #include "autoselect/autoselecteditorform.h"
 #include "grid/esstringgrid.h"
 #include "support/aslrecord.h"

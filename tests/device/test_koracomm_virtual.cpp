@@ -7,7 +7,7 @@
 
 #include "app/koraglobals.h"
 #include "device/koracomm.h"
-#include "device/systemclock.h"
+#include "common/systemclock.h"
 #include "support/countingprogress.h"
 #include "support/recordingmessagesink.h"
 #include "support/tempdir.h"

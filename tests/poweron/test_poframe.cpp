@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "app/koraglobals.h"
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poeditorform.h"
 #include "support/recordingmessagesink.h"
