@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/settingsfile.h"
+
 std::string ChosenComPort;
 std::string ServiceCode;
 
@@ -46,3 +48,7 @@ std::string GetDataFolder() {
 std::string GetSettingsFilePath() { return GetDataFolder() + kora::kSettingsFileName; }
 std::string GetAutoSelectFilePath() { return GetDataFolder() + kora::kAutoSelectFileName; }
 std::string GetPowerOnFilePath() { return GetDataFolder() + kora::kPowerOnFileName; }
+
+LinkSettings CurrentLinkSettings() {
+  return {ChosenComPort, ReadCommandDelay(SettingsFile(GetSettingsFilePath())), ServiceCode};
+}

@@ -4,25 +4,12 @@
 
 #include <string>
 
-namespace kora {
-
-// The program's string resources 1001 to 1006.
-inline constexpr const char* kVendorName = "Quorvel";            // 1001
-inline constexpr const char* kProductName = "KORApc";            // 1002
-inline constexpr const char* kSettingsFileName = "korapc.ini";   // 1003
-inline constexpr const char* kAutoSelectFileName = "autoselect.asl";  // 1004
-inline constexpr const char* kPowerOnFileName = "poweron.dat";   // 1005
-inline constexpr const char* kServiceCodeText = "5173920468";    // 1006
-
-// The fixed path at which the virtual KORA-1 (tools/virtualkora) links its
-// pseudo-terminal. The port list offers it whenever the link exists.
-inline constexpr const char* kVirtualKoraPath = "/tmp/ttyKORA1";
-
-}  // namespace kora
+#include "common/programstrings.h"  // the fixed strings, re-exported
+#include "device/linksettings.h"
 
 // Device name of the chosen serial port, for example /dev/ttyUSB0. Empty at
-// start; set by the main window whenever the user picks a port. The device
-// link reads it anew at the start of every upload.
+// start; set by the main window whenever the user picks a port. Read anew,
+// through CurrentLinkSettings, at the start of every upload.
 extern std::string ChosenComPort;
 
 // The instrument's ten-digit service-mode code. Empty at start; set once by
@@ -44,3 +31,7 @@ std::string GetDataFolder();
 std::string GetSettingsFilePath();
 std::string GetAutoSelectFilePath();
 std::string GetPowerOnFilePath();
+
+// What the next upload is to use: ChosenComPort, ServiceCode, and "DELAY" of
+// section "KORACOMM" as korapc.ini holds it now (ReadCommandDelay).
+LinkSettings CurrentLinkSettings();

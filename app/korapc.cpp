@@ -28,6 +28,11 @@ QWidget* FillPage(QWidget* page, QWidget* content) {
   return content;
 }
 
+// A page's files in the data folder; every upload takes the port chosen then.
+PageSetup PageFiles(std::string dataFilePath) {
+  return {GetSettingsFilePath(), std::move(dataFilePath), &CurrentLinkSettings};
+}
+
 }  // namespace
 
 TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister) : QWidget(parent) {
@@ -44,12 +49,12 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister) : QWidget(parent) {
   TabSheet3 = new QWidget(PageControl);
   TabSheet3->setObjectName("TabSheet3");
   // The page loads poweron.dat and its grid layout as it is built.
-  POMain1 = new TPOMain(TabSheet3);
+  POMain1 = new TPOMain(PageFiles(GetPowerOnFilePath()), TabSheet3);
   FillPage(TabSheet3, POMain1);
   TabSheet1 = new QWidget(PageControl);
   TabSheet1->setObjectName("TabSheet1");
   // The page loads autoselect.asl and its grid layout as it is built.
-  AutoSelectMain1 = new TAutoSelectMain(TabSheet1);
+  AutoSelectMain1 = new TAutoSelectMain(PageFiles(GetAutoSelectFilePath()), TabSheet1);
   FillPage(TabSheet1, AutoSelectMain1);
   TabSheet2 = new QWidget(PageControl);
   TabSheet2->setObjectName("TabSheet2");

@@ -7,7 +7,6 @@
 
 #include "ui/ansitext.h"
 #include "ui/icons.h"
-#include "app/koraglobals.h"
 #include "ui/pageparts.h"
 #include "ui/qtmessagesink.h"
 #include "common/settingsfile.h"
@@ -23,8 +22,9 @@ const FileDialogOptions kAslDialog{"Auto Selection Files (*.asl);;All Files (*)"
 
 }  // namespace
 
-TAutoSelectMain::TAutoSelectMain(QWidget* parent, MessageSink* sink, Clock* clock, FilePicker* picker)
-    : QWidget(parent), sink_(sink), clock_(clock), picker_(picker) {
+TAutoSelectMain::TAutoSelectMain(PageSetup setup, QWidget* parent, MessageSink* sink, Clock* clock,
+                                 FilePicker* picker)
+    : QWidget(parent), setup_(std::move(setup)), sink_(sink), clock_(clock), picker_(picker) {
   setObjectName("AutoSelectMain");
 
   // 1. The components; the list starts empty.
@@ -66,10 +66,10 @@ TAutoSelectMain::~TAutoSelectMain() {
   SaveDefaultFile();
 }
 
-void TAutoSelectMain::LoadDefaultFile() { LoadDefaultAutoSelectFile(GetAutoSelectFilePath(), AutoSelects); }
+void TAutoSelectMain::LoadDefaultFile() { LoadDefaultAutoSelectFile(setup_.dataFilePath, AutoSelects); }
 
 void TAutoSelectMain::SaveDefaultFile() {
-  const std::string path = GetAutoSelectFilePath();
+  const std::string& path = setup_.dataFilePath;
   // The program is closing and no window may block that; the old file is
   // still whole, so the failure is only logged.
   if (SaveDefaultAutoSelectFile(path, AutoSelects) != 0) {
@@ -78,12 +78,12 @@ void TAutoSelectMain::SaveDefaultFile() {
 }
 
 void TAutoSelectMain::LoadGridLayout() {
-  const SettingsFile ini(GetSettingsFilePath());
+  const SettingsFile ini(setup_.settingsFilePath);
   sgAutoSelect->loadGridSettings(ini);
 }
 
 void TAutoSelectMain::SaveGridLayout() {
-  SettingsFile ini(GetSettingsFilePath());
+  SettingsFile ini(setup_.settingsFilePath);
   sgAutoSelect->saveGridSettings(ini);
 }
 
@@ -173,6 +173,7 @@ void TAutoSelectMain::btnSetAutoClick() {
   }
   const AutoSelectList entries = AutoSelects;
   UploadPlan plan;
+  plan.link = setup_.linkSettings();
   plan.progressText = kAutoSelectProgressText;
   plan.progressMaximum = AutoSelectProgressMaximum(entries);
   plan.noticeCaption = kAutoSelectNoticeCaption;

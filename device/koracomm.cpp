@@ -2,9 +2,8 @@
 
 #include <algorithm>
 
-#include "app/koraglobals.h"
-#include "common/settingsfile.h"
 #include "common/clock.h"
+#include "common/programstrings.h"
 #include "device/commport.h"
 #include "device/ecommerror.h"
 #include "device/koraprotocol.h"
@@ -90,15 +89,17 @@ std::string MemoryCommand(unsigned address, const std::string& data) {
 
 }  // namespace
 
-TKORAComm::TKORAComm(MessageSink& sink, Clock& clock, std::unique_ptr<SerialPort> port)
-    : sink_(sink), clock_(clock), port_(port ? std::move(port) : std::make_unique<TCommPort>()) {
-  const int delay = SettingsFile(GetSettingsFilePath())
-                        .ReadInteger("KORACOMM", "DELAY", kDefaultCommandDelay);
-  commandDelay_ = std::clamp(delay, 0, kMaxCommandDelay);
+TKORAComm::TKORAComm(const LinkSettings& settings, MessageSink& sink, Clock& clock,
+                     std::unique_ptr<SerialPort> port)
+    : sink_(sink),
+      clock_(clock),
+      port_(port ? std::move(port) : std::make_unique<TCommPort>()),
+      commandDelay_(std::clamp(settings.commandDelay, 0, kMaxCommandDelay)),
+      serviceCode_(settings.serviceCode) {
   // The port is closed here, so none of these can be refused.
   try {
-    port_->SetPortName(ChosenComPort);
-    portName_ = ChosenComPort;
+    port_->SetPortName(settings.portName);
+    portName_ = settings.portName;
     port_->SetBaudRate(9600);
     port_->SetByteSize(8);
     port_->SetParity(0);
@@ -226,7 +227,7 @@ void TKORAComm::ShowLinkError(unsigned code) {
 int TKORAComm::EnterServiceMode() {
   if (CheckPortOpen() != 0) return -1;
 
-  const std::string code = ServiceCode.empty() ? std::string(kora::kServiceCodeText) : ServiceCode;
+  const std::string code = serviceCode_.empty() ? std::string(kora::kServiceCodeText) : serviceCode_;
   const std::string request =
       std::string(1, wire::kServiceRequest1) + wire::kServiceRequest2 + code;
   SendBytes(reinterpret_cast<const std::uint8_t*>(request.data()),

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/messagesink.h"
+#include "device/linksettings.h"
 #include "device/serialport.h"
 
 class Clock;
@@ -28,16 +29,17 @@ class TKORAComm {
   // Bounds of the command delay read from "DELAY": a negative value counts as
   // 0; anything above 1000 ms (which would make one upload last most of an
   // hour) counts as 1000.
-  static constexpr int kDefaultCommandDelay = 10;
+  static constexpr int kDefaultCommandDelay = LinkSettings::kDefaultCommandDelay;
   static constexpr int kMaxCommandDelay = 1000;
 
-  // sink, clock: where messages go and how waits are made; not owned, must
-  // outlive the object. port: the serial port to speak through; null builds a
-  // TCommPort (device/commport.h).
-  // Reads the command delay from "DELAY" in section "KORACOMM" of the settings
-  // file (default 10), takes the port name from ChosenComPort and sets 9600
-  // baud, 8 data bits, no parity, 1 stop bit. Does not open the port.
-  TKORAComm(MessageSink& sink, Clock& clock, std::unique_ptr<SerialPort> port = nullptr);
+  // settings: the port name, the command delay (bounded as above) and the
+  // service code; copied. sink, clock: where messages go and how waits are
+  // made; not owned, must outlive the object. port: the serial port to speak
+  // through; null builds a TCommPort (device/commport.h).
+  // Gives the port its name and 9600 baud, 8 data bits, no parity, 1 stop
+  // bit. Does not open the port.
+  TKORAComm(const LinkSettings& settings, MessageSink& sink, Clock& clock,
+            std::unique_ptr<SerialPort> port = nullptr);
   ~TKORAComm();  // ClosePort
   TKORAComm(const TKORAComm&) = delete;
   TKORAComm& operator=(const TKORAComm&) = delete;
@@ -73,8 +75,8 @@ class TKORAComm {
   // the power-down advice and the stop icon.
   void ShowLinkError(unsigned code);
 
-  // Sends "M", "S" and the ten characters of ServiceCode (the built-in code
-  // when ServiceCode is empty) and waits up to 20 x 5 ms for the answer.
+  // Sends "M", "S" and the ten characters of the service code (the built-in
+  // code when the settings gave none) and waits up to 20 x 5 ms for the answer.
   // Returns 0 when the instrument answered "S"; -1 after the failure (no
   // answer, "Z", any other byte, a port failure, or a closed port) was shown.
   int EnterServiceMode();
@@ -110,4 +112,5 @@ class TKORAComm {
   std::unique_ptr<SerialPort> port_;
   int commandDelay_ = kDefaultCommandDelay;
   std::string portName_;  // as given to the port, for the reason of a failed open
+  std::string serviceCode_;
 };

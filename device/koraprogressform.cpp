@@ -6,7 +6,7 @@
 #include <QProgressBar>
 
 #include "ui/ansitext.h"
-#include "app/koraglobals.h"
+#include "common/programstrings.h"
 
 TKORAProgress::TKORAProgress(QWidget* owner, int maximum, const std::string& text)
     // A dialog-type window with a title bar only: no system menu, no close

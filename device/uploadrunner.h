@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "device/linksettings.h"
 #include "device/serialport.h"
 
 class Clock;
@@ -16,6 +17,7 @@ class QWidget;
 class TKORAComm;
 
 struct UploadPlan {
+  LinkSettings link;          // the port, command delay and service code to use
   std::string progressText;   // e.g. "Sending Power On Values..." (Windows-1252)
   int progressMaximum = 0;    // e.g. 20
   std::string noticeCaption;  // e.g. "Power On Settings"
@@ -45,7 +47,7 @@ class UploadRunner {
                PortFactory portFactory = {});
 
   // Runs the whole upload and returns when it has ended. GUI thread only.
-  //  1. Builds the link (ChosenComPort, "DELAY") and opens the port; a failure
+  //  1. Builds the link from plan.link and opens the port; a failure
   //     is shown and ends the upload before any window appears.
   //  2. Shows the progress window (caption "KORApc Communications", text,
   //     maximum), application-modal: the main window cannot be touched and

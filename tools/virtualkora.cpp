@@ -46,7 +46,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "app/koraglobals.h"
+#include "common/programstrings.h"
 #include "tools/virtualinstrument.h"
 
 namespace {

@@ -11,7 +11,6 @@
 #include <atomic>
 #include <thread>
 
-#include "app/koraglobals.h"
 #include "device/koracomm.h"
 #include "device/koraprogressform.h"
 #include "device/uploadrunner.h"
@@ -19,7 +18,6 @@
 #include "support/progressobservingsink.h"
 #include "support/recordingmessagesink.h"
 #include "support/scriptedport.h"
-#include "support/tempdir.h"
 
 namespace {
 
@@ -28,6 +26,8 @@ using ObservingSink = ProgressObservingSink;
 // Twenty power-on style writes to addresses 272 to 291, one step each.
 UploadPlan TwentyValues() {
   UploadPlan plan;
+  plan.link.portName = "/dev/ttyTEST1";
+  plan.link.serviceCode = "5173920468";
   plan.progressText = "Sending Power On Values...";
   plan.progressMaximum = 20;
   plan.noticeCaption = "Power On Settings";
@@ -44,8 +44,6 @@ UploadPlan TwentyValues() {
 class UploadRunnerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ChosenComPort = "/dev/ttyTEST1";
-    ServiceCode = "5173920468";
     mainWindow.resize(400, 300);
     mainWindow.show();
     port.respond = ScriptedPort::Instrument();
@@ -54,7 +52,6 @@ class UploadRunnerTest : public ::testing::Test {
     return UploadRunner(&mainWindow, &sink, useClock, [this] { return port.Handle(); });
   }
 
-  ScopedConfigHome home;
   QWidget mainWindow;
   ScriptedPort port;
   FakeClock clock;

@@ -1,0 +1,26 @@
+// LinkSettings: what the device link needs to know of the program around it,
+// handed to it by the caller for one upload.
+#pragma once
+
+#include <string>
+
+class SettingsFile;
+
+struct LinkSettings {
+  // Used when "DELAY" is missing or not a number.
+  static constexpr int kDefaultCommandDelay = 10;
+
+  // Device name of the serial port, e.g. /dev/ttyUSB0. Empty: the open fails.
+  std::string portName;
+  // Pause after each character of a memory write, in ms, as the settings give
+  // it; the link bounds it to 0 .. TKORAComm::kMaxCommandDelay.
+  int commandDelay = kDefaultCommandDelay;
+  // The instrument's ten-digit service-mode code. Empty: the built-in code
+  // (kora::kServiceCodeText).
+  std::string serviceCode;
+};
+
+// The command delay of "DELAY" in section "KORACOMM" of ini, unbounded;
+// LinkSettings::kDefaultCommandDelay when the key is missing or not an
+// integer. The program never writes the key.
+int ReadCommandDelay(const SettingsFile& ini);
