@@ -35,7 +35,8 @@ class TAutoSelectMain : public QWidget {
                            FilePicker* picker = nullptr);
 
   // Saves the grid's column layout to korapc.ini, then the list to
-  // autoselect.asl (the files of the setup), whether or not anything changed; a failure is not shown.
+  // autoselect.asl (the files of the setup), whether or not anything
+  // changed; a failure is not shown.
   ~TAutoSelectMain() override;
 
   // Replace the injection points; null goes back to the real dialogs, boxes

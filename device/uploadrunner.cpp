@@ -66,7 +66,8 @@ UploadResult UploadRunner::Run(const UploadPlan& plan) {
   MessageSink* outsideSink = sink_ ? sink_ : &mainWindowSink;
   GuiThreadMessageSink messages(&context, outsideSink);
 
-  auto link = std::make_unique<TKORAComm>(plan.link, messages, clock, portFactory_ ? portFactory_() : nullptr);
+  auto link =
+      std::make_unique<TKORAComm>(plan.link, messages, clock, portFactory_ ? portFactory_() : nullptr);
   if (link->OpenPort() != 0) return result;
 
   auto* progress = new TKORAProgress(mainWindow, plan.progressMaximum, plan.progressText);

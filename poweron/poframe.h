@@ -22,7 +22,8 @@ class TPOMain : public QWidget {
  public:
   // Builds the page, loads setup.dataFilePath (poweron.dat; the factory
   // defaults when it is missing or bad), fills the grid and loads its column
-  // layout from setup.settingsFilePath (korapc.ini). sink shows the upload's messages (message boxes when null);
+  // layout from setup.settingsFilePath (korapc.ini). sink shows the upload's
+  // messages (message boxes when null);
   // clock makes the protocol's waits (real sleeps when null).
   // Neither is owned; both must outlive the page.
   explicit TPOMain(PageSetup setup, QWidget* parent = nullptr, MessageSink* sink = nullptr,

@@ -25,7 +25,8 @@ class POMainUploadTest : public ::testing::Test {
     host = std::make_unique<VirtualKoraHost>(hostArgs);
     const LinkSettings link{host->LinkPath(), LinkSettings::kDefaultCommandDelay, kora::kServiceCodeText};
     page = std::make_unique<TPOMain>(
-        PageSetup{data.File("korapc.ini"), data.File("poweron.dat"), [link] { return link; }}, nullptr, &sink);
+        PageSetup{data.File("korapc.ini"), data.File("poweron.dat"), [link] { return link; }}, nullptr,
+        &sink);
     page->show();
     QTest::mouseClick(page->btnSetPowerOn, Qt::LeftButton);
   }
