@@ -14,8 +14,8 @@
 #include <future>
 
 #include "app/koraglobals.h"
-#include "app/settingsfile.h"
-#include "app/uifont.h"
+#include "common/settingsfile.h"
+#include "ui/uifont.h"
 #include "autoselect/autoselectframe.h"
 #include "device/koraprogressform.h"
 #include "poweron/poframe.h"
@@ -40,6 +40,11 @@ TKORAProgress* RunningUpload() {
     if (auto* progress = qobject_cast<TKORAProgress*>(w)) return progress;
   }
   return nullptr;
+}
+
+// A page's files in the data folder; every upload takes the port chosen then.
+PageSetup PageFiles(std::string dataFilePath) {
+  return {GetSettingsFilePath(), std::move(dataFilePath), &CurrentLinkSettings};
 }
 
 }  // namespace
@@ -68,12 +73,12 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<Por
   TabSheet3 = new QWidget(PageControl);
   TabSheet3->setObjectName("TabSheet3");
   // The page loads poweron.dat and its grid layout as it is built.
-  POMain1 = new TPOMain(TabSheet3);
+  POMain1 = new TPOMain(PageFiles(GetPowerOnFilePath()), TabSheet3);
   FillPage(TabSheet3, POMain1);
   TabSheet1 = new QWidget(PageControl);
   TabSheet1->setObjectName("TabSheet1");
   // The page loads autoselect.asl and its grid layout as it is built.
-  AutoSelectMain1 = new TAutoSelectMain(TabSheet1);
+  AutoSelectMain1 = new TAutoSelectMain(PageFiles(GetAutoSelectFilePath()), TabSheet1);
   FillPage(TabSheet1, AutoSelectMain1);
   TabSheet2 = new QWidget(PageControl);
   TabSheet2->setObjectName("TabSheet2");

@@ -6,7 +6,7 @@
 
 #include "app/koraglobals.h"
 #include "app/korapc.h"
-#include "app/replacefile.h"
+#include "common/replacefile.h"
 #include "app/terminationwatcher.h"
 
 int main(int argc, char* argv[]) {

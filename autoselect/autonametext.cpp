@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/ansitext.h"
-#include "app/cp1252.h"
+#include "ui/ansitext.h"
+#include "common/cp1252.h"
 #include "autoselect/autonamevalidator.h"
 
 AutoNameText::AutoNameText(const std::string& bytes)

@@ -3,7 +3,7 @@
 //
 // A name read from a file may hold bytes that have no printable form (control
 // bytes, DEL, the bytes Windows-1252 leaves undefined). The field shows each
-// of them as UnprintablePlaceholder (app/ansitext.h), one character per byte,
+// of them as UnprintablePlaceholder (ui/ansitext.h), one character per byte,
 // and the byte itself stays in the name for as long as the user leaves that
 // character alone. OK without an edit therefore stores the name's bytes
 // exactly as they were, only with its letters in upper case.

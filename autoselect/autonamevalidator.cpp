@@ -1,6 +1,6 @@
 #include "autoselect/autonamevalidator.h"
 
-#include "app/ansitext.h"
+#include "ui/ansitext.h"
 
 QString AutoNameValidator::ToUpperAnsi(const QString& text) {
   QString upper;

@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/qtmessagesink.h"
-#include "app/uifont.h"
+#include "ui/qtmessagesink.h"
+#include "ui/uifont.h"
 #include "autoselect/autonamevalidator.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"

@@ -8,8 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/messagesink.h"
-#include "app/replacefile.h"
+#include "common/messagesink.h"
+#include "common/replacefile.h"
 
 namespace {
 

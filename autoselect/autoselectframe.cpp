@@ -5,17 +5,15 @@
 #include <QToolButton>
 #include <QtGlobal>
 
-#include "app/ansitext.h"
-#include "app/icons.h"
-#include "app/koraglobals.h"
-#include "app/pageparts.h"
-#include "app/qtmessagesink.h"
-#include "app/settingsfile.h"
+#include "ui/ansitext.h"
+#include "ui/icons.h"
+#include "ui/pageparts.h"
+#include "ui/qtmessagesink.h"
+#include "common/settingsfile.h"
 #include "autoselect/autoselecteditorform.h"
 #include "autoselect/autoselectfile.h"
 #include "autoselect/autoselectupload.h"
-#include "autoselect/qtfilepicker.h"
-#include "device/uploadrunner.h"
+#include "ui/qtfilepicker.h"
 #include "grid/esstringgrid.h"
 
 namespace {
@@ -24,8 +22,9 @@ const FileDialogOptions kAslDialog{"Auto Selection Files (*.asl);;All Files (*)"
 
 }  // namespace
 
-TAutoSelectMain::TAutoSelectMain(QWidget* parent, MessageSink* sink, Clock* clock, FilePicker* picker)
-    : QWidget(parent), sink_(sink), clock_(clock), picker_(picker) {
+TAutoSelectMain::TAutoSelectMain(PageSetup setup, QWidget* parent, MessageSink* sink, Clock* clock,
+                                 FilePicker* picker)
+    : QWidget(parent), setup_(std::move(setup)), sink_(sink), clock_(clock), picker_(picker) {
   setObjectName("AutoSelectMain");
 
   // 1. The components; the list starts empty.
@@ -67,10 +66,10 @@ TAutoSelectMain::~TAutoSelectMain() {
   SaveDefaultFile();
 }
 
-void TAutoSelectMain::LoadDefaultFile() { LoadDefaultAutoSelectFile(GetAutoSelectFilePath(), AutoSelects); }
+void TAutoSelectMain::LoadDefaultFile() { LoadDefaultAutoSelectFile(setup_.dataFilePath, AutoSelects); }
 
 void TAutoSelectMain::SaveDefaultFile() {
-  const std::string path = GetAutoSelectFilePath();
+  const std::string& path = setup_.dataFilePath;
   // The program is closing and no window may block that; the old file is
   // still whole, so the failure is only logged.
   if (SaveDefaultAutoSelectFile(path, AutoSelects) != 0) {
@@ -79,12 +78,12 @@ void TAutoSelectMain::SaveDefaultFile() {
 }
 
 void TAutoSelectMain::LoadGridLayout() {
-  const SettingsFile ini(GetSettingsFilePath());
+  const SettingsFile ini(setup_.settingsFilePath);
   sgAutoSelect->loadGridSettings(ini);
 }
 
 void TAutoSelectMain::SaveGridLayout() {
-  SettingsFile ini(GetSettingsFilePath());
+  SettingsFile ini(setup_.settingsFilePath);
   sgAutoSelect->saveGridSettings(ini);
 }
 
@@ -171,5 +170,5 @@ void TAutoSelectMain::btnSetAutoClick() {
   }
   UploadRunner runner(this, sink_, clock_);
   lastUpload_ = runner.Run(AutoSelectUploadPlan(AutoSelects),
-                           ReadLinkSettings(GetSettingsFilePath(), ChosenComPort));
+                           setup_.linkSettings());
 }

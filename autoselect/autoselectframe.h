@@ -8,6 +8,8 @@
 
 #include "autoselect/tautoselect.h"
 #include "device/uploadsequence.h"
+#include "device/uploadrunner.h"
+#include "ui/pagesetup.h"
 
 class Clock;
 class FilePicker;
@@ -21,18 +23,21 @@ class TAutoSelectMain : public QWidget {
   Q_OBJECT
 
  public:
-  // Builds the page, loads autoselect.asl (ten empty entries when there is
-  // none; as many entries as it holds complete records otherwise), fills the
-  // grid and loads its column layout from korapc.ini.
+  // Builds the page, loads setup.dataFilePath (autoselect.asl; ten empty
+  // entries when there is none; as many entries as it holds complete records
+  // otherwise), fills the grid and loads its column layout from
+  // setup.settingsFilePath (korapc.ini).
   // sink: where messages go (message boxes when null). clock: how the
   // protocol waits (real sleeps when null). picker: the open and save dialogs
   // (QFileDialogs when null). None is owned; each must outlive the page or be
   // replaced through the setters below.
-  explicit TAutoSelectMain(QWidget* parent = nullptr, MessageSink* sink = nullptr,
-                           Clock* clock = nullptr, FilePicker* picker = nullptr);
+  explicit TAutoSelectMain(PageSetup setup, QWidget* parent = nullptr,
+                           MessageSink* sink = nullptr, Clock* clock = nullptr,
+                           FilePicker* picker = nullptr);
 
   // Saves the grid's column layout to korapc.ini, then the list to
-  // autoselect.asl, whether or not anything changed; a failure is not shown.
+  // autoselect.asl (the files of the setup), whether or not anything
+  // changed; a failure is not shown.
   ~TAutoSelectMain() override;
 
   // Replace the injection points; null goes back to the real dialogs, boxes
@@ -89,6 +94,7 @@ class TAutoSelectMain : public QWidget {
   void EditEntry(int row);
 
   AutoSelectList AutoSelects;
+  PageSetup setup_;
   MessageSink* sink_;
   Clock* clock_;
   FilePicker* picker_;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/messagesink.h"
+#include "common/messagesink.h"
 #include "catalogue/keycatalogue.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"

@@ -1,6 +1,6 @@
 #include "autoselect/keycombobox.h"
 
-#include "app/ansitext.h"
+#include "ui/ansitext.h"
 
 KeyComboBox::KeyComboBox(const KeyCategory& category, QWidget* parent)
     : QComboBox(parent), category_(category) {

@@ -20,13 +20,13 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/koraglobals.h"
-#include "app/messagesink.h"
+#include "common/messagesink.h"
+#include "common/programstrings.h"
 #include "autoselect/autoselectupload.h"
 #include "autoselect/tautoselect.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
-#include "device/systemclock.h"
+#include "common/systemclock.h"
 #include "poweron/poweronupload.h"
 #include "poweron/tpoweron.h"
 
@@ -123,15 +123,16 @@ void Measure(const char* name, WriteData writeData) {
   const std::string folder = ::mkdtemp(folderTemplate);
   {
     VirtualKora kora(folder);
-    ChosenComPort = kora.Link();
-    ServiceCode = kora::kServiceCodeText;
+    LinkSettings settings;  // "DELAY" at its default
+    settings.portName = kora.Link();
+    settings.serviceCode = kora::kServiceCodeText;
     PrintingSink sink;
     SystemClock clock;
 
     const double cpuStart = CpuSeconds();
     const auto wallStart = SteadyClock::now();
     {
-      TKORAComm link(LinkSettings{kora.Link()}, sink, clock);
+      TKORAComm link(settings, sink, clock);
       bool ok = link.OpenPort() == 0 && link.EnterServiceMode() == 0 && writeData(link) == 0;
       if (ok) {
         link.ExitServiceMode();
@@ -154,8 +155,6 @@ void Measure(const char* name, WriteData writeData) {
 }  // namespace
 
 int main() {
-  ::setenv("XDG_CONFIG_HOME", "/nonexistent-bench-config", 1);  // "DELAY" at its default
-
   Measure("power-on defaults", [](TKORAComm& link) {
     TPowerOn values;
     values.SetDefaults();

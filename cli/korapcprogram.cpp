@@ -13,14 +13,14 @@
 #include <unistd.h>
 
 #include "app/koraglobals.h"
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 #include "cli/programoptions.h"
 #include "cli/programreport.h"
 #include "cli/progressconsole.h"
 #include "cli/rehearsal.h"
 #include "cli/uploadjobs.h"
 #include "device/linksettings.h"
-#include "device/systemclock.h"
+#include "common/systemclock.h"
 
 namespace {
 

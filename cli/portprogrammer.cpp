@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/messagesink.h"
+#include "common/messagesink.h"
 #include "cli/progressconsole.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
@@ -84,7 +84,7 @@ PortReport PortProgrammer::Run() {
     console_.UploadStarted(index_, job.name, rehearsals_.at(k), job.plan.progressMaximum);
     PortSteps steps(console_, index_);
     try {
-      TKORAComm link(LinkSettings{port_, commandDelay_}, messages, clock_, openPort_ ? openPort_(port_) : nullptr);
+      TKORAComm link(LinkSettings{port_, commandDelay_, ""}, messages, clock_, openPort_ ? openPort_(port_) : nullptr);
       UploadSequence sequence(link, job.plan);
       upload.result = sequence.Run(steps);
     } catch (...) {

@@ -7,7 +7,7 @@
 #include <QString>
 #include <algorithm>
 
-#include "app/cp1252.h"
+#include "common/cp1252.h"
 #include "cli/progressconsole.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/cp1252.h"
+#include "common/cp1252.h"
 #include "cli/rehearsal.h"
 
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/messagesink.h"
-#include "device/clock.h"
+#include "common/messagesink.h"
+#include "common/clock.h"
 #include "device/ecommerror.h"
 #include "device/koracomm.h"
 #include "device/koraprotocol.h"
@@ -109,7 +109,7 @@ Rehearsal Rehearse(const UploadPlan& plan, int commandDelay) {
   ProblemSink sink(plan.noticeCaption, rehearsal.problems);
   StepTimes steps(clock, rehearsal.stepEndsMs);
   {
-    TKORAComm link(LinkSettings{"", commandDelay}, sink, clock, std::make_unique<RehearsalPort>(rehearsal.frames));
+    TKORAComm link(LinkSettings{"", commandDelay, ""}, sink, clock, std::make_unique<RehearsalPort>(rehearsal.frames));
     UploadSequence sequence(link, plan);
     static_cast<void>(sequence.Run(steps));  // a sound instrument accepts everything
   }

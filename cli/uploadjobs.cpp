@@ -4,7 +4,7 @@
 #include <sys/stat.h>
 
 #include "app/koraglobals.h"
-#include "app/messagesink.h"
+#include "common/messagesink.h"
 #include "autoselect/autoselectfile.h"
 #include "autoselect/autoselectupload.h"
 #include "cli/programoptions.h"

@@ -2,7 +2,7 @@
 // thread to the GUI thread, where message boxes may be shown.
 #pragma once
 
-#include "app/messagesink.h"
+#include "common/messagesink.h"
 
 class QObject;
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/koraglobals.h"
-#include "device/clock.h"
+#include "common/clock.h"
+#include "common/programstrings.h"
 #include "device/commport.h"
 #include "device/ecommerror.h"
 #include "device/koraprotocol.h"
@@ -94,7 +94,8 @@ TKORAComm::TKORAComm(const LinkSettings& settings, MessageSink& sink, Clock& clo
     : sink_(sink),
       clock_(clock),
       port_(port ? std::move(port) : std::make_unique<TCommPort>()),
-      commandDelay_(std::clamp(settings.commandDelay, 0, kMaxCommandDelay)) {
+      commandDelay_(std::clamp(settings.commandDelay, 0, kMaxCommandDelay)),
+      serviceCode_(settings.serviceCode) {
   // The port is closed here, so none of these can be refused.
   try {
     port_->SetPortName(settings.portName);
@@ -226,7 +227,7 @@ void TKORAComm::ShowLinkError(unsigned code) {
 int TKORAComm::EnterServiceMode() {
   if (CheckPortOpen() != 0) return -1;
 
-  const std::string code = ServiceCode.empty() ? std::string(kora::kServiceCodeText) : ServiceCode;
+  const std::string code = serviceCode_.empty() ? std::string(kora::kServiceCodeText) : serviceCode_;
   const std::string request =
       std::string(1, wire::kServiceRequest1) + wire::kServiceRequest2 + code;
   SendBytes(reinterpret_cast<const std::uint8_t*>(request.data()),

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/messagesink.h"
+#include "common/messagesink.h"
 #include "device/linksettings.h"
 #include "device/serialport.h"
 
@@ -32,12 +32,12 @@ class TKORAComm {
   static constexpr int kDefaultCommandDelay = LinkSettings::kDefaultCommandDelay;
   static constexpr int kMaxCommandDelay = 1000;
 
-  // settings: the port name and command delay of this upload, copied.
-  // sink, clock: where messages go and how waits are made; not owned, must
-  // outlive the object. port: the serial port to speak through; null builds a
-  // TCommPort (device/commport.h).
+  // settings: the port name, the command delay (bounded as above) and the
+  // service code; copied. sink, clock: where messages go and how waits are
+  // made; not owned, must outlive the object. port: the serial port to speak
+  // through; null builds a TCommPort (device/commport.h).
   // Gives the port its name and 9600 baud, 8 data bits, no parity, 1 stop
-  // bit. Reads no file and no global. Does not open the port.
+  // bit. Does not open the port.
   TKORAComm(const LinkSettings& settings, MessageSink& sink, Clock& clock,
             std::unique_ptr<SerialPort> port = nullptr);
   ~TKORAComm();  // ClosePort
@@ -75,8 +75,8 @@ class TKORAComm {
   // the power-down advice and the stop icon.
   void ShowLinkError(unsigned code);
 
-  // Sends "M", "S" and the ten characters of ServiceCode (the built-in code
-  // when ServiceCode is empty) and waits up to 20 x 5 ms for the answer.
+  // Sends "M", "S" and the ten characters of the service code (the built-in
+  // code when the settings gave none) and waits up to 20 x 5 ms for the answer.
   // Returns 0 when the instrument answered "S"; -1 after the failure (no
   // answer, "Z", any other byte, a port failure, or a closed port) was shown.
   int EnterServiceMode();
@@ -112,4 +112,5 @@ class TKORAComm {
   std::unique_ptr<SerialPort> port_;
   int commandDelay_ = kDefaultCommandDelay;
   std::string portName_;  // as given to the port, for the reason of a failed open
+  std::string serviceCode_;
 };

@@ -5,8 +5,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
-#include "app/ansitext.h"
-#include "app/koraglobals.h"
+#include "ui/ansitext.h"
+#include "common/programstrings.h"
 
 TKORAProgress::TKORAProgress(QWidget* owner, int maximum, const std::string& text)
     // A dialog-type window with a title bar only: no system menu, no close

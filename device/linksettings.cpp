@@ -2,11 +2,16 @@
 
 #include <utility>
 
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 
-LinkSettings ReadLinkSettings(const std::string& iniPath, std::string portName) {
+int ReadCommandDelay(const SettingsFile& ini) {
+  return ini.ReadInteger("KORACOMM", "DELAY", LinkSettings::kDefaultCommandDelay);
+}
+
+LinkSettings ReadLinkSettings(const std::string& iniPath, std::string portName, std::string serviceCode) {
   LinkSettings settings;
   settings.portName = std::move(portName);
-  settings.commandDelay = SettingsFile(iniPath).ReadInteger("KORACOMM", "DELAY", LinkSettings::kDefaultCommandDelay);
+  settings.commandDelay = ReadCommandDelay(SettingsFile(iniPath));
+  settings.serviceCode = std::move(serviceCode);
   return settings;
 }

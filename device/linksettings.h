@@ -1,22 +1,34 @@
-// What the device link needs to know before it opens a port: which device,
-// and how long to wait after each character. The caller reads it once per
-// upload and hands it to TKORAComm.
+// LinkSettings: what the device link needs to know of the program around it -
+// which device, how long to wait after each character, and the service code -
+// handed to it by the caller, read once per upload.
 #pragma once
 
 #include <string>
 
-struct LinkSettings {
-  static constexpr int kDefaultCommandDelay = 10;  // ms
+class SettingsFile;
 
-  // The device path handed to the serial port as given, e.g. /dev/ttyUSB0.
+struct LinkSettings {
+  // Used when "DELAY" is missing or not a number.
+  static constexpr int kDefaultCommandDelay = 10;
+
+  // Device name of the serial port, e.g. /dev/ttyUSB0, used as given. Empty:
+  // the open fails.
   std::string portName;
-  // Milliseconds to wait after each character of a command ("DELAY"); the
-  // link clamps it to 0 .. TKORAComm::kMaxCommandDelay.
+  // Pause after each character of a memory write, in ms, as the settings give
+  // it; the link bounds it to 0 .. TKORAComm::kMaxCommandDelay.
   int commandDelay = kDefaultCommandDelay;
+  // The instrument's ten-digit service-mode code. Empty: the built-in code
+  // (kora::kServiceCodeText).
+  std::string serviceCode = {};
 };
 
-// The settings of one upload through portName: the command delay is "DELAY"
-// in section "KORACOMM" of the settings file at iniPath, 10 when the file,
-// the section or the key is missing or the value is not an integer. The file
-// is read once, here, and released at once.
-LinkSettings ReadLinkSettings(const std::string& iniPath, std::string portName);
+// The command delay of "DELAY" in section "KORACOMM" of ini, unbounded;
+// LinkSettings::kDefaultCommandDelay when the key is missing or not an
+// integer. The program never writes the key.
+int ReadCommandDelay(const SettingsFile& ini);
+
+// The settings of one upload through portName with serviceCode (empty: the
+// built-in code): the command delay is read with ReadCommandDelay from the
+// settings file at iniPath, which is opened once, here, and released at once.
+LinkSettings ReadLinkSettings(const std::string& iniPath, std::string portName,
+                              std::string serviceCode = {});

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <utility>
 
-#include "app/cp1252.h"
+#include "common/cp1252.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <QWidget>
 #include <thread>
 
-#include "app/qtmessagesink.h"
 #include "device/guithreadmessagesink.h"
+#include "ui/qtmessagesink.h"
 #include "device/koracomm.h"
 #include "device/koraprogressform.h"
-#include "device/systemclock.h"
+#include "common/systemclock.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/messagesink.h"
+#include "common/messagesink.h"
 #include "fuzz/scratchfile.h"
 #include "autoselect/autoselectfile.h"
 #include "autoselect/tautoselect.h"

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 #include "fuzz/scratchfile.h"
 
 namespace {

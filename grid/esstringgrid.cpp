@@ -13,7 +13,7 @@
 #include <climits>
 #include <string>
 
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 
 namespace {
 

@@ -41,7 +41,7 @@ class SettingsFile;
 // click makes its row current (and selects it unless it is part of the
 // selection) before Qt's usual contextMenuPolicy shows any context menu.
 // On destruction the page calls saveGridSettings(). The text shown is Qt
-// text; the pages convert the core's bytes with app/ansitext.h.
+// text; the pages convert the core's bytes with ui/ansitext.h.
 //
 // Selection: every displayed item has one flag in selLst; data row r shows
 // item dispLst[r - 1]. The selection belongs to items, so it follows an item

@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "app/ansitext.h"
-#include "app/uifont.h"
+#include "ui/ansitext.h"
+#include "ui/uifont.h"
 #include "poweron/poweronoptions.h"
 
 TPOEditor::TPOEditor(TPowerOn& values, int option, QWidget* parent)

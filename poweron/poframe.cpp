@@ -8,19 +8,18 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/ansitext.h"
-#include "app/icons.h"
-#include "app/koraglobals.h"
-#include "app/pageparts.h"
-#include "app/qtmessagesink.h"
-#include "app/settingsfile.h"
+#include "ui/ansitext.h"
+#include "ui/icons.h"
+#include "ui/pageparts.h"
+#include "ui/qtmessagesink.h"
+#include "common/settingsfile.h"
 #include "device/uploadrunner.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poeditorform.h"
 #include "poweron/poweronupload.h"
 
-TPOMain::TPOMain(QWidget* parent, MessageSink* sink, Clock* clock)
-    : QWidget(parent), sink_(sink), clock_(clock) {
+TPOMain::TPOMain(PageSetup setup, QWidget* parent, MessageSink* sink, Clock* clock)
+    : QWidget(parent), setup_(std::move(setup)), sink_(sink), clock_(clock) {
   setObjectName("POMain");
 
   // 1. The components; the value set starts all 0.
@@ -38,7 +37,7 @@ TPOMain::TPOMain(QWidget* parent, MessageSink* sink, Clock* clock)
   sgPowerOn->SetCells(1, 0, "Power On Option");
   sgPowerOn->SetCells(2, 0, "Power On Value");
   // 3. The values.
-  PowerOn = LoadPowerOnAtStart(GetPowerOnFilePath());
+  PowerOn = LoadPowerOnAtStart(setup_.dataFilePath);
   // 4. and 5. One data row per option, in option order.
   sgPowerOn->clearDispLst();
   for (int option = 0; option < PowerOnOptionCount; ++option) sgPowerOn->addDispLst(option);
@@ -49,7 +48,7 @@ TPOMain::TPOMain(QWidget* parent, MessageSink* sink, Clock* clock)
     // option names short, so the columns are widened to their texts. Once
     // the grid has a section of its own, its widths are the user's.
     sgPowerOn->setWidenDefaultsToTexts(true);
-    const SettingsFile ini(GetSettingsFilePath());
+    const SettingsFile ini(setup_.settingsFilePath);
     sgPowerOn->loadGridSettings(ini);
   }
   // 7. Row 1 selected, no sort indicator whatever the settings held.
@@ -64,10 +63,10 @@ TPOMain::TPOMain(QWidget* parent, MessageSink* sink, Clock* clock)
 
 TPOMain::~TPOMain() {
   {
-    SettingsFile ini(GetSettingsFilePath());
+    SettingsFile ini(setup_.settingsFilePath);
     sgPowerOn->saveGridSettings(ini);
   }
-  const std::string path = GetPowerOnFilePath();
+  const std::string& path = setup_.dataFilePath;
   // The program is closing and no window may block that; the old file is
   // still whole, so the failure is only logged.
   if (PowerOn.SaveFile(path) != 0) {
@@ -118,5 +117,5 @@ void TPOMain::btnSetPowerOnClick() {
   }
   UploadRunner runner(this, sink_, clock_);
   lastUpload_ = runner.Run(PowerOnUploadPlan(PowerOn),
-                           ReadLinkSettings(GetSettingsFilePath(), ChosenComPort));
+                           setup_.linkSettings());
 }

@@ -7,6 +7,7 @@
 
 #include "device/uploadsequence.h"
 #include "poweron/tpoweron.h"
+#include "ui/pagesetup.h"
 
 class Clock;
 class MessageSink;
@@ -19,15 +20,17 @@ class TPOMain : public QWidget {
   Q_OBJECT
 
  public:
-  // Builds the page, loads poweron.dat (the factory defaults when it is
-  // missing or bad), fills the grid and loads its column layout from
-  // korapc.ini. sink shows the upload's messages (message boxes when null);
+  // Builds the page, loads setup.dataFilePath (poweron.dat; the factory
+  // defaults when it is missing or bad), fills the grid and loads its column
+  // layout from setup.settingsFilePath (korapc.ini). sink shows the upload's
+  // messages (message boxes when null);
   // clock makes the protocol's waits (real sleeps when null).
   // Neither is owned; both must outlive the page.
-  explicit TPOMain(QWidget* parent = nullptr, MessageSink* sink = nullptr, Clock* clock = nullptr);
+  explicit TPOMain(PageSetup setup, QWidget* parent = nullptr, MessageSink* sink = nullptr,
+                   Clock* clock = nullptr);
 
   // Saves the grid's column layout to korapc.ini, then the values to
-  // poweron.dat, whether or not anything changed.
+  // poweron.dat (the files of the setup), whether or not anything changed.
   ~TPOMain() override;
 
   // Replace the injection points; null goes back to the real message boxes
@@ -63,6 +66,7 @@ class TPOMain : public QWidget {
   void EditOption(int option);
 
   TPowerOn PowerOn;
+  PageSetup setup_;
   MessageSink* sink_;
   Clock* clock_;
   UploadResult lastUpload_;

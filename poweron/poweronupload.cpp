@@ -1,6 +1,6 @@
 #include "poweron/poweronupload.h"
 
-#include "app/messagesink.h"
+#include "common/messagesink.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
 

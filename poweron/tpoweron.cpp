@@ -7,7 +7,7 @@
 #include <string_view>
 #include <unistd.h>
 
-#include "app/replacefile.h"
+#include "common/replacefile.h"
 
 namespace {
 

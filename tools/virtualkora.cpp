@@ -49,7 +49,8 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "app/koraglobals.h"
+#include "common/programstrings.h"
+#include "common/runtimefolder.h"
 #include "tools/virtualinstrument.h"
 
 namespace {

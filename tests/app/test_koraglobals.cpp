@@ -56,3 +56,23 @@ TEST(ProgramStrings, AreTheFixedResourceTexts) {
 }
 
 }  // namespace
+
+// Every upload takes the port and code published now and "DELAY" as korapc.ini
+// holds it now, so a port picked or a delay edited between two uploads counts.
+TEST(LinkSettingsOfAnUpload, AreReadAnewFromTheGlobalsAndTheSettingsFile) {
+  ScopedConfigHome home;
+  ChosenComPort = "/dev/ttyUSB3";
+  ServiceCode = "5173920468";
+  const LinkSettings first = CurrentLinkSettings();
+  EXPECT_EQ(first.portName, "/dev/ttyUSB3");
+  EXPECT_EQ(first.serviceCode, "5173920468");
+  EXPECT_EQ(first.commandDelay, 10);  // no korapc.ini yet
+
+  ChosenComPort = "/dev/ttyACM0";
+  TempDir::WriteAll(GetSettingsFilePath(), "[KORACOMM]\nDELAY=40\n");
+  const LinkSettings second = CurrentLinkSettings();
+  EXPECT_EQ(second.portName, "/dev/ttyACM0");
+  EXPECT_EQ(second.commandDelay, 40);
+  ChosenComPort.clear();
+  ServiceCode.clear();
+}

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "app/koraglobals.h"
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 #include "autoselect/autoselectframe.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poframe.h"

@@ -13,7 +13,7 @@
 
 #include "app/koraglobals.h"
 #include "app/korapc.h"
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 #include "device/koraprogressform.h"
 #include "support/pseudoterminal.h"
 #include "support/scopedenv.h"

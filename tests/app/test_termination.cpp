@@ -10,7 +10,7 @@
 
 #include "app/korapc.h"
 #include "app/koraglobals.h"
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 #include "device/koraprogressform.h"
 #include "support/tempdir.h"
 

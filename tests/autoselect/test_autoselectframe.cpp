@@ -10,8 +10,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "app/koraglobals.h"
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 #include "autoselect/autoselecteditorform.h"
 #include "grid/esstringgrid.h"
 #include "support/aslrecord.h"
@@ -42,14 +41,18 @@ void Cancel(TAutoSelectEditor& editor) { QTest::mouseClick(editor.btnCancel, Qt:
 
 class AutoSelectMainTest : public ::testing::Test {
  protected:
-  void SetUp() override { ChosenComPort = "/nonexistent/ttyKORA"; }
+  // A page whose files are in data and whose uploads find no port.
+  PageSetup Setup() const {
+    return {data.File("korapc.ini"), data.File("autoselect.asl"),
+            [] { return LinkSettings{"/nonexistent/ttyKORA", LinkSettings::kDefaultCommandDelay, ""}; }};
+  }
 
   std::unique_ptr<TAutoSelectMain> MakePage(const std::string& defaultFile) {
-    TempDir::WriteAll(GetAutoSelectFilePath(), defaultFile);
+    TempDir::WriteAll(data.File("autoselect.asl"), defaultFile);
     return MakePage();
   }
   std::unique_ptr<TAutoSelectMain> MakePage() {
-    auto page = std::make_unique<TAutoSelectMain>(nullptr, &sink, nullptr, &picker);
+    auto page = std::make_unique<TAutoSelectMain>(Setup(), nullptr, &sink, nullptr, &picker);
     page->resize(540, 560);
     page->show();
     QCoreApplication::processEvents();
@@ -67,7 +70,7 @@ class AutoSelectMainTest : public ::testing::Test {
     return rows;
   }
 
-  ScopedConfigHome home;
+  TempDir data;   // the page's data folder
   TempDir files;
   RecordingMessageSink sink;
   ScriptedFilePicker picker;
@@ -89,8 +92,8 @@ TEST_F(AutoSelectMainTest, TheFirstRunShowsTenNumberedRowsAndLeavingWritesTenEmp
       EXPECT_FALSE(button->icon().isNull()) << button->objectName().toStdString();
     }
   }
-  EXPECT_EQ(TempDir::ReadAll(GetAutoSelectFilePath()), std::string(640, '\0'));
-  EXPECT_EQ(SettingsFile(GetSettingsFilePath()).ReadInteger("sgAutoSelect", "COL_SORTBY", 0), -1);
+  EXPECT_EQ(TempDir::ReadAll(data.File("autoselect.asl")), std::string(640, '\0'));
+  EXPECT_EQ(SettingsFile(data.File("korapc.ini")).ReadInteger("sgAutoSelect", "COL_SORTBY", 0), -1);
 }
 
 TEST_F(AutoSelectMainTest, AThreeRecordDefaultFileGivesThreeRowsAndABarOfNinety) {
@@ -162,7 +165,7 @@ TEST_F(AutoSelectMainTest, OnlyADoubleClickOnADataRowOpensItsEditorAndOkRenamesI
   EXPECT_EQ(page->AutoSelections()[3].KeyAt(0), 40);  // the codes stay
 
   page.reset();
-  EXPECT_EQ(TempDir::ReadAll(GetAutoSelectFilePath()).substr(3 * 64, 64), AslRecord("RESP 20", {40}));
+  EXPECT_EQ(TempDir::ReadAll(data.File("autoselect.asl")).substr(3 * 64, 64), AslRecord("RESP 20", {40}));
 }
 
 TEST_F(AutoSelectMainTest, NameBytesWithNoPrintableFormShowAsAMarkAndSurviveOpenEditAndSave) {

@@ -5,8 +5,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/koraglobals.h"
 #include "autoselect/autoselectframe.h"
+#include "common/programstrings.h"
 #include "device/koraprogressform.h"
 #include "support/progressobservingsink.h"
 #include "support/aslrecord.h"
@@ -45,11 +45,12 @@ Bytes SlotsOf(const std::string& file) {
 class AutoSelectMainUploadTest : public ::testing::Test {
  protected:
   void Upload(const std::string& defaultFile, const std::vector<std::string>& hostArgs = {}) {
-    TempDir::WriteAll(GetAutoSelectFilePath(), defaultFile);
+    TempDir::WriteAll(data.File("autoselect.asl"), defaultFile);
     host = std::make_unique<VirtualKoraHost>(hostArgs);
-    ChosenComPort = host->LinkPath();
-    ServiceCode = kora::kServiceCodeText;
-    page = std::make_unique<TAutoSelectMain>(nullptr, &sink);
+    const LinkSettings link{host->LinkPath(), LinkSettings::kDefaultCommandDelay, kora::kServiceCodeText};
+    page = std::make_unique<TAutoSelectMain>(
+        PageSetup{data.File("korapc.ini"), data.File("autoselect.asl"), [link] { return link; }}, nullptr,
+        &sink);
     page->show();
     QTest::mouseClick(page->btnSetAuto, Qt::LeftButton);
   }
@@ -58,7 +59,7 @@ class AutoSelectMainUploadTest : public ::testing::Test {
     return {memory.begin() + first, memory.begin() + last + 1};
   }
 
-  ScopedConfigHome home;
+  TempDir data;  // the page's data folder
   ProgressObservingSink sink;
   std::unique_ptr<VirtualKoraHost> host;
   std::unique_ptr<TAutoSelectMain> page;

@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/koraglobals.h"
 #include "device/koracomm.h"
 #include "support/countingprogress.h"
 #include "support/fakeclock.h"
 #include "support/recordingmessagesink.h"
 #include "support/scriptedport.h"
-#include "support/tempdir.h"
 
 namespace {
 
@@ -24,12 +22,13 @@ std::string Cmd(int address, int value) {
 }
 
 TEST(AutoSelectWrite, TenSlotsEndAt911AndALongNameSendsOnlyItsFirstTwenty) {
-  ScopedConfigHome home;
+  LinkSettings settings;
+  settings.portName = "/dev/ttyTEST";
   ScriptedPort port;
   port.respond = ScriptedPort::Instrument();
   FakeClock clock;
   RecordingMessageSink sink;
-  TKORAComm link(LinkSettings{"/dev/ttyTEST"}, sink, clock, port.Handle());
+  TKORAComm link(settings, sink, clock, port.Handle());
   ASSERT_EQ(link.OpenPort(), 0);
 
   AutoSelectList list(10);
@@ -49,12 +48,13 @@ TEST(AutoSelectWrite, TenSlotsEndAt911AndALongNameSendsOnlyItsFirstTwenty) {
 }
 
 TEST(AutoSelectWrite, NameBytesWithNoPrintableFormAreSentAsTheyAre) {
-  ScopedConfigHome home;
+  LinkSettings settings;
+  settings.portName = "/dev/ttyTEST";
   ScriptedPort port;
   port.respond = ScriptedPort::Instrument();
   FakeClock clock;
   RecordingMessageSink sink;
-  TKORAComm link(LinkSettings{"/dev/ttyTEST"}, sink, clock, port.Handle());
+  TKORAComm link(settings, sink, clock, port.Handle());
   ASSERT_EQ(link.OpenPort(), 0);
 
   const AutoSelectList list{Entry("A\x01\x7F\x9D", {13})};

@@ -15,7 +15,7 @@
 #include <sstream>
 
 #include "app/koraglobals.h"
-#include "device/clock.h"
+#include "common/clock.h"
 #include "support/aslrecord.h"
 #include "support/scriptedport.h"
 #include "support/tempdir.h"

@@ -8,7 +8,7 @@
 
 #include "app/koraglobals.h"
 #include "cli/progressconsole.h"
-#include "device/clock.h"
+#include "common/clock.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
 #include "support/scriptedport.h"

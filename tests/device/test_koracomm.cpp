@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/koraglobals.h"
+#include "common/settingsfile.h"
 #include "device/koracomm.h"
 #include "device/linksettings.h"
 #include "support/countingprogress.h"
@@ -50,14 +50,12 @@ Sleeps Repeat(int ms, int times, Sleeps before = {}) {
 class KoraCommTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ServiceCode = "5173920468";
+    settings.portName = "/dev/ttyTEST7";
+    settings.serviceCode = "5173920468";
     port.respond = ScriptedPort::Instrument();
   }
   TKORAComm& Link() {
-    if (!link_) {
-      link_ = std::make_unique<TKORAComm>(ReadLinkSettings(GetSettingsFilePath(), "/dev/ttyTEST7"), sink, clock,
-                                          port.Handle());
-    }
+    if (!link_) link_ = std::make_unique<TKORAComm>(settings, sink, clock, port.Handle());
     return *link_;
   }
   TKORAComm& OpenLink() {
@@ -65,14 +63,15 @@ class KoraCommTest : public ::testing::Test {
     return Link();
   }
 
-  ScopedConfigHome home;
+  TempDir dir;
+  LinkSettings settings;
   ScriptedPort port;
   FakeClock clock;
   RecordingMessageSink sink;
   std::unique_ptr<TKORAComm> link_;
 };
 
-TEST_F(KoraCommTest, ConstructorTakesItsPortAnd9600EightNoneOneWithoutOpening) {
+TEST_F(KoraCommTest, ConstructorTakesTheGivenPortAnd9600EightNoneOneWithoutOpening) {
   Link();
   EXPECT_EQ(port.portName, "/dev/ttyTEST7");
   EXPECT_EQ(port.baudRate, 9600);
@@ -92,7 +91,8 @@ struct DelayCase {
 class KoraCommDelayTest : public KoraCommTest, public ::testing::WithParamInterface<DelayCase> {};
 
 TEST_P(KoraCommDelayTest, DelayFollowsEachCharacterAndTenMoreFollowR) {
-  TempDir::WriteAll(GetSettingsFilePath(), GetParam().ini);
+  TempDir::WriteAll(dir.File("korapc.ini"), GetParam().ini);
+  settings.commandDelay = ReadCommandDelay(SettingsFile(dir.File("korapc.ini")));
   EXPECT_EQ(OpenLink().SendCommand("A1D2R"), 0);
   EXPECT_EQ(Link().CommandDelay(), GetParam().delay);
   EXPECT_EQ(clock.sleeps, Repeat(GetParam().delay + 10, 1, Repeat(GetParam().delay, 4)));
@@ -251,11 +251,17 @@ TEST_F(KoraCommTest, MalformedCommandsAreRefusedBeforeAnythingIsSent) {
 }
 
 TEST_F(KoraCommTest, ServiceModeRequestIsTwelveBytesTenMillisecondsApart) {
-  ServiceCode.clear();  // the built-in code stands in
+  settings.serviceCode.clear();  // the built-in code stands in
   EXPECT_EQ(OpenLink().EnterServiceMode(), 0);
   EXPECT_EQ(port.written, "MS5173920468");
   EXPECT_EQ(clock.sleeps, Repeat(10, 12));
   EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(KoraCommTest, ServiceModeSendsTheCodeItWasGiven) {
+  settings.serviceCode = "0123456789";
+  EXPECT_EQ(OpenLink().EnterServiceMode(), 0);
+  EXPECT_EQ(port.written, "MS0123456789");
 }
 
 TEST_F(KoraCommTest, ServiceModeAnswerIsPolledTwentyTimesFiveMillisecondsApart) {

@@ -5,13 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "app/koraglobals.h"
+#include "common/programstrings.h"
+#include "common/systemclock.h"
 #include "device/koracomm.h"
-#include "device/linksettings.h"
-#include "device/systemclock.h"
 #include "support/countingprogress.h"
 #include "support/recordingmessagesink.h"
-#include "support/tempdir.h"
 #include "support/virtualkorahost.h"
 
 namespace {
@@ -27,17 +25,17 @@ class VirtualKoraTest : public ::testing::Test {
  protected:
   void Start(const std::vector<std::string>& args = {}) {
     host = std::make_unique<VirtualKoraHost>(args);
-    ServiceCode = kora::kServiceCodeText;
-    link = std::make_unique<TKORAComm>(Settings(), sink, clock);
+    settings.portName = host->LinkPath();
+    settings.serviceCode = kora::kServiceCodeText;
+    link = std::make_unique<TKORAComm>(settings, sink, clock);
   }
   void Connect() {
     ASSERT_EQ(link->OpenPort(), 0);
     ASSERT_EQ(link->EnterServiceMode(), 0);
   }
   int MemoryAt(int address) const { return host->Memory().at(static_cast<std::size_t>(address)); }
-  LinkSettings Settings() const { return ReadLinkSettings(GetSettingsFilePath(), host->LinkPath()); }
 
-  ScopedConfigHome home;
+  LinkSettings settings;
   SystemClock clock;
   RecordingMessageSink sink;
   std::unique_ptr<VirtualKoraHost> host;
@@ -111,7 +109,7 @@ TEST_F(VirtualKoraTest, AfterAHangUpTheNextUploadFindsAFreshLine) {
   EXPECT_EQ(link->WriteValue(512, "65"), -1);
   link.reset();
   ASSERT_TRUE(host->WaitForLog("line hung up"));
-  link = std::make_unique<TKORAComm>(Settings(), sink, clock);
+  link = std::make_unique<TKORAComm>(settings, sink, clock);
   Connect();
   EXPECT_EQ(link->WriteValue(512, "65"), 0);
   EXPECT_EQ(MemoryAt(512), 65);
@@ -148,7 +146,7 @@ TEST_F(VirtualKoraTest, PortHeldByAnotherUploadCannotBeOpened) {
   Start();
   ASSERT_EQ(link->OpenPort(), 0);
   RecordingMessageSink otherSink;
-  TKORAComm other(Settings(), otherSink, clock);
+  TKORAComm other(settings, otherSink, clock);
   EXPECT_EQ(other.OpenPort(), -1);
   EXPECT_EQ(otherSink.messages,
             (Messages{{"Unable to open PC COM Port!\n\n" + host->LinkPath() +

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/koraglobals.h"
 #include "device/koracomm.h"
 #include "support/fakeclock.h"
 #include "support/recordingmessagesink.h"
@@ -29,10 +28,9 @@ TEST(LinkSettings, DelayComesFromKoracommInTheSettingsFileAndThePortFromTheCalle
   EXPECT_EQ(ReadLinkSettings(ini, "").commandDelay, -5);  // the link clamps it
 }
 
-TEST(LinkSettings, TheLinkUsesWhatItIsGivenAndNeitherTheGlobalPortNorTheSettingsFile) {
-  ScopedConfigHome home;
-  TempDir::WriteAll(GetSettingsFilePath(), "[KORACOMM]\nDELAY=25\n");
-  ChosenComPort = "/dev/ttyWRONG";
+// The link cannot reach the program's globals or its data folder at all (the
+// layering test keeps device/ away from app/); what it is given is what it uses.
+TEST(LinkSettings, TheLinkUsesThePortAndDelayItIsGiven) {
   ScriptedPort port;
   port.respond = ScriptedPort::Instrument();
   FakeClock clock;
@@ -46,7 +44,6 @@ TEST(LinkSettings, TheLinkUsesWhatItIsGivenAndNeitherTheGlobalPortNorTheSettings
 
   EXPECT_EQ(TKORAComm(LinkSettings{"", -3}, sink, clock, port.Handle()).CommandDelay(), 0);
   EXPECT_EQ(TKORAComm(LinkSettings{"", 5000}, sink, clock, port.Handle()).CommandDelay(), 1000);
-  ChosenComPort.clear();
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "app/koraglobals.h"
 #include "device/koracomm.h"
 #include "device/portopenreason.h"
 #include "support/fakeclock.h"
@@ -110,29 +109,30 @@ TEST(PortOpenReasonSystem, AFileOfOurOwnGroupShowsItsPermissions) {
 }
 
 TEST(OpenPortReason, ARealPortHeldByOneLinkIsBusyForTheNextAndAMissingOneIsGone) {
-  ScopedConfigHome home;
   FakeClock clock;
   RecordingMessageSink sink;
   const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
   ASSERT_GE(master, 0);
   ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
   const std::string pty = ::ptsname(master);
-  TKORAComm holder(LinkSettings{pty}, sink, clock);
+  LinkSettings settings;
+  settings.portName = pty;
+  TKORAComm holder(settings, sink, clock);
   ASSERT_EQ(holder.OpenPort(), 0);
-  TKORAComm other(LinkSettings{pty}, sink, clock);
+  TKORAComm other(settings, sink, clock);
   EXPECT_EQ(other.OpenPort(), -1);
   holder.ClosePort();
   EXPECT_EQ(other.OpenPort(), 0);  // the holder was the reason, and it is gone
   ::close(master);
 
   TempDir dir;
-  const std::string gone = dir.File("ttyUSB9");
-  TKORAComm missing(LinkSettings{gone}, sink, clock);
+  settings.portName = dir.File("ttyUSB9");
+  TKORAComm missing(settings, sink, clock);
   EXPECT_EQ(missing.OpenPort(), -1);
   EXPECT_EQ(sink.messages,
             (Messages{{"Unable to open PC COM Port!\n\n" + pty + kBusy, "COM Port Error",
                        MessageIcon::Stop},
-                      {"Unable to open PC COM Port!\n\n" + gone + kGone, "COM Port Error", MessageIcon::Stop}}));
+                      {"Unable to open PC COM Port!\n\n" + settings.portName + kGone, "COM Port Error", MessageIcon::Stop}}));
 }
 
 }  // namespace

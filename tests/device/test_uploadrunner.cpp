@@ -12,7 +12,6 @@
 #include <atomic>
 #include <thread>
 
-#include "app/koraglobals.h"
 #include "device/koracomm.h"
 #include "device/koraprogressform.h"
 #include "device/uploadrunner.h"
@@ -20,13 +19,12 @@
 #include "support/progressobservingsink.h"
 #include "support/recordingmessagesink.h"
 #include "support/scriptedport.h"
-#include "support/tempdir.h"
 
 namespace {
 
 using ObservingSink = ProgressObservingSink;
 
-const LinkSettings kSettings{"/dev/ttyTEST1"};
+const LinkSettings kSettings{"/dev/ttyTEST1", LinkSettings::kDefaultCommandDelay, "5173920468"};
 
 // Twenty power-on style writes to addresses 272 to 291, one step each.
 UploadPlan TwentyValues() {
@@ -47,7 +45,6 @@ UploadPlan TwentyValues() {
 class UploadRunnerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ServiceCode = "5173920468";
     mainWindow.resize(400, 300);
     mainWindow.show();
     port.respond = ScriptedPort::Instrument();
@@ -56,7 +53,6 @@ class UploadRunnerTest : public ::testing::Test {
     return UploadRunner(&mainWindow, &sink, useClock, [this] { return port.Handle(); });
   }
 
-  ScopedConfigHome home;
   QWidget mainWindow;
   ScriptedPort port;
   FakeClock clock;

@@ -6,7 +6,6 @@
 
 #include <thread>
 
-#include "app/koraglobals.h"
 #include "autoselect/autoselectupload.h"
 #include "device/koracomm.h"
 #include "poweron/poweronupload.h"
@@ -49,7 +48,6 @@ ScriptedPort::Responder FailingFinal(int n, char letter) {
 class UploadSequenceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ServiceCode = "5173920468";
     port.respond = ScriptedPort::Instrument();
   }
   UploadResult Run(const UploadPlan& plan) {

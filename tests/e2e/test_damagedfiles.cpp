@@ -12,10 +12,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/ansitext.h"
+#include "ui/ansitext.h"
 #include "app/koraglobals.h"
 #include "app/korapc.h"
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 #include "autoselect/autoselectframe.h"
 #include "e2e/e2esupport.h"
 #include "grid/esstringgrid.h"

@@ -15,7 +15,7 @@
 
 #include "app/koraglobals.h"
 #include "app/korapc.h"
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 #include "autoselect/autoselecteditorform.h"
 #include "autoselect/autoselectframe.h"
 #include "autoselect/keycombobox.h"

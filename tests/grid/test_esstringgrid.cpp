@@ -15,7 +15,7 @@
 
 #include <memory>
 
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 #include "support/tempdir.h"
 
 namespace {

@@ -12,8 +12,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "app/koraglobals.h"
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poeditorform.h"
 #include "support/recordingmessagesink.h"
@@ -50,10 +49,14 @@ void Cancel(TPOEditor& editor) { QTest::keyClick(&editor, Qt::Key_Escape); }
 
 class POMainTest : public ::testing::Test {
  protected:
-  void SetUp() override { ChosenComPort = "/nonexistent/ttyKORA"; }
+  // A page whose files are in data and whose uploads find no port.
+  PageSetup Setup() const {
+    return {data.File("korapc.ini"), data.File("poweron.dat"),
+            [] { return LinkSettings{"/nonexistent/ttyKORA", LinkSettings::kDefaultCommandDelay, ""}; }};
+  }
 
   std::unique_ptr<TPOMain> MakePage() {
-    auto page = std::make_unique<TPOMain>(nullptr, &sink);
+    auto page = std::make_unique<TPOMain>(Setup(), nullptr, &sink);
     page->resize(540, 560);
     page->show();
     QCoreApplication::processEvents();
@@ -64,7 +67,7 @@ class POMainTest : public ::testing::Test {
     return page.sgPowerOn->visualRect(page.sgPowerOn->model()->index(row - 1, 1)).center();
   }
 
-  ScopedConfigHome home;
+  TempDir data;  // the page's data folder
   RecordingMessageSink sink;
 };
 
@@ -102,8 +105,8 @@ TEST_F(POMainTest, TheFirstStartShowsTheFactoryDefaultsWithRowOneSelected) {
 }
 
 TEST_F(POMainTest, ASavedFileAndLayoutAreLoadedButTheSortMarkStaysOff) {
-  TempDir::WriteAll(GetPowerOnFilePath(), "14\n7\n");
-  TempDir::WriteAll(GetSettingsFilePath(),
+  TempDir::WriteAll(data.File("poweron.dat"), "14\n7\n");
+  TempDir::WriteAll(data.File("korapc.ini"),
                     "[sgPowerOn]\nCOL_0_WIDTH=40\nCOL_1_WIDTH=200\nCOL_SORTBY=1\n");
   auto page = MakePage();
   EXPECT_EQ(page->sgPowerOn->Cells(2, 1), Padded("300 BPM"));
@@ -158,12 +161,12 @@ TEST_F(POMainTest, CancelKeepsOkWithSixtyBpmStoresFiveAndClosingWritesIt) {
   page.reset();
   std::string expected = kDefaultFile;
   expected.replace(15, 1, "5");  // the sixth line
-  EXPECT_EQ(TempDir::ReadAll(GetPowerOnFilePath()), expected);
-  EXPECT_EQ(SettingsFile(GetSettingsFilePath()).ReadInteger("sgPowerOn", "COL_SORTBY", 0), -1);
+  EXPECT_EQ(TempDir::ReadAll(data.File("poweron.dat")), expected);
+  EXPECT_EQ(SettingsFile(data.File("korapc.ini")).ReadInteger("sgPowerOn", "COL_SORTBY", 0), -1);
 }
 
 TEST_F(POMainTest, AValueOutsideItsListShowsAsInvalidAndIsNeverSent) {
-  TempDir::WriteAll(GetPowerOnFilePath(), "3\n3\n0\n1\n0\n2\n4\n200\n");
+  TempDir::WriteAll(data.File("poweron.dat"), "3\n3\n0\n1\n0\n2\n4\n200\n");
   auto page = MakePage();
   EXPECT_EQ(page->sgPowerOn->Cells(2, 8), "invalid value 200");
   EXPECT_EQ(page->sgPowerOn->Cells(2, 9), Padded("2 mV"));  // the zero of option 8

@@ -5,7 +5,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/koraglobals.h"
+#include "common/programstrings.h"
 #include "device/koraprogressform.h"
 #include "poweron/poframe.h"
 #include "support/progressobservingsink.h"
@@ -23,16 +23,17 @@ class POMainUploadTest : public ::testing::Test {
  protected:
   void Upload(const std::vector<std::string>& hostArgs = {}) {
     host = std::make_unique<VirtualKoraHost>(hostArgs);
-    ChosenComPort = host->LinkPath();
-    ServiceCode = kora::kServiceCodeText;
-    page = std::make_unique<TPOMain>(nullptr, &sink);
+    const LinkSettings link{host->LinkPath(), LinkSettings::kDefaultCommandDelay, kora::kServiceCodeText};
+    page = std::make_unique<TPOMain>(
+        PageSetup{data.File("korapc.ini"), data.File("poweron.dat"), [link] { return link; }}, nullptr,
+        &sink);
     page->show();
     QTest::mouseClick(page->btnSetPowerOn, Qt::LeftButton);
   }
   int MemoryAt(int address) const { return host->Memory().at(static_cast<std::size_t>(address)); }
   bool ServiceModeEnded() const { return host->Log().find("X: service mode ended") != std::string::npos; }
 
-  ScopedConfigHome home;
+  TempDir data;  // the page's data folder
   ProgressObservingSink sink;
   std::unique_ptr<VirtualKoraHost> host;
   std::unique_ptr<TPOMain> page;
@@ -73,7 +74,7 @@ TEST_F(POMainUploadTest, ARefusedServiceCodeWritesNothing) {
 }
 
 TEST_F(POMainUploadTest, AFailureAtTheTwelfthWriteLeavesElevenStepsAndNoX) {
-  TempDir::WriteAll(GetPowerOnFilePath(), "14\n7\n2\n3\n1\n8\n5\n0\n13\n4\n1\n4\n");
+  TempDir::WriteAll(data.File("poweron.dat"), "14\n7\n2\n3\n1\n8\n5\n0\n13\n4\n1\n4\n");
   Upload({"--fault", "N@12"});
   ASSERT_EQ(sink.messages.size(), 1u);  // no notice after the failure
   EXPECT_EQ(sink.messages[0],

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "device/clock.h"
+#include "common/clock.h"
 
 class FakeClock : public Clock {
  public:

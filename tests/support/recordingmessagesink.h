@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messagesink.h"
+#include "common/messagesink.h"
 
 struct RecordedMessage {
   std::string text;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "autoselect/filepicker.h"
+#include "common/filepicker.h"
 
 class ScriptedFilePicker : public FilePicker {
  public:

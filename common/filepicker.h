@@ -1,6 +1,6 @@
 // FilePicker: how a page asks the user for a file to open or to save to,
 // without knowing the dialog. The GUI answers with QFileDialog
-// (autoselect/qtfilepicker.h); tests answer from a script.
+// (ui/qtfilepicker.h); tests answer from a script.
 #pragma once
 
 #include <optional>

@@ -1,4 +1,4 @@
-#include "device/systemclock.h"
+#include "common/systemclock.h"
 
 #include <cerrno>
 #include <ctime>

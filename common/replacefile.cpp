@@ -1,4 +1,4 @@
-#include "app/replacefile.h"
+#include "common/replacefile.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -8,7 +8,7 @@
 #include <QString>
 #include <initializer_list>
 
-#include "app/icons.h"
+#include "ui/icons.h"
 
 class QPushButton;
 class QToolBar;

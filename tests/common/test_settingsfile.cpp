@@ -1,4 +1,4 @@
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,8 +1,8 @@
-#include "app/qtmessagesink.h"
+#include "ui/qtmessagesink.h"
 
 #include <QMessageBox>
 
-#include "app/ansitext.h"
+#include "ui/ansitext.h"
 
 void QtMessageSink::ShowMessage(const std::string& text, const std::string& caption,
                                 MessageIcon icon) {

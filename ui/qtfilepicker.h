@@ -1,7 +1,7 @@
 // QtFilePicker: the FilePicker of the running program, with modal QFileDialogs.
 #pragma once
 
-#include "autoselect/filepicker.h"
+#include "common/filepicker.h"
 
 class QWidget;
 

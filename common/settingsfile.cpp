@@ -1,4 +1,4 @@
-#include "app/settingsfile.h"
+#include "common/settingsfile.h"
 
 // The file is single-byte text; no character-set conversion is wanted.
 #define SI_NO_CONVERSION
@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/replacefile.h"
+#include "common/replacefile.h"
 
 // CSimpleIniA compares section and key names without regard to case.
 class SettingsIni {

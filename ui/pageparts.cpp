@@ -1,4 +1,4 @@
-#include "app/pageparts.h"
+#include "ui/pageparts.h"
 
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/uifont.h"
+#include "ui/uifont.h"
 #include "grid/esstringgrid.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // MessageSink shown as a modal QMessageBox.
 #pragma once
 
-#include "app/messagesink.h"
+#include "common/messagesink.h"
 
 class QWidget;
 

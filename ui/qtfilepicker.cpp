@@ -1,4 +1,4 @@
-#include "autoselect/qtfilepicker.h"
+#include "ui/qtfilepicker.h"
 
 #include <QFile>
 #include <QFileDialog>

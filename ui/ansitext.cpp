@@ -1,6 +1,6 @@
-#include "app/ansitext.h"
+#include "ui/ansitext.h"
 
-#include "app/cp1252.h"
+#include "common/cp1252.h"
 
 QString AnsiToQString(const std::string& bytes) {
   QString text;

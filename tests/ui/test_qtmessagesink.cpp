@@ -1,4 +1,4 @@
-#include "app/qtmessagesink.h"
+#include "ui/qtmessagesink.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 // Replacing a file through a temporary, and clearing away the temporaries a
 // killed process leaves: a stale one goes, one that is being written stays.
-#include "app/replacefile.h"
+#include "common/replacefile.h"
 
 #include <climits>
 #include <csignal>

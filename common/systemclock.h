@@ -1,7 +1,7 @@
 // The Clock that really waits.
 #pragma once
 
-#include "device/clock.h"
+#include "common/clock.h"
 
 class SystemClock : public Clock {
  public:

@@ -1,0 +1,194 @@
+// The layers of the tree, read from its #include lines:
+//  - only the tops of the two programs, app/ and cli/, and their tests
+//    (tests/app/, tests/e2e/, tests/cli/) include app/;
+//  - no source of korapc_core, no core test and no core test helper reaches a
+//    Qt header, directly or through a header of ours.
+// Each check is first shown to find what it is meant to find in a small tree
+// of its own, then run on the real one.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/tempdir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::regex kInclude(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
+// <QString>, <QtCore/qglobal.h>, <qglobal.h>.
+const std::regex kQtHeader(R"(^(Q[A-Za-z]|qt|q[a-z0-9_]*\.h$))");
+
+struct Include {
+  bool quoted = false;  // "..." rather than <...>
+  std::string target;
+  int line = 0;
+};
+
+std::vector<Include> IncludesOf(const fs::path& file) {
+  std::vector<Include> includes;
+  std::ifstream in(file);
+  std::string text;
+  int line = 0;
+  while (std::getline(in, text)) {
+    ++line;
+    std::smatch match;
+    if (std::regex_search(text, match, kInclude)) {
+      includes.push_back({match[1] == "\"", match[2], line});
+    }
+  }
+  return includes;
+}
+
+bool IsSourceFile(const fs::path& path) {
+  static const std::set<std::string> kExtensions{".h", ".hpp", ".cpp", ".cc", ".cxx"};
+  return kExtensions.count(path.extension().string()) != 0;
+}
+
+bool IsUnder(const fs::path& path, const fs::path& folder) {
+  const fs::path relative = path.lexically_normal().lexically_relative(folder.lexically_normal());
+  return !relative.empty() && *relative.begin() != ".." && *relative.begin() != ".";
+}
+
+std::string Where(const fs::path& root, const fs::path& file, int line) {
+  return file.lexically_relative(root).generic_string() + ":" + std::to_string(line);
+}
+
+// Every line outside app/, cli/ (the top of korapc-program, which lists the
+// ports and finds the data folder as the window program does), tests/app/,
+// tests/e2e/ and tests/cli/ that includes a file of
+// app/, as "path:line: target", sorted. Folders whose names start with "." or "build",
+// and skip (a build folder elsewhere in the tree), are not read.
+std::vector<std::string> AppIncludesOutsideApp(const fs::path& root, const fs::path& skip = {}) {
+  std::vector<std::string> found;
+  const fs::path app = root / "app";
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+    const fs::path& path = it->path();
+    const std::string name = path.filename().string();
+    if (it->is_directory()) {
+      std::error_code ec;
+      const bool generated = name.rfind("build", 0) == 0 || name.front() == '.' ||
+                             (!skip.empty() && fs::equivalent(path, skip, ec));
+      if (generated || path == app || path == root / "cli" || path == root / "tests" / "app" ||
+          path == root / "tests" / "e2e" || path == root / "tests" / "cli") {
+        it.disable_recursion_pending();
+      }
+      continue;
+    }
+    if (!IsSourceFile(path)) continue;
+    for (const Include& include : IncludesOf(path)) {
+      // "app/x.h" from the top of the tree, or a relative path that lands in app/.
+      const bool intoApp = include.target.rfind("app/", 0) == 0 ||
+                           (include.quoted && IsUnder(path.parent_path() / include.target, app));
+      if (intoApp) found.push_back(Where(root, path, include.line) + ": " + include.target);
+    }
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+// Every Qt header that the files reach, following the headers of our own
+// that they include (found from root or beside the including file), and the
+// header of the same name beside each .cpp. As "path:line: header", sorted.
+std::vector<std::string> QtIncludesReachedFrom(const fs::path& root, const std::vector<fs::path>& files) {
+  std::vector<std::string> found;
+  std::vector<fs::path> pending;
+  std::set<fs::path> seen;
+  auto visit = [&](const fs::path& file) {
+    const fs::path normal = file.lexically_normal();
+    if (fs::is_regular_file(normal) && seen.insert(normal).second) pending.push_back(normal);
+  };
+  for (const fs::path& file : files) {
+    visit(file);
+    if (file.extension() == ".cpp") visit(fs::path(file).replace_extension(".h"));
+  }
+  while (!pending.empty()) {
+    const fs::path file = pending.back();
+    pending.pop_back();
+    for (const Include& include : IncludesOf(file)) {
+      if (std::regex_search(include.target, kQtHeader)) {
+        found.push_back(Where(root, file, include.line) + ": " + include.target);
+      } else if (include.quoted) {
+        for (const fs::path& candidate : {root / include.target, file.parent_path() / include.target}) {
+          if (IsUnder(candidate, root)) visit(candidate);
+        }
+      }
+    }
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+// The sources named in listFile, one a line, leaving out what the build
+// generates.
+std::vector<fs::path> ListedSources(const std::string& listFile) {
+  std::vector<fs::path> files;
+  std::ifstream in(listFile);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && IsSourceFile(line) && !IsUnder(line, KORAPC_BINARY_DIR)) files.emplace_back(line);
+  }
+  return files;
+}
+
+void Write(const TempDir& tree, const std::string& file, const std::string& text) {
+  fs::create_directories(fs::path(tree.File(file)).parent_path());
+  TempDir::WriteAll(tree.File(file), text);
+}
+
+TEST(LayeringCheck, FindsAppIncludedFromBelowButNotFromAppOrItsTests) {
+  TempDir tree;
+  Write(tree, "app/korapc.cpp", "#include \"app/koraglobals.h\"\n");
+  Write(tree, "tests/app/test_korapc.cpp", "#include \"app/korapc.h\"\n");
+  Write(tree, "tests/e2e/test_newuser.cpp", "#include \"app/korapc.h\"\n");
+  Write(tree, "build/default/moc_korapc.cpp", "#include \"../../app/korapc.h\"\n");
+  Write(tree, "device/koracomm.cpp",
+        "#include \"device/koracomm.h\"\n\n  #  include \"app/koraglobals.h\"\n");
+  Write(tree, "ui/pageparts.h", "#include \"../app/icons.h\"\n");
+  Write(tree, "tests/device/test_koracomm.cpp", "#include <app/koraglobals.h>\n");
+  Write(tree, "grid/esstringgrid.cpp", "#include \"grid/app/esstringgrid.h\"  // app/ of grid\n");
+  Write(tree, "common/notes.txt", "#include \"app/koraglobals.h\"\n");
+  EXPECT_EQ(AppIncludesOutsideApp(tree.path()),
+            (std::vector<std::string>{"device/koracomm.cpp:3: app/koraglobals.h",
+                                      "tests/device/test_koracomm.cpp:1: app/koraglobals.h",
+                                      "ui/pageparts.h:1: ../app/icons.h"}));
+}
+
+TEST(LayeringCheck, FindsAQtHeaderACoreSourceReachesThroughItsOwnHeaders) {
+  TempDir tree;
+  const fs::path root = tree.path();
+  Write(tree, "device/koracomm.cpp", "#include \"device/koracomm.h\"\n#include <string>\n");
+  Write(tree, "device/koracomm.h", "#include \"common/messagesink.h\"\n");
+  Write(tree, "common/messagesink.h", "#include <optional>\n#include \"text.h\"\n");
+  Write(tree, "common/text.h", "#pragma once\n#include <QString>\n");
+  Write(tree, "catalogue/keycatalogue.cpp", "#include <vector>\n");
+  Write(tree, "catalogue/keycatalogue.h", "#include <QtCore/qglobal.h>\n");  // beside its .cpp
+  Write(tree, "poweron/tpoweron.cpp", "#include <qglobal.h>\n#include <queue>\n");
+  Write(tree, "ui/ansitext.h", "#include <QWidget>\n");  // GUI, not listed
+  EXPECT_EQ(QtIncludesReachedFrom(root, {root / "device/koracomm.cpp", root / "catalogue/keycatalogue.cpp",
+                                         root / "poweron/tpoweron.cpp"}),
+            (std::vector<std::string>{"catalogue/keycatalogue.h:1: QtCore/qglobal.h",
+                                      "common/text.h:2: QString", "poweron/tpoweron.cpp:1: qglobal.h"}));
+}
+
+TEST(Layering, NothingOutsideAppAndItsTestsIncludesApp) {
+  EXPECT_EQ(AppIncludesOutsideApp(KORAPC_SOURCE_DIR, KORAPC_BINARY_DIR), std::vector<std::string>{});
+}
+
+TEST(Layering, TheCoreAndItsTestsIncludeNoQtHeader) {
+  const std::vector<fs::path> files = ListedSources(KORAPC_CORE_SOURCES_FILE);
+  // The list comes from the build; a broken list must not pass for a clean core.
+  ASSERT_GT(files.size(), 20u);
+  for (const fs::path& file : files) EXPECT_TRUE(fs::is_regular_file(file)) << file;
+  EXPECT_NE(std::find(files.begin(), files.end(), fs::path(KORAPC_SOURCE_DIR) / "device/koracomm.cpp"),
+            files.end());
+  EXPECT_EQ(QtIncludesReachedFrom(KORAPC_SOURCE_DIR, files), std::vector<std::string>{});
+}
+
+}  // namespace
