@@ -41,7 +41,8 @@
 // (0xFF). Every request, command and fault is logged on standard output, one
 // line each, by a thread of its own, so that no answer waits for the log.
 // SIGUSR1 logs "SIGUSR1: log and dump up to date" once every earlier line is
-// on its way out. SIGTERM and SIGINT end the program and remove the link.
+// on its way out. The answering thread runs at real-time priority where the
+// system allows it, so that busy programs do not delay its answers. SIGTERM and SIGINT end the program and remove the link.
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -50,6 +51,8 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <string>
 #include <sys/prctl.h>
 #include <sys/signalfd.h>
@@ -83,7 +86,8 @@ constexpr const char* kUsage =
     "  --echo-jitter MS     and a further 0 to MS ms, drawn at random for each answer\n"
     "  --seed N             the seed of that draw (default 1)\n"
     "Memory starts erased (0xFF). Requests, commands and faults are logged on standard\n"
-    "output. SIGUSR1 logs \"SIGUSR1: log and dump up to date\" after every earlier line;\n"
+    "output. Answers at real-time priority where the system allows it (the log says).\n"
+    "SIGUSR1 logs \"SIGUSR1: log and dump up to date\" after every earlier line;\n"
     "SIGTERM or SIGINT end the program and remove the link.\n";
 
 constexpr const char* kUpToDate = "SIGUSR1: log and dump up to date";
@@ -209,6 +213,18 @@ void RemoveLink(const std::string& link, const std::string& target) {
   if (n > 0 && std::string(pointed, static_cast<std::size_t>(n)) == target) ::unlink(link.c_str());
 }
 
+// The microcontroller that this program stands for answers at once, whatever
+// else the PC does. A process that shares the cores with busy programs of its
+// own session can wait 10 ms and more for a processor, as long as an echo may
+// take; so the answering thread takes the lowest real-time priority wherever
+// the system allows it (root, or a real-time priority limit). It only ever
+// waits for the line, a signal or an answer's time, so it cannot hog a core.
+bool TakeRealTimePriority() {
+  sched_param param{};
+  param.sched_priority = ::sched_get_priority_min(SCHED_FIFO);
+  return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param) == 0;
+}
+
 // Writes all of bytes to the line; false when the line refuses them.
 bool SendAnswer(int master, const std::string& bytes) {
   std::size_t done = 0;
@@ -260,6 +276,8 @@ int main(int argc, char** argv) {
   ::prctl(PR_SET_TIMERSLACK, 1000UL);
 
   LogWriter log(STDOUT_FILENO);
+  // After the log's thread has started, which keeps the normal priority.
+  const bool realTime = TakeRealTimePriority();
   VirtualInstrument instrument(settings.instrument, [&log](const std::string& line) { log.Add(line); });
   MemoryDump dump;
   // Before the link appears, so that the dump is there once the link is.
@@ -277,6 +295,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   log.Add("virtual KORA-1 on " + line.slaveName + ", linked at " + settings.link);
+  log.Add(realTime ? "answering at real-time priority"
+                   : "answering at normal priority (real-time priority not permitted)");
 
   bool running = true;
   while (running) {

@@ -4,6 +4,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <gtest/gtest.h>
+#include <iostream>
 #include <spawn.h>
 #include <sstream>
 #include <stdexcept>
@@ -80,7 +82,13 @@ VirtualKoraHost::VirtualKoraHost(const std::vector<std::string>& extraArgs, int 
   }
 }
 
-VirtualKoraHost::~VirtualKoraHost() { Stop(); }
+VirtualKoraHost::~VirtualKoraHost() {
+  Stop();
+  // What the instrument saw is what explains a failed test.
+  if (::testing::Test::HasFailure()) {
+    std::cerr << "--- the virtual KORA-1's log ---\n" << Log() << "--- end of the log ---\n";
+  }
+}
 
 int VirtualKoraHost::Stop() {
   if (pid_ < 0) return -1;

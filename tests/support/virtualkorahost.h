@@ -21,7 +21,8 @@ class VirtualKoraHost {
   // output: where its standard output and error go; -1 is the log file that
   // Log reads, any other descriptor (not owned) leaves that file empty.
   explicit VirtualKoraHost(const std::vector<std::string>& extraArgs = {}, int output = -1);
-  // Stops the program (SIGTERM, then SIGKILL after 5 seconds).
+  // Stops the program (SIGTERM, then SIGKILL after 5 seconds); when the
+  // running test has failed, prints the program's log on standard error.
   ~VirtualKoraHost();
   VirtualKoraHost(const VirtualKoraHost&) = delete;
   VirtualKoraHost& operator=(const VirtualKoraHost&) = delete;
