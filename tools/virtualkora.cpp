@@ -31,6 +31,8 @@
 //                         MS milliseconds (to microseconds); answers never overtake
 //   --seed N              the seed of that random draw (default 1): the same seed
 //                         gives the same delays
+//   --trace               also log every byte received and sent, with the time in
+//                         µs on the monotonic clock (as "rx 41 at 12345678")
 //   --help
 //
 // The instrument echoes every character of a memory write command "A" address
@@ -72,7 +74,7 @@ constexpr const char* kUsage =
     "Usage: virtualkora [--link PATH] [--dump FILE] [--service-code CODE]\n"
     "                   [--service-answer CHAR|zero|none] [--hangup-service K]\n"
     "                   [--fault KIND@N[:C]]... [--echo-delay MS] [--echo-jitter MS]\n"
-    "                   [--seed N] [--help]\n"
+    "                   [--seed N] [--trace] [--help]\n"
     "A virtual KORA-1 instrument on a pseudo-terminal linked at PATH (default /tmp/ttyKORA1).\n"
     "  --dump FILE          keep the 1024-byte memory in FILE, each stored byte there\n"
     "                       before its V goes out\n"
@@ -85,6 +87,7 @@ constexpr const char* kUsage =
     "                       (a slow instrument or USB adapter)\n"
     "  --echo-jitter MS     and a further 0 to MS ms, drawn at random for each answer\n"
     "  --seed N             the seed of that draw (default 1)\n"
+    "  --trace              log every byte received and sent, with its time in µs\n"
     "Memory starts erased (0xFF). Requests, commands and faults are logged on standard\n"
     "output. Answers at real-time priority where the system allows it (the log says).\n"
     "SIGUSR1 logs \"SIGUSR1: log and dump up to date\" after every earlier line;\n"
@@ -98,6 +101,7 @@ struct Settings {
   int echoDelayMs = 0;
   int echoJitterMs = 0;
   std::uint32_t seed = 1;
+  bool trace = false;
   VirtualInstrument::Options instrument;
 };
 
@@ -148,6 +152,8 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
     } else if (arg == "--echo-jitter" && hasValue) {
       settings->echoJitterMs = Milliseconds(argv[++i]);
       if (settings->echoJitterMs < 0) return false;
+    } else if (arg == "--trace") {
+      settings->trace = true;
     } else if (arg == "--seed" && hasValue) {
       char* end = nullptr;
       const unsigned long seed = std::strtoul(argv[++i], &end, 10);
@@ -223,6 +229,20 @@ bool TakeRealTimePriority() {
   sched_param param{};
   param.sched_priority = ::sched_get_priority_min(SCHED_FIFO);
   return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param) == 0;
+}
+
+// One line of --trace: "rx" or "tx", the bytes in hexadecimal, and the time in
+// µs on the monotonic clock, which other programs on the machine share.
+std::string TraceLine(const char* direction, const std::uint8_t* bytes, std::size_t count) {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);
+  std::string line = direction;
+  for (std::size_t i = 0; i < count; ++i) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
+    line += hex;
+  }
+  return line + " at " + std::to_string(now.tv_sec * 1000000LL + now.tv_nsec / 1000);
 }
 
 // Writes all of bytes to the line; false when the line refuses them.
@@ -332,6 +352,7 @@ int main(int argc, char** argv) {
         break;
       }
       const auto now = AnswerSchedule::Clock::now();
+      if (settings.trace) log.Add(TraceLine("rx", received, static_cast<std::size_t>(n)));
       for (ssize_t i = 0; i < n; ++i) {
         const VirtualInstrument::Reply reply = instrument.Receive(received[i]);
         // The byte is in the dump before its V can go out.
@@ -358,6 +379,9 @@ int main(int argc, char** argv) {
     const std::string due = answers.TakeDue(AnswerSchedule::Clock::now());
     if (!due.empty() && !SendAnswer(line.master, due)) {
       std::fprintf(stderr, "virtualkora: line write failed: %s\n", std::strerror(errno));
+    }
+    if (!due.empty() && settings.trace) {
+      log.Add(TraceLine("tx", reinterpret_cast<const std::uint8_t*>(due.data()), due.size()));
     }
   }
 

@@ -47,7 +47,8 @@ VirtualKoraHost::VirtualKoraHost(const std::vector<std::string>& extraArgs, int 
   if (program.empty() || ::access(program.c_str(), X_OK) != 0) {
     throw std::runtime_error("KORAPC_VIRTUAL_KORA does not name the virtual KORA-1");
   }
-  std::vector<std::string> args = {program, "--link", link_, "--dump", dump_};
+  // Every byte with its time in the log, which is printed when a test fails.
+  std::vector<std::string> args = {program, "--link", link_, "--dump", dump_, "--trace"};
   args.insert(args.end(), extraArgs.begin(), extraArgs.end());
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());

@@ -15,7 +15,7 @@ class VirtualKoraHost {
   // an empty string when it is not set.
   static std::string ProgramPath();
 
-  // Starts the program with --link, --dump and extraArgs (e.g. "--fault",
+  // Starts the program with --link, --dump, --trace and extraArgs (e.g. "--fault",
   // "T@12") and waits until the link exists. Throws std::runtime_error when
   // the program is missing or does not come up within 5 seconds.
   // output: where its standard output and error go; -1 is the log file that
