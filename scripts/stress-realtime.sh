@@ -56,7 +56,9 @@ for _ in 1 2; do
   $separate bash -c 'while :; do :; done' &
   load+=("$!")
 done
-echo "two busy loops running (pids ${load[*]}, ${separate:+sessions of their own}${separate:-this session}); $runs runs each"
+where="sessions of their own"
+[ -n "$separate" ] || where="this session"
+echo "two busy loops running (pids ${load[*]}, $where); $runs runs each"
 
 if [ "$suite" = 1 ]; then
   names=(whole-suite)

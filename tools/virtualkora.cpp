@@ -41,10 +41,11 @@
 // "M" "S" and ten code digits is answered S or Z; "X" ends service mode and is
 // not answered. Outside service mode nothing is answered. Memory starts erased
 // (0xFF). Every request, command and fault is logged on standard output, one
-// line each, by a thread of its own, so that no answer waits for the log.
-// SIGUSR1 logs "SIGUSR1: log and dump up to date" once every earlier line is
-// on its way out. The answering thread runs at real-time priority where the
-// system allows it, so that busy programs do not delay its answers. SIGTERM and SIGINT end the program and remove the link.
+// line each, after the answer has gone out and by a thread of its own, so that
+// no answer waits for the log. SIGUSR1 logs "SIGUSR1: log and dump up to date"
+// once every earlier line is on its way out. The answering thread runs at
+// real-time priority where the system allows it, so that busy programs do not
+// delay its answers. SIGTERM and SIGINT end the program and remove the link.
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -61,6 +62,7 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 #include "app/koraglobals.h"
 #include "tools/answerschedule.h"
@@ -231,18 +233,17 @@ bool TakeRealTimePriority() {
   return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param) == 0;
 }
 
-// One line of --trace: "rx" or "tx", the bytes in hexadecimal, and the time in
-// µs on the monotonic clock, which other programs on the machine share.
-std::string TraceLine(const char* direction, const std::uint8_t* bytes, std::size_t count) {
-  timespec now{};
-  ::clock_gettime(CLOCK_MONOTONIC, &now);
+// One line of --trace: "rx" or "tx", the bytes in hexadecimal, and when, in µs
+// on the monotonic clock, which every program on the machine shares.
+std::string TraceLine(const char* direction, const std::string& bytes, AnswerSchedule::Clock::time_point when) {
   std::string line = direction;
-  for (std::size_t i = 0; i < count; ++i) {
+  for (const char c : bytes) {
     char hex[4];
-    std::snprintf(hex, sizeof hex, " %02X", bytes[i]);
+    std::snprintf(hex, sizeof hex, " %02X", static_cast<unsigned char>(c));
     line += hex;
   }
-  return line + " at " + std::to_string(now.tv_sec * 1000000LL + now.tv_nsec / 1000);
+  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(when.time_since_epoch()).count();
+  return line + " at " + std::to_string(us);
 }
 
 // Writes all of bytes to the line; false when the line refuses them.
@@ -298,7 +299,13 @@ int main(int argc, char** argv) {
   LogWriter log(STDOUT_FILENO);
   // After the log's thread has started, which keeps the normal priority.
   const bool realTime = TakeRealTimePriority();
-  VirtualInstrument instrument(settings.instrument, [&log](const std::string& line) { log.Add(line); });
+  // The instrument's lines wait here until the answers of the moment are out.
+  std::vector<std::string> lines;
+  VirtualInstrument instrument(settings.instrument, [&lines](const std::string& text) { lines.push_back(text); });
+  const auto passLinesOn = [&log, &lines] {
+    for (const std::string& text : lines) log.Add(text);
+    lines.clear();
+  };
   MemoryDump dump;
   // Before the link appears, so that the dump is there once the link is.
   if (!settings.dump.empty() &&
@@ -352,7 +359,9 @@ int main(int argc, char** argv) {
         break;
       }
       const auto now = AnswerSchedule::Clock::now();
-      if (settings.trace) log.Add(TraceLine("rx", received, static_cast<std::size_t>(n)));
+      if (settings.trace) {
+        lines.push_back(TraceLine("rx", std::string(reinterpret_cast<char*>(received), static_cast<std::size_t>(n)), now));
+      }
       for (ssize_t i = 0; i < n; ++i) {
         const VirtualInstrument::Reply reply = instrument.Receive(received[i]);
         // The byte is in the dump before its V can go out.
@@ -364,6 +373,7 @@ int main(int argc, char** argv) {
         // with the line.
         SendAnswer(line.master, answers.TakeDue(now));
         answers.Clear();
+        passLinesOn();
         const std::string old = line.slaveName;
         CloseLine(&line);
         if (!OpenLine(&line) || !PlaceLink(settings.link, line.slaveName)) {
@@ -377,12 +387,13 @@ int main(int argc, char** argv) {
     }
 
     const std::string due = answers.TakeDue(AnswerSchedule::Clock::now());
-    if (!due.empty() && !SendAnswer(line.master, due)) {
-      std::fprintf(stderr, "virtualkora: line write failed: %s\n", std::strerror(errno));
+    if (!due.empty()) {
+      const bool sent = SendAnswer(line.master, due);
+      const int error = errno;
+      if (settings.trace) lines.push_back(TraceLine("tx", due, AnswerSchedule::Clock::now()));
+      if (!sent) lines.push_back(std::string("line write failed: ") + std::strerror(error));
     }
-    if (!due.empty() && settings.trace) {
-      log.Add(TraceLine("tx", reinterpret_cast<const std::uint8_t*>(due.data()), due.size()));
-    }
+    passLinesOn();
   }
 
   RemoveLink(settings.link, line.slaveName);
