@@ -80,7 +80,10 @@ for name in "${names[@]}"; do
     else
       command=(ctest --test-dir "$build" -R "^$name\$" --output-on-failure)
     fi
-    if "${command[@]}" >"$log" 2>&1; then
+    # Run in the background and waited for, so that a signal to this script
+    # stops the busy loops at once (the test itself runs to its end).
+    "${command[@]}" >"$log" 2>&1 &
+    if wait "$!"; then
       passed=$((passed + 1))
       rm -f "$log"
     else
