@@ -70,7 +70,8 @@ class TCommPort : public SerialPort {
   void Write(const std::uint8_t* data, std::int32_t count) override;
   std::uint32_t Read(std::uint8_t* buffer, std::uint32_t count) override;
   // Counts every byte that has reached the machine, including one the kernel
-  // has received but not yet passed to the terminal's input queue.
+  // has received but not yet passed to the terminal's input queue; for that
+  // it may wait the moment the kernel takes to finish passing it on.
   std::uint32_t BytesWaiting() override;
 
  private:
