@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -72,27 +73,13 @@ void TCommPort::Open() {
 
   // The lock keeps out a second open by any process that locks too, root
   // included; TIOCEXCL below keeps out every other non-root open.
-  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-    const int error = errno;
-    ReleaseDevice();
-    throw ECommError(ECommKind::OpenFailed, static_cast<std::uint32_t>(error));
-  }
+  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) FailOpen(ECommKind::OpenFailed);
   termios state{};
-  if (::tcgetattr(fd_, &state) != 0) {
-    const int error = errno;
-    ReleaseDevice();
-    throw ECommError(ECommKind::GetStateFailed, static_cast<std::uint32_t>(error));
-  }
-  if (::ioctl(fd_, TIOCEXCL) != 0) {
-    const int error = errno;
-    ReleaseDevice();
-    throw ECommError(ECommKind::OpenFailed, static_cast<std::uint32_t>(error));
-  }
-  if (!ApplyLineSettings()) {
-    const int error = errno;
-    ReleaseDevice();
-    throw ECommError(ECommKind::SetStateFailed, static_cast<std::uint32_t>(error));
-  }
+  if (::tcgetattr(fd_, &state) != 0) FailOpen(ECommKind::GetStateFailed);
+  if (::ioctl(fd_, TIOCEXCL) != 0) FailOpen(ECommKind::OpenFailed);
+  exclusive_ = true;
+  if (!ApplyLineSettings()) FailOpen(ECommKind::SetStateFailed);
+  RequestLowLatency();
   // A freshly opened port starts with an empty receive queue; a tty that
   // another descriptor kept open (a pseudo-terminal's own side) may still hold
   // bytes from an earlier session, which would be taken as the next answer.
@@ -100,19 +87,52 @@ void TCommPort::Open() {
   open_ = true;
 }
 
-void TCommPort::ReleaseDevice() {
-  if (fd_ < 0) return;
-  // The exclusive flag belongs to the tty, not to this descriptor: a
-  // pseudo-terminal whose other side stays open would keep it and refuse
-  // every later open.
-  ::ioctl(fd_, TIOCNXCL);
+void TCommPort::FailOpen(ECommKind kind) {
+  const int error = errno;
+  GiveBackDevice();
   ::close(fd_);
   fd_ = -1;
+  throw ECommError(kind, static_cast<std::uint32_t>(error));
+}
+
+void TCommPort::RequestLowLatency() {
+  // USB adapters hold a lone received byte for a latency timer before they
+  // pass it on (FTDI: 16 ms by default, longer than the 10 ms an echo may
+  // take). With low latency FTDI's timer drops to 1 ms. Any user may ask for
+  // it; a driver without the setting (a pseudo-terminal, most built-in ports)
+  // refuses, and the port works as it is.
+  serial_struct serial{};
+  if (::ioctl(fd_, TIOCGSERIAL, &serial) != 0) return;
+  if ((serial.flags & ASYNC_LOW_LATENCY) != 0) return;  // nothing to put back
+  serial.flags |= ASYNC_LOW_LATENCY;
+  lowLatencySet_ = ::ioctl(fd_, TIOCSSERIAL, &serial) == 0;
+}
+
+void TCommPort::GiveBackDevice() {
+  // Only the setting that Open changed is put back, read afresh, since a
+  // normal user may change no other field.
+  if (lowLatencySet_) {
+    serial_struct serial{};
+    if (::ioctl(fd_, TIOCGSERIAL, &serial) == 0) {
+      serial.flags &= ~ASYNC_LOW_LATENCY;
+      ::ioctl(fd_, TIOCSSERIAL, &serial);
+    }
+    lowLatencySet_ = false;
+  }
+  // The exclusive flag belongs to the tty, not to a descriptor: a
+  // pseudo-terminal whose other side stays open would keep it and refuse
+  // every later open. It is cleared only by the descriptor that set it; an
+  // open refused because another holds the port must leave that holder's
+  // flag alone.
+  if (exclusive_) {
+    ::ioctl(fd_, TIOCNXCL);
+    exclusive_ = false;
+  }
 }
 
 void TCommPort::Close() {
   if (!open_) return;
-  ::ioctl(fd_, TIOCNXCL);
+  GiveBackDevice();
   const int result = ::close(fd_);
   const int error = errno;
   // Linux releases the descriptor even when close reports an error, so the
@@ -278,14 +298,24 @@ std::uint32_t TCommPort::Read(std::uint8_t* buffer, std::uint32_t count) {
 
 std::uint32_t TCommPort::BytesWaiting() {
   if (!open_) throw ECommError(ECommKind::PortNotOpen, 0);
+  // A byte that the driver has received can still sit in the tty's flip
+  // buffer until a kernel worker hands it to the line discipline, and TIOCINQ
+  // counts only what has been handed over. Reporting such a byte as missing
+  // would send the same character again, and the instrument would take it
+  // twice. poll has the kernel finish the hand-over first; a byte that poll
+  // sees but the count does not yet show counts as one.
+  pollfd watch{fd_, POLLIN, 0};
+  int ready = 0;
+  do {
+    ready = ::poll(&watch, 1, 0);
+  } while (ready < 0 && errno == EINTR);
+  if (ready < 0) throw ECommError(ECommKind::QueueQueryFailed);
   int waiting = 0;
   if (::ioctl(fd_, TIOCINQ, &waiting) != 0) throw ECommError(ECommKind::QueueQueryFailed);
   if (waiting > 0) return static_cast<std::uint32_t>(waiting);
   // An empty queue on a device that has gone away would otherwise look like
-  // an instrument that does not answer.
-  pollfd watch{fd_, POLLIN, 0};
-  if (::poll(&watch, 1, 0) > 0 && DeviceGone(watch.revents)) {
-    throw ECommError(ECommKind::QueueQueryFailed, EIO);
-  }
+  // an instrument that does not answer; a hung-up tty also reports POLLIN.
+  if (ready > 0 && DeviceGone(watch.revents)) throw ECommError(ECommKind::QueueQueryFailed, EIO);
+  if (ready > 0 && (watch.revents & POLLIN) != 0) return 1;
   return 0;
 }

@@ -9,9 +9,13 @@
 #include "device/serialport.h"
 
 // Open takes the device for exclusive use (TIOCEXCL and an exclusive flock),
-// so a second open, by this or another program, fails with OpenFailed. It sets
-// raw 8-bit transfer with no flow control, ignores the modem-control lines,
-// and starts with an empty receive queue, as a freshly opened port does.
+// so a second open, by this or another program, fails with OpenFailed and
+// leaves the holder's exclusive use in place. It sets raw 8-bit transfer with
+// no flow control, ignores the modem-control lines, and starts with an empty
+// receive queue, as a freshly opened port does. It asks the driver for low
+// latency (ASYNC_LOW_LATENCY), so that a USB adapter passes each byte on at
+// once rather than after its latency timer; a driver without that setting is
+// used as it is, and Close puts the setting back as Open found it.
 //
 // Time-outs, all in ms:
 //   Read: returns when count bytes arrived, when 15 ms pass after a byte with
@@ -65,6 +69,9 @@ class TCommPort : public SerialPort {
 
   void Write(const std::uint8_t* data, std::int32_t count) override;
   std::uint32_t Read(std::uint8_t* buffer, std::uint32_t count) override;
+  // Counts every byte that has reached the machine, including one the kernel
+  // has received but not yet passed to the terminal's input queue; for that
+  // it may wait the moment the kernel takes to finish passing it on.
   std::uint32_t BytesWaiting() override;
 
  private:
@@ -76,7 +83,12 @@ class TCommPort : public SerialPort {
   // raised.
   template <typename Assign, typename Undo>
   void ChangeSetting(Assign assign, Undo undo, ECommKind kind);
-  void ReleaseDevice();
+  // Releases the device after a failed step of Open and raises kind with
+  // the errno of that step.
+  [[noreturn]] void FailOpen(ECommKind kind);
+  void RequestLowLatency();
+  // Undoes what Open changed on the device: low latency and exclusive use.
+  void GiveBackDevice();
 
   bool open_ = false;
   std::string portName_ = "/dev/ttyS0";
@@ -85,4 +97,6 @@ class TCommPort : public SerialPort {
   std::uint8_t parity_ = 0;
   std::uint8_t stopBits_ = 0;
   int fd_ = -1;
+  bool exclusive_ = false;      // this descriptor set TIOCEXCL
+  bool lowLatencySet_ = false;  // this descriptor set ASYNC_LOW_LATENCY
 };

@@ -204,8 +204,8 @@ VirtualInstrument::Reply VirtualInstrument::FinishCommand() {
     } else if (std::stoi(data) > 255) {
       status = wire::kInvalidData;
     } else {
-      memory_[static_cast<std::size_t>(std::stoi(address))] = static_cast<std::uint8_t>(std::stoi(data));
-      reply.memoryChanged = true;
+      reply.storedAt = static_cast<std::size_t>(std::stoi(address));
+      memory_[*reply.storedAt] = static_cast<std::uint8_t>(std::stoi(data));
     }
   }
   log_("command " + std::to_string(commands_) + ": " + Printable(buffer_) + " -> " + status);

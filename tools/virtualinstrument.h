@@ -45,7 +45,7 @@ class VirtualInstrument {
   struct Reply {
     std::string bytes;           // to send back, in order
     bool hangUp = false;         // close the line now
-    bool memoryChanged = false;  // a byte of memory was stored
+    std::optional<std::size_t> storedAt;  // the address of the byte stored, if one was
   };
 
   // log receives one line per command, request, fault and stray byte.

@@ -8,8 +8,9 @@
 //                         replaced, anything else is refused
 //   --runtime-folder      print that private runtime folder ($XDG_RUNTIME_DIR,
 //                         or /tmp/korapc-UID made with mode 0700) and exit
-//   --dump FILE           write the 1024-byte memory to FILE after every stored
-//                         byte, on SIGUSR1 and on exit
+//   --dump FILE           keep the 1024-byte memory in FILE: each stored byte is
+//                         in the file before its V goes out (the file is mapped
+//                         shared, so the answer waits for no disk)
 //   --service-code CODE   the service code that is accepted (default 5173920468);
 //                         any other is answered Z
 //   --service-answer A    answer every service-mode request with A instead:
@@ -26,7 +27,15 @@
 //                           hangup  the line is hung up (a fresh one is linked at once)
 //                           N R T U Y  the command's final R is answered with that
 //                                   status letter and nothing is stored (C unused)
-//   --echo-delay MS       wait MS milliseconds before every answer (a slow instrument)
+//   --echo-delay MS       send every answer MS milliseconds after the byte it answers
+//                         (a slow instrument or USB adapter); bytes keep being
+//                         received meanwhile
+//   --echo-jitter MS      add to each answer a further delay drawn evenly from 0 to
+//                         MS milliseconds (to microseconds); answers never overtake
+//   --seed N              the seed of that random draw (default 1): the same seed
+//                         gives the same delays
+//   --trace               also log every byte received and sent, with the time in
+//                         µs on the monotonic clock (as "rx 41 at 12345678")
 //   --help
 //
 // The instrument echoes every character of a memory write command "A" address
@@ -35,22 +44,34 @@
 // "M" "S" and ten code digits is answered S or Z; "X" ends service mode and is
 // not answered. Outside service mode nothing is answered. Memory starts erased
 // (0xFF). Every request, command and fault is logged on standard output, one
-// line each. SIGTERM and SIGINT end the program and remove the link.
+// line each, after the answer has gone out and by a thread of its own, so that
+// no answer waits for the log. SIGUSR1 logs "SIGUSR1: log and dump up to date"
+// once every earlier line is on its way out. The answering thread runs at
+// real-time priority where the system allows it, so that busy programs do not
+// delay its answers. SIGTERM and SIGINT end the program and remove the link.
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/signalfd.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 #include "common/programstrings.h"
 #include "common/runtimefolder.h"
+#include "tools/answerschedule.h"
+#include "tools/logwriter.h"
+#include "tools/memorydump.h"
 #include "tools/virtualinstrument.h"
 
 namespace {
@@ -58,30 +79,46 @@ namespace {
 constexpr const char* kUsage =
     "Usage: virtualkora [--link PATH] [--dump FILE] [--service-code CODE]\n"
     "                   [--service-answer CHAR|zero|none] [--hangup-service K]\n"
-    "                   [--fault KIND@N[:C]]... [--echo-delay MS] [--runtime-folder] [--help]\n"
+    "                   [--fault KIND@N[:C]]... [--echo-delay MS] [--echo-jitter MS]\n"
+    "                   [--seed N] [--trace] [--runtime-folder] [--help]\n"
     "A virtual KORA-1 instrument on a pseudo-terminal linked at PATH (default ttyKORA1 in\n"
     "the private runtime folder that --runtime-folder prints, where KORApc looks for it).\n"
-    "  --dump FILE          write the 1024-byte memory to FILE after every stored byte,\n"
-    "                       on SIGUSR1 and on exit\n"
+    "  --dump FILE          keep the 1024-byte memory in FILE, each stored byte there\n"
+    "                       before its V goes out\n"
     "  --service-code CODE  the accepted service code (default 5173920468)\n"
     "  --service-answer A   answer service-mode requests with A (a character, zero or none)\n"
     "  --hangup-service K   hang up on byte K of the first service-mode request\n"
     "  --fault KIND@N[:C]   fault at character C (default 1) of the N-th write command:\n"
     "                       lose, zero, echo, silent, hangup, or a status letter N R T U Y\n"
-    "  --echo-delay MS      wait MS ms before every answer\n"
+    "  --echo-delay MS      send every answer MS ms after the byte it answers\n"
+    "                       (a slow instrument or USB adapter)\n"
+    "  --echo-jitter MS     and a further 0 to MS ms, drawn at random for each answer\n"
+    "  --seed N             the seed of that draw (default 1)\n"
+    "  --trace              log every byte received and sent, with its time in µs\n"
     "Memory starts erased (0xFF). Requests, commands and faults are logged on standard\n"
-    "output. SIGUSR1 dumps the memory; SIGTERM or SIGINT end the program and remove the link.\n";
+    "output. Answers at real-time priority where the system allows it (the log says).\n"
+    "SIGUSR1 logs \"SIGUSR1: log and dump up to date\" after every earlier line;\n"
+    "SIGTERM or SIGINT end the program and remove the link.\n";
+
+constexpr const char* kUpToDate = "SIGUSR1: log and dump up to date";
 
 struct Settings {
   std::string link;  // empty: GetVirtualKoraLinkPath()
   std::string dump;
   int echoDelayMs = 0;
+  int echoJitterMs = 0;
+  std::uint32_t seed = 1;
+  bool trace = false;
   VirtualInstrument::Options instrument;
 };
 
-void Log(const std::string& line) {
-  std::printf("%s\n", line.c_str());
-  std::fflush(stdout);
+// A whole number from 0 to 60000 (a minute), or -1.
+int Milliseconds(const char* text) {
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || value < 0 || value > 60000) return -1;
+  return static_cast<int>(value);
 }
 
 bool ParseArguments(int argc, char** argv, Settings* settings) {
@@ -125,8 +162,18 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
       if (!fault) return false;
       settings->instrument.faults.push_back(*fault);
     } else if (arg == "--echo-delay" && hasValue) {
-      settings->echoDelayMs = std::atoi(argv[++i]);
+      settings->echoDelayMs = Milliseconds(argv[++i]);
       if (settings->echoDelayMs < 0) return false;
+    } else if (arg == "--echo-jitter" && hasValue) {
+      settings->echoJitterMs = Milliseconds(argv[++i]);
+      if (settings->echoJitterMs < 0) return false;
+    } else if (arg == "--trace") {
+      settings->trace = true;
+    } else if (arg == "--seed" && hasValue) {
+      char* end = nullptr;
+      const unsigned long seed = std::strtoul(argv[++i], &end, 10);
+      if (*end != '\0' || end == argv[i]) return false;
+      settings->seed = static_cast<std::uint32_t>(seed);
     } else {
       return false;
     }
@@ -187,15 +234,51 @@ void RemoveLink(const std::string& link, const std::string& target) {
   if (n > 0 && std::string(pointed, static_cast<std::size_t>(n)) == target) ::unlink(link.c_str());
 }
 
-// The dump is replaced in one rename, so a reader never sees half of it.
-void DumpMemory(const std::string& file, const VirtualInstrument& instrument) {
-  if (file.empty()) return;
-  const std::string temporary = file + ".tmp";
-  FILE* out = std::fopen(temporary.c_str(), "wb");
-  if (out == nullptr) return;
-  const auto& memory = instrument.Memory();
-  const bool written = std::fwrite(memory.data(), 1, memory.size(), out) == memory.size();
-  if (std::fclose(out) == 0 && written) ::rename(temporary.c_str(), file.c_str());
+// The microcontroller that this program stands for answers at once, whatever
+// else the PC does. A process that shares the cores with busy programs of its
+// own session can wait 10 ms and more for a processor, as long as an echo may
+// take; so the answering thread takes the lowest real-time priority wherever
+// the system allows it (root, or a real-time priority limit). It only ever
+// waits for the line, a signal or an answer's time, so it cannot hog a core.
+bool TakeRealTimePriority() {
+  sched_param param{};
+  param.sched_priority = ::sched_get_priority_min(SCHED_FIFO);
+  return ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param) == 0;
+}
+
+// One line of --trace: "rx" or "tx", the bytes in hexadecimal, and when, in µs
+// on the monotonic clock, which every program on the machine shares.
+std::string TraceLine(const char* direction, const std::string& bytes, AnswerSchedule::Clock::time_point when) {
+  std::string line = direction;
+  for (const char c : bytes) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, " %02X", static_cast<unsigned char>(c));
+    line += hex;
+  }
+  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(when.time_since_epoch()).count();
+  return line + " at " + std::to_string(us);
+}
+
+// Writes all of bytes to the line; false when the line refuses them.
+bool SendAnswer(int master, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(master, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// The time ppoll is to wait until due, or null (for ever) when nothing is due.
+const timespec* TimeoutUntil(const std::optional<AnswerSchedule::Clock::time_point>& due, timespec* storage) {
+  if (!due) return nullptr;
+  const auto left = std::max(*due - AnswerSchedule::Clock::now(), AnswerSchedule::Clock::duration::zero());
+  const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+  storage->tv_sec = static_cast<time_t>(ns / 1000000000);
+  storage->tv_nsec = static_cast<long>(ns % 1000000000);
+  return storage;
 }
 
 }  // namespace
@@ -216,6 +299,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  // Blocked before any thread starts, so that every thread leaves these
+  // signals to the signalfd.
   sigset_t signals;
   sigemptyset(&signals);
   sigaddset(&signals, SIGTERM);
@@ -228,20 +313,47 @@ int main(int argc, char** argv) {
     std::perror("virtualkora: signalfd");
     return 1;
   }
+  // A log reader that goes away costs the log, not the instrument.
+  std::signal(SIGPIPE, SIG_IGN);
+  // An answer that is due goes out when it is due, not up to 50 µs later.
+  ::prctl(PR_SET_TIMERSLACK, 1000UL);
 
-  VirtualInstrument instrument(settings.instrument, Log);
-  DumpMemory(settings.dump, instrument);  // before the link appears, so it is there once the link is
+  LogWriter log(STDOUT_FILENO);
+  // After the log's thread has started, which keeps the normal priority.
+  const bool realTime = TakeRealTimePriority();
+  // The instrument's lines wait here until the answers of the moment are out.
+  std::vector<std::string> lines;
+  VirtualInstrument instrument(settings.instrument, [&lines](const std::string& text) { lines.push_back(text); });
+  const auto passLinesOn = [&log, &lines] {
+    for (const std::string& text : lines) log.Add(text);
+    lines.clear();
+  };
+  MemoryDump dump;
+  // Before the link appears, so that the dump is there once the link is.
+  if (!settings.dump.empty() &&
+      !dump.Create(settings.dump, instrument.Memory().data(), instrument.Memory().size())) {
+    std::fprintf(stderr, "virtualkora: cannot keep the memory in %s: %s\n", settings.dump.c_str(),
+                 std::strerror(errno));
+    return 1;
+  }
+  AnswerSchedule answers(std::chrono::milliseconds(settings.echoDelayMs),
+                         std::chrono::milliseconds(settings.echoJitterMs), settings.seed);
   Line line;
   if (!OpenLine(&line) || !PlaceLink(settings.link, line.slaveName)) {
     std::fprintf(stderr, "virtualkora: cannot set up the pseudo-terminal\n");
     return 1;
   }
-  Log("virtual KORA-1 on " + line.slaveName + ", linked at " + settings.link);
+  log.Add("virtual KORA-1 on " + line.slaveName + ", linked at " + settings.link);
+  log.Add(realTime ? "answering at real-time priority"
+                   : "answering at normal priority (real-time priority not permitted)");
 
   bool running = true;
   while (running) {
+    // Waits for a byte, a signal, or the next answer that falls due; an
+    // answer that waits its turn never holds up receiving.
     pollfd watch[2] = {{line.master, POLLIN, 0}, {signalFd, POLLIN, 0}};
-    if (::poll(watch, 2, -1) < 0) {
+    timespec timeout{};
+    if (::ppoll(watch, 2, TimeoutUntil(answers.NextDue(), &timeout), nullptr) < 0) {
       if (errno == EINTR) continue;
       std::perror("virtualkora: poll");
       break;
@@ -250,34 +362,40 @@ int main(int argc, char** argv) {
       signalfd_siginfo info{};
       if (::read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
         if (info.ssi_signo == SIGUSR1) {
-          DumpMemory(settings.dump, instrument);
+          // The dump is current at every moment; the log line says that
+          // every line before it has been handed to the log.
+          dump.ScheduleWriteOut();
+          log.Add(kUpToDate);
         } else {
           running = false;
         }
       }
-      continue;
     }
-    if ((watch[0].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
 
-    std::uint8_t received[64];
-    const ssize_t n = ::read(line.master, received, sizeof received);
-    if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (n <= 0) {
-      std::fprintf(stderr, "virtualkora: line read failed: %s\n", std::strerror(errno));
-      break;
-    }
-    for (ssize_t i = 0; i < n; ++i) {
-      const VirtualInstrument::Reply reply = instrument.Receive(received[i]);
-      // Memory is dumped before the answer goes out, so that whoever has the
-      // answer finds the stored byte in the dump.
-      if (reply.memoryChanged) DumpMemory(settings.dump, instrument);
-      if (!reply.bytes.empty()) {
-        if (settings.echoDelayMs > 0) ::usleep(static_cast<useconds_t>(settings.echoDelayMs) * 1000u);
-        if (::write(line.master, reply.bytes.data(), reply.bytes.size()) < 0) {
-          std::fprintf(stderr, "virtualkora: line write failed: %s\n", std::strerror(errno));
-        }
+    if ((watch[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+      std::uint8_t received[64];
+      const ssize_t n = ::read(line.master, received, sizeof received);
+      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      if (n <= 0) {
+        std::fprintf(stderr, "virtualkora: line read failed: %s\n", std::strerror(errno));
+        break;
       }
-      if (reply.hangUp) {
+      const auto now = AnswerSchedule::Clock::now();
+      if (settings.trace) {
+        lines.push_back(TraceLine("rx", std::string(reinterpret_cast<char*>(received), static_cast<std::size_t>(n)), now));
+      }
+      for (ssize_t i = 0; i < n; ++i) {
+        const VirtualInstrument::Reply reply = instrument.Receive(received[i]);
+        // The byte is in the dump before its V can go out.
+        if (reply.storedAt) dump.Store(*reply.storedAt, instrument.Memory()[*reply.storedAt]);
+        answers.Add(reply.bytes, now);
+        if (!reply.hangUp) continue;
+
+        // What was due before the hang-up still goes out; the rest is lost
+        // with the line.
+        SendAnswer(line.master, answers.TakeDue(now));
+        answers.Clear();
+        passLinesOn();
         const std::string old = line.slaveName;
         CloseLine(&line);
         if (!OpenLine(&line) || !PlaceLink(settings.link, line.slaveName)) {
@@ -285,15 +403,23 @@ int main(int argc, char** argv) {
           RemoveLink(settings.link, old);
           return 1;
         }
-        Log("line hung up; now on " + line.slaveName);
+        log.Add("line hung up; now on " + line.slaveName);
         break;  // the rest of what was read belonged to the old line
       }
     }
+
+    const std::string due = answers.TakeDue(AnswerSchedule::Clock::now());
+    if (!due.empty()) {
+      const bool sent = SendAnswer(line.master, due);
+      const int error = errno;
+      if (settings.trace) lines.push_back(TraceLine("tx", due, AnswerSchedule::Clock::now()));
+      if (!sent) lines.push_back(std::string("line write failed: ") + std::strerror(error));
+    }
+    passLinesOn();
   }
 
-  DumpMemory(settings.dump, instrument);
   RemoveLink(settings.link, line.slaveName);
   CloseLine(&line);
-  Log("virtual KORA-1 stopped");
+  log.Add("virtual KORA-1 stopped");
   return 0;
 }

@@ -6,7 +6,9 @@
 #include <functional>
 #include <poll.h>
 #include <string>
+#include <linux/serial.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -119,6 +121,69 @@ TEST_F(CommPortTest, OtherUsersAreKeptOutOnlyWhileOpen) {
   port.Close();
   EXPECT_TRUE(otherUserCanOpen());
   ::close(keeper);
+}
+
+// The flag that TIOCEXCL sets, as the terminal itself reports it.
+bool ExclusiveFlag(int fd) {
+  int exclusive = -1;
+  EXPECT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+  return exclusive != 0;
+}
+
+TEST_F(CommPortTest, AnOpenThatIsRefusedLeavesTheHoldersExclusiveUseInPlace) {
+  // A descriptor opened before the port was taken, to ask the terminal
+  // about its flag whoever we are.
+  const int observer = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(observer, 0);
+  port.Open();
+  EXPECT_TRUE(ExclusiveFlag(observer));
+
+  // As root the second open gets past TIOCEXCL and is refused by the lock;
+  // as anyone else TIOCEXCL refuses it. Either way the holder keeps the port.
+  TCommPort second;
+  second.SetPortName(device);
+  EXPECT_EQ(KindOf([&] { second.Open(); }), ECommKind::OpenFailed);
+  EXPECT_FALSE(second.IsOpen());
+  EXPECT_TRUE(ExclusiveFlag(observer));
+  second.Close();
+  EXPECT_TRUE(ExclusiveFlag(observer));
+
+  port.Close();
+  EXPECT_FALSE(ExclusiveFlag(observer));
+  ::close(observer);
+}
+
+TEST_F(CommPortTest, BytesWaitingCountsEveryByteTheFarEndHasWrittenAtOnce) {
+  // A byte written at the far end first sits in the terminal's flip buffer
+  // until a kernel worker hands it on; a count taken in between must still
+  // see it, or the link would send the same character again.
+  port.Open();
+  int missed = 0;
+  for (int i = 0; i < 5000; ++i) {
+    const auto byte = static_cast<char>('0' + i % 10);
+    ASSERT_EQ(::write(master, &byte, 1), 1);
+    if (port.BytesWaiting() == 0) ++missed;
+    std::uint8_t got = 0;
+    ASSERT_EQ(port.Read(&got, 1), 1u);
+    ASSERT_EQ(got, static_cast<std::uint8_t>(byte));
+    ASSERT_EQ(port.BytesWaiting(), 0u);
+  }
+  EXPECT_EQ(missed, 0);
+}
+
+TEST_F(CommPortTest, AnUnsupportedLowLatencyRequestIsNoFailure) {
+  // A pseudo-terminal has no serial driver settings to ask for; a USB
+  // adapter's would be set to low latency here and put back at Close.
+  const int probe = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  serial_struct serial{};
+  ASSERT_NE(::ioctl(probe, TIOCGSERIAL, &serial), 0);
+  ::close(probe);
+  port.Open();
+  EXPECT_TRUE(port.IsOpen());
+  port.Close();
+  EXPECT_FALSE(port.IsOpen());
+  port.Open();
+  EXPECT_TRUE(port.IsOpen());
 }
 
 TEST_F(CommPortTest, OpenSetsRaw9600EightNoneOneAndEveryByteValuePasses) {

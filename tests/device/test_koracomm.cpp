@@ -181,6 +181,91 @@ TEST_F(KoraCommTest, EmptyPollCountStartsAgainAfterEveryGoodEcho) {
   EXPECT_EQ(port.written, "AAAAAAA9999999DDDDDDD8888888RRRRRRR");
 }
 
+// Answers that arrive after the poll that looked for them. The instrument
+// takes every character it is sent, so a character sent again because its
+// echo came late reaches it twice.
+
+TEST_F(KoraCommTest, AVArrivingAfterTheFirstPollHasTheRSentAgainAndTheCommandSucceeds) {
+  int finals = 0;
+  port.respond = [&, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
+    if (c != 'R') return instrument(c);
+    if (++finals == 1) port.ArriveLater("V", 1);
+    return "";  // the second R comes after the command ended and is not answered
+  };
+  EXPECT_EQ(OpenLink().SendCommand("A1D2R"), 0);
+  EXPECT_EQ(port.written, "A1D2RR");
+  EXPECT_EQ(clock.sleeps, Repeat(20, 2, Repeat(10, 4)));
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_TRUE(port.incoming.empty());
+  EXPECT_EQ(port.Underway(), 0u);
+}
+
+TEST_F(KoraCommTest, AnEchoArrivingAfterTheFirstPollSendsTheCharacterTwiceAndEndsInIncorrectReply) {
+  // The sixth character, the first 1 of the data, is echoed one poll late.
+  int sent = 0;
+  port.respond = [&, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
+    if (++sent != 6) return instrument(c);
+    port.ArriveLater("1", 1);
+    return "";
+  };
+  EXPECT_EQ(OpenLink().SendCommand("A512D11R"), -1);
+  // The late echo is taken for the second 1, whose own echo is then taken for
+  // the third; the instrument has A512D111R and answers V behind that echo.
+  EXPECT_EQ(port.written, "A512D111R");
+  EXPECT_EQ(sink.messages, (Messages{{"Incorrect reply from KORA-1!" + kAdvice, "Communications Error",
+                                      MessageIcon::Stop}}));
+  EXPECT_EQ(std::string(port.incoming.begin(), port.incoming.end()), "V");
+}
+
+TEST_F(KoraCommTest, AByteLeftOverFromAFailedCommandIsTakenAsTheNextAnswer) {
+  // The V of the first command comes only after its seventh R was not
+  // answered in time: it then answers the next command's first character,
+  // which "succeeds" without its rest being sent. Uploads therefore stop at
+  // the first failure.
+  int finals = 0;
+  port.respond = [&, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
+    if (c != 'R') return instrument(c);
+    if (++finals == 1) port.ArriveLater("V", 7);
+    return "";
+  };
+  TKORAComm& link = OpenLink();
+  EXPECT_EQ(link.SendCommand("A1D2R"), -1);
+  EXPECT_EQ(port.written, "A1D2RRRRRRR");
+  EXPECT_EQ(link.SendCommand("A3D4R"), 0);
+  EXPECT_EQ(port.written, "A1D2RRRRRRRA");
+  EXPECT_EQ(sink.messages, Messages{kStopped});
+  EXPECT_EQ(std::string(port.incoming.begin(), port.incoming.end()), "A");
+}
+
+// An adapter or instrument whose every answer takes 14 ms, on the fake clock.
+struct LatencyCase {
+  int delay;
+  std::string written;
+  std::vector<RecordedMessage> messages;
+};
+
+class KoraCommLatencyTest : public KoraCommTest, public ::testing::WithParamInterface<LatencyCase> {};
+
+TEST_P(KoraCommLatencyTest, AnswersTakingFourteenMillisecondsNeedADelayAboveThat) {
+  settings.commandDelay = GetParam().delay;
+  port.clock = &clock;
+  port.respond = [&, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
+    port.ArriveLater(instrument(c), 0, 14);
+    return "";
+  };
+  EXPECT_EQ(OpenLink().SendCommand("A512D65R"), GetParam().messages.empty() ? 0 : -1);
+  EXPECT_EQ(port.written, GetParam().written);
+  EXPECT_EQ(sink.messages, GetParam().messages);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Delays, KoraCommLatencyTest,
+    ::testing::Values(
+        // The first A is echoed at 14 ms, after the poll at 10: A goes again,
+        // and its second echo is then taken as the answer to the 5.
+        LatencyCase{10, "AA5", {{"Incorrect reply from KORA-1!" + kAdvice, "Communications Error", MessageIcon::Stop}}},
+        LatencyCase{20, "A512D65R", {}}));
+
 struct AnswerCase {
   char answer;
   std::string text;

@@ -1,6 +1,7 @@
 #include "support/scriptedport.h"
 
 #include "device/ecommerror.h"
+#include "support/fakeclock.h"
 
 class ScriptedPortHandle : public SerialPort {
  public:
@@ -34,7 +35,7 @@ class ScriptedPortHandle : public SerialPort {
     for (std::int32_t i = 0; i < count; ++i) {
       p_.written.push_back(static_cast<char>(data[i]));
       if (p_.respond) {
-        for (char c : p_.respond(data[i])) p_.incoming.push_back(static_cast<std::uint8_t>(c));
+        for (char c : p_.respond(data[i])) p_.Answer(static_cast<std::uint8_t>(c));
       }
     }
   }
@@ -53,12 +54,37 @@ class ScriptedPortHandle : public SerialPort {
   std::uint32_t BytesWaiting() override {
     if (!p_.open) throw ECommError(ECommKind::PortNotOpen, 0);
     if (p_.failQueueQuery) throw ECommError(ECommKind::QueueQueryFailed, 5);
+    p_.Arrive();
+    ++p_.polls_;
     return static_cast<std::uint32_t>(p_.incoming.size());
   }
 
  private:
   ScriptedPort& p_;
 };
+
+void ScriptedPort::ArriveLater(const std::string& bytes, int afterPolls, int afterMs) {
+  for (const char c : bytes) {
+    underway_.push_back({static_cast<std::uint8_t>(c), polls_ + afterPolls, NowMs() + afterMs});
+  }
+}
+
+void ScriptedPort::Answer(std::uint8_t byte) {
+  if (underway_.empty()) {
+    incoming.push_back(byte);
+  } else {
+    underway_.push_back({byte, polls_, NowMs()});
+  }
+}
+
+void ScriptedPort::Arrive() {
+  while (!underway_.empty() && polls_ >= underway_.front().pollsDue && NowMs() >= underway_.front().msDue) {
+    incoming.push_back(underway_.front().byte);
+    underway_.pop_front();
+  }
+}
+
+int ScriptedPort::NowMs() const { return clock != nullptr ? clock->TotalMs() : 0; }
 
 std::unique_ptr<SerialPort> ScriptedPort::Handle() { return std::make_unique<ScriptedPortHandle>(*this); }
 

@@ -1,5 +1,6 @@
 // A serial port for tests of the instrument link: it records what is written,
-// answers through a script, and fails where it is told to. No time passes.
+// answers through a script, and fails where it is told to. No time passes but
+// a fake clock's, and an answer may be made to arrive late.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,8 @@
 #include <string>
 
 #include "device/serialport.h"
+
+class FakeClock;
 
 class ScriptedPort {
  public:
@@ -28,7 +31,19 @@ class ScriptedPort {
 
   Responder respond;
   std::string written;                 // every byte written, in order
-  std::deque<std::uint8_t> incoming;   // bytes waiting to be read
+  std::deque<std::uint8_t> incoming;   // bytes that have arrived, waiting to be read
+
+  // Makes bytes arrive later than at once: they become readable once
+  // BytesWaiting has been asked afterPolls more times and, with a clock set
+  // below, afterMs more milliseconds have passed on it. As on a serial line
+  // they arrive in order: every answer given after them (by respond, or by
+  // another ArriveLater) waits behind them. May be called from respond.
+  void ArriveLater(const std::string& bytes, int afterPolls, int afterMs = 0);
+  // The clock whose waits count for afterMs; not owned. Without one only the
+  // polls count.
+  const FakeClock* clock = nullptr;
+  // Bytes given but not arrived yet.
+  std::size_t Underway() const { return underway_.size(); }
 
   // Failures to inject. Write calls are counted from 0 over the object's life.
   bool failOpen = false;
@@ -50,4 +65,18 @@ class ScriptedPort {
 
  private:
   friend class ScriptedPortHandle;
+
+  struct LateByte {
+    std::uint8_t byte;
+    int pollsDue;  // the count of polls after which it has arrived
+    int msDue;     // the clock's total after which it has arrived
+  };
+  // Hands to incoming, in order, what has arrived by now.
+  void Arrive();
+  // Passes an answer byte to incoming, or behind what is still underway.
+  void Answer(std::uint8_t byte);
+  int NowMs() const;
+
+  std::deque<LateByte> underway_;
+  int polls_ = 0;  // BytesWaiting calls so far
 };

@@ -15,11 +15,14 @@ class VirtualKoraHost {
   // an empty string when it is not set.
   static std::string ProgramPath();
 
-  // Starts the program with --link, --dump and extraArgs (e.g. "--fault",
+  // Starts the program with --link, --dump, --trace and extraArgs (e.g. "--fault",
   // "T@12") and waits until the link exists. Throws std::runtime_error when
   // the program is missing or does not come up within 5 seconds.
-  explicit VirtualKoraHost(const std::vector<std::string>& extraArgs = {});
-  // Stops the program (SIGTERM, then SIGKILL after 5 seconds).
+  // output: where its standard output and error go; -1 is the log file that
+  // Log reads, any other descriptor (not owned) leaves that file empty.
+  explicit VirtualKoraHost(const std::vector<std::string>& extraArgs = {}, int output = -1);
+  // Stops the program (SIGTERM, then SIGKILL after 5 seconds); when the
+  // running test has failed, prints the program's log on standard error.
   ~VirtualKoraHost();
   VirtualKoraHost(const VirtualKoraHost&) = delete;
   VirtualKoraHost& operator=(const VirtualKoraHost&) = delete;
@@ -27,13 +30,17 @@ class VirtualKoraHost {
   // The link to hand to the serial port, e.g. as ChosenComPort.
   const std::string& LinkPath() const { return link_; }
 
-  // The instrument's 1024 bytes of memory as last dumped; the program dumps
-  // before it answers a stored byte with V. Erased memory reads 0xFF.
+  // The instrument's 1024 bytes of memory now; a stored byte is there before
+  // its V goes out. Erased memory reads 0xFF.
   std::vector<std::uint8_t> Memory() const;
 
-  // Everything the program logged so far.
+  // Everything the program logged about every byte it has answered so far.
+  // The program writes its log from a thread of its own, a little after the
+  // answers; this asks it (SIGUSR1) to confirm that all is written, and waits
+  // up to 5 seconds for that. The confirmations are left out.
   std::string Log() const;
-  // The memory write commands it received, in order, e.g. "A512D65R".
+  // The memory write commands it received, in order, e.g. "A512D65R"; as
+  // complete as Log.
   std::vector<std::string> Commands() const;
   // Waits until the log contains text; false after timeoutMs.
   bool WaitForLog(const std::string& text, int timeoutMs = 5000) const;
@@ -46,5 +53,6 @@ class VirtualKoraHost {
   std::string link_;
   std::string dump_;
   std::string log_;
+  bool logToFile_ = true;
   pid_t pid_ = -1;
 };
