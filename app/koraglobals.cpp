@@ -7,24 +7,11 @@
 #include <system_error>
 #include <unistd.h>
 
+#include "common/pathtext.h"
 #include "common/settingsfile.h"
 
 std::string ChosenComPort;
 std::string ServiceCode;
-
-namespace {
-
-std::string WithTrailingSlash(std::string path) {
-  if (path.empty() || path.back() != '/') path += '/';
-  return path;
-}
-
-std::string EnvOrEmpty(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? std::string(value) : std::string();
-}
-
-}  // namespace
 
 std::string GetExeFolder() {
   std::error_code ec;

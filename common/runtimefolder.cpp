@@ -5,19 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "common/pathtext.h"
 #include "common/programstrings.h"
 
 namespace {
-
-std::string WithTrailingSlash(std::string path) {
-  if (path.empty() || path.back() != '/') path += '/';
-  return path;
-}
-
-std::string EnvOrEmpty(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? std::string(value) : std::string();
-}
 
 // A real folder (lstat: not a symbolic link) of ours that only we can enter.
 bool IsPrivateFolder(const std::string& folder) {
