@@ -27,7 +27,7 @@ TAutoSelectMain::TAutoSelectMain(PageSetup setup, QWidget* parent, MessageSink* 
     : QWidget(parent), setup_(std::move(setup)), sink_(sink), clock_(clock), picker_(picker) {
   setObjectName("AutoSelectMain");
 
-  // 1. The components; the list starts empty.
+  // The components; the list starts empty.
   const PageParts parts(this);
   ToolBar2 = parts.ToolBar("ToolBar2");
   tbOpen = parts.AddToolButton(ToolBar2, "tbOpen", KoraIcon::Open, "Open Auto Selection File");
@@ -40,16 +40,16 @@ TAutoSelectMain::TAutoSelectMain(PageSetup setup, QWidget* parent, MessageSink* 
   Panel6 = parts.ButtonPanel("Panel6", "btnSetAuto", "Set Auto Selections", btnSetAuto);
   parts.Stack(ToolBar2, sgAutoSelect, Panel6);
 
-  // 2. The header.
+  // The header.
   sgAutoSelect->SetCells(0, 0, "No.");
   sgAutoSelect->SetCells(1, 0, "Auto Name");
-  // 3. to 5. The list, one row per entry.
+  // The list, one row per entry.
   LoadDefaultFile();
   FillDispLst();
   RefreshGrid();
-  // 6. The column layout.
+  // The column layout.
   LoadGridLayout();
-  // 7. Row 1 selected, no sort indicator whatever the settings held.
+  // Row 1 selected, no sort indicator whatever the settings held.
   sgAutoSelect->setSelLstSize();
   sgAutoSelect->selectRow(sgAutoSelect->Row());
   sgAutoSelect->setSortCol(-1);

@@ -22,7 +22,7 @@ TPOMain::TPOMain(PageSetup setup, QWidget* parent, MessageSink* sink, Clock* clo
     : QWidget(parent), setup_(std::move(setup)), sink_(sink), clock_(clock) {
   setObjectName("POMain");
 
-  // 1. The components; the value set starts all 0.
+  // The components; the value set starts all 0.
   const PageParts parts(this);
   ToolBar1 = parts.ToolBar("ToolBar1");
   tbEdit = parts.AddToolButton(ToolBar1, "tbEdit", KoraIcon::Edit, "Edit Power On Value");
@@ -32,17 +32,17 @@ TPOMain::TPOMain(PageSetup setup, QWidget* parent, MessageSink* sink, Clock* clo
   Panel5 = parts.ButtonPanel("Panel5", "btnSetPowerOn", "Set Power On Values", btnSetPowerOn);
   parts.Stack(ToolBar1, sgPowerOn, Panel5);
 
-  // 2. The header.
+  // The header.
   sgPowerOn->SetCells(0, 0, "No.");
   sgPowerOn->SetCells(1, 0, "Power On Option");
   sgPowerOn->SetCells(2, 0, "Power On Value");
-  // 3. The values.
+  // The values.
   PowerOn = LoadPowerOnAtStart(setup_.dataFilePath);
-  // 4. and 5. One data row per option, in option order.
+  // One data row per option, in option order.
   sgPowerOn->clearDispLst();
   for (int option = 0; option < PowerOnOptionCount; ++option) sgPowerOn->addDispLst(option);
   FillGrid();
-  // 6. The column layout.
+  // The column layout.
   {
     // On the first start a share of the grid's width would cut the longer
     // option names short, so the columns are widened to their texts. Once
@@ -51,7 +51,7 @@ TPOMain::TPOMain(PageSetup setup, QWidget* parent, MessageSink* sink, Clock* clo
     const SettingsFile ini(setup_.settingsFilePath);
     sgPowerOn->loadGridSettings(ini);
   }
-  // 7. Row 1 selected, no sort indicator whatever the settings held.
+  // Row 1 selected, no sort indicator whatever the settings held.
   sgPowerOn->setSelLstSize();
   sgPowerOn->selectRow(sgPowerOn->Row());
   sgPowerOn->setSortCol(-1);
