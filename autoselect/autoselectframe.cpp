@@ -153,7 +153,8 @@ void TAutoSelectMain::tbSaveClick() {
   if (!path) return;
   QtMessageSink boxes(window());
   MessageSink& sink = sink_ != nullptr ? *sink_ : boxes;
-  SaveAutoSelectFile(*path, AutoSelects, sink);
+  // A failure has been shown to the user, and the list stays as it is.
+  static_cast<void>(SaveAutoSelectFile(*path, AutoSelects, sink));
 }
 
 void TAutoSelectMain::btnSetAutoClick() {

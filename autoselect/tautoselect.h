@@ -31,7 +31,7 @@ class TAutoSelect {
   std::int32_t KeyAt(unsigned index) const;
 
   // Appends code. Returns 0, or -1 with nothing changed when ten codes are held.
-  int AddKey(std::int32_t code);
+  [[nodiscard]] int AddKey(std::int32_t code);
   // Inserts code before position index, or appends it when index >= KeyCount().
   // Does nothing when ten codes are held.
   void InsertKey(unsigned index, std::int32_t code);
@@ -43,7 +43,7 @@ class TAutoSelect {
   // (control bytes included; the GUI shows those as a placeholder); the
   // codes are the little-endian 32-bit words of the keys field up to the
   // first 0.
-  int ReadFrom(std::istream& stream, std::streamoff offset);
+  [[nodiscard]] int ReadFrom(std::istream& stream, std::streamoff offset);
 
   // Writes this entry as one 64-byte record at the absolute byte offset of
   // stream: the first MaxAutoNameLength bytes of the name, NUL-filled to 24

@@ -197,7 +197,7 @@ int main() {
       TAutoSelect& entry = list[static_cast<std::size_t>(slot)];
       entry.SetName("AUTO SETUP " + std::to_string(slot + 1));
       for (int key = 0; key < static_cast<int>(MaxAutoSelectKeys); ++key) {
-        entry.AddKey(1 + (slot * 53 + key * 37) % 511);
+        static_cast<void>(entry.AddKey(1 + (slot * 53 + key * 37) % 511));  // ten fit
       }
     }
     NoProgress progress;

@@ -16,7 +16,7 @@
 // The temporary is hidden and named after path and the writing process (see
 // TemporaryTemplate), and it is locked (flock) while it is written, so that
 // RemoveStaleTemporaries can tell it from one a killed process left behind.
-bool ReplaceFileContents(const std::string& path, std::string_view bytes);
+[[nodiscard]] bool ReplaceFileContents(const std::string& path, std::string_view bytes);
 
 // The mkstemp template of the temporary that process pid writes for path:
 // "<folder>/.<name>.korapc-tmp-<pid>-XXXXXX", with <name> shortened when the

@@ -51,12 +51,12 @@ class TKORAComm {
   // (caption "COM Port Error", stop icon), followed by a blank line and the
   // reason with what to do about it (device/portopenreason.h) whenever the
   // system gave one.
-  int OpenPort();
+  [[nodiscard]] int OpenPort();
   // Closes the port if it is open; never reports anything.
   void ClosePort();
   // Returns 0 when the port is open; otherwise shows "PC COM Port is not
   // accessible!" and returns 1.
-  int CheckPortOpen();
+  [[nodiscard]] int CheckPortOpen();
 
   // Writes count bytes one at a time with 10 ms after each; reads nothing. A
   // failed write is shown (no icon) and ends the call. Nothing happens on a
@@ -69,7 +69,7 @@ class TKORAComm {
   // failure has been shown. A text that is not a well-formed command of at
   // most 11 characters ending in "R", with no status letter before it, is
   // refused before anything is sent.
-  int SendCommand(const std::string& text);
+  [[nodiscard]] int SendCommand(const std::string& text);
 
   // Shows the protocol failure of code (0 to 5; 6 and above: no answer) with
   // the power-down advice and the stop icon.
@@ -79,7 +79,7 @@ class TKORAComm {
   // code when the settings gave none) and waits up to 20 x 5 ms for the answer.
   // Returns 0 when the instrument answered "S"; -1 after the failure (no
   // answer, "Z", any other byte, a port failure, or a closed port) was shown.
-  int EnterServiceMode();
+  [[nodiscard]] int EnterServiceMode();
 
   // Sends the single byte "X"; reads nothing.
   void ExitServiceMode();
@@ -90,16 +90,16 @@ class TKORAComm {
 
   // Writes valueText, sent unchanged as the data, to address. 0 or -1 as
   // SendCommand.
-  int WriteValue(int address, const std::string& valueText);
+  [[nodiscard]] int WriteValue(int address, const std::string& valueText);
 
   // Writes each character of text (its code 0 to 255) to address, address + 1,
   // ..., stepping progress after each accepted write. Stops at the first
   // failure and returns -1; returns 0 when all were written (also for "").
-  int WriteText(int address, const std::string& text, ProgressSink& progress);
+  [[nodiscard]] int WriteText(int address, const std::string& text, ProgressSink& progress);
 
   // Writes the low byte of value to address and the next byte to address + 1.
   // Does not step any progress. 0, or -1 at the first failure.
-  int WriteWord(int address, unsigned value);
+  [[nodiscard]] int WriteWord(int address, unsigned value);
 
  private:
   // Reads one answer byte when one is waiting; 0 when none is. Throws

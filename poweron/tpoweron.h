@@ -29,13 +29,13 @@ class TPowerOn {
   // ignored. Returns -1 and leaves the set unchanged when no file can be read
   // at path. Returns -1 at the first line that is not a 32-bit integer or that
   // reads -1; the values before it stay stored, those after it are 0.
-  int LoadFile(const std::string& path);
+  [[nodiscard]] int LoadFile(const std::string& path);
 
   // Replaces the file at path with the twenty values, each in signed decimal
   // followed by CR LF. The old file stays whole if the write fails, and an
   // existing file that this user may not read or write is left as it is.
   // Returns 0 on success, -1 on failure (errno tells why).
-  int SaveFile(const std::string& path) const;
+  [[nodiscard]] int SaveFile(const std::string& path) const;
 
   bool operator==(const TPowerOn&) const = default;
 

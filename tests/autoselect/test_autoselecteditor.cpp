@@ -29,7 +29,7 @@ QString Padded(const QString& text) { return text.leftJustified(25, ' '); }
 TAutoSelect Entry(const std::string& name, std::initializer_list<int> codes) {
   TAutoSelect e;
   e.SetName(name);
-  for (int c : codes) e.AddKey(c);
+  for (int c : codes) EXPECT_EQ(e.AddKey(c), 0);
   return e;
 }
 

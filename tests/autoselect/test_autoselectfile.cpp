@@ -34,8 +34,8 @@ std::string RecordFor(int i) {
 TAutoSelect EntryFor(int i) {
   TAutoSelect e;
   e.SetName("E" + std::to_string(i));
-  e.AddKey(10 + i);
-  e.AddKey(230);
+  EXPECT_EQ(e.AddKey(10 + i), 0);
+  EXPECT_EQ(e.AddKey(230), 0);
   return e;
 }
 
@@ -50,7 +50,7 @@ std::string FileBytes(std::size_t size) {
 AutoSelectList Marker() {
   TAutoSelect m;
   m.SetName("UNTOUCHED");
-  m.AddKey(480);
+  EXPECT_EQ(m.AddKey(480), 0);
   return AutoSelectList(3, m);
 }
 

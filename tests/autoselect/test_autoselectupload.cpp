@@ -13,7 +13,7 @@ namespace {
 TAutoSelect Entry(const std::string& name, std::initializer_list<int> codes) {
   TAutoSelect entry;
   entry.SetName(name);
-  for (int code : codes) entry.AddKey(code);
+  for (int code : codes) EXPECT_EQ(entry.AddKey(code), 0);
   return entry;
 }
 

@@ -88,7 +88,7 @@ TEST(TAutoSelect, CopiesAreIndependent) {
   TAutoSelect original = Entry("ONE", {13});
   TAutoSelect copy = original;
   copy.SetName("TWO");
-  copy.AddKey(232);
+  EXPECT_EQ(copy.AddKey(232), 0);
   EXPECT_EQ(original.GetName(), "ONE");
   EXPECT_EQ(original.KeyCount(), 1u);
   original = copy;

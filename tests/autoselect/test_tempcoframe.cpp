@@ -41,7 +41,7 @@ TEST(TempCOFrame, ANewFrameOffersTheSixRunsAtNoSelection) {
   EXPECT_EQ(frame.cbCOLM->itemText(4), Padded("5 liters/minute"));
 
   TAutoSelect entry;
-  entry.AddKey(13);
+  EXPECT_EQ(entry.AddKey(13), 0);
   EXPECT_EQ(frame.addKeys(entry), 0);
   EXPECT_EQ(Codes(entry), std::vector<int>{13});
 }
@@ -59,7 +59,7 @@ TEST(TempCOFrame, AFullEntryStopsAddKeysAfterTheTenthCode) {
   TTempCOOptions frame;
   for (KeyComboBox* list : frame.lists()) list->setCurrentIndex(1);
   TAutoSelect entry;
-  for (int k = 0; k < 8; ++k) entry.AddKey(10 + k);
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(entry.AddKey(10 + k), 0);
   EXPECT_EQ(frame.addKeys(entry), -1);
   ASSERT_EQ(entry.KeyCount(), 10u);
   EXPECT_EQ(entry.KeyAt(8), 230);

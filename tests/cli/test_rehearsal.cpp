@@ -46,7 +46,7 @@ TEST_F(RehearsalTest, TheCommandDelayIsTheOneGivenAsTheLinkClampsIt) {
 TEST_F(RehearsalTest, TheAutoSelectionUploadWritesFourHundredBytesInThreeHundredSteps) {
   AutoSelectList list(AutoSelectCount);
   list[9].SetName("LAST");
-  list[9].AddKey(511);
+  EXPECT_EQ(list[9].AddKey(511), 0);
   const Rehearsal rehearsal = Rehearse(AutoSelectUploadPlan(list), 10);
   ASSERT_EQ(rehearsal.frames.size(), 1u + 400u + 1u);
   EXPECT_EQ(rehearsal.frames[1], "A512D32R");

@@ -164,7 +164,7 @@ TEST_F(UploadSequenceTest, ThePowerOnPlanSendsTheFactoryDefaultsInOptionOrder) {
 TEST_F(UploadSequenceTest, TheAutoSelectionPlanFillsOneSlotPerEntry) {
   AutoSelectList list(1);
   list[0].SetName("AB");
-  list[0].AddKey(300);
+  EXPECT_EQ(list[0].AddKey(300), 0);
   const UploadResult result = Run(AutoSelectUploadPlan(list));
   // Slot 0: "AB" and 18 blanks at 512..531, then 300 (44, 1) and nine zero words.
   std::string expected = "MS5173920468A512D65RA513D66R";
@@ -184,7 +184,7 @@ TEST(UploadRefusals, ShowTheirMessageUnderTheUploadsCaptionWithTheExclamationIco
   ShowPowerOnRefusal(values, 7, sink);
   AutoSelectList list(2);
   list[1].SetName("ODD");
-  list[1].AddKey(600);
+  EXPECT_EQ(list[1].AddKey(600), 0);
   ShowAutoSelectRefusal(list, 1, sink);
   EXPECT_EQ(sink.messages,
             (Messages{{InvalidPowerOnValueMessage(values, 7), "Power On Settings", MessageIcon::Exclamation},

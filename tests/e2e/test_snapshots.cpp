@@ -145,7 +145,7 @@ TEST_F(SnapshotTest, ThePowerOnEditor) {
 TEST_F(SnapshotTest, TheAutoSelectionEditorOnEveryTypeAndTab) {
   TAutoSelect entry;
   entry.SetName("MORNING CHECK");
-  for (const int code : {13, 29, 180, 232}) entry.AddKey(code);
+  for (const int code : {13, 29, 180, 232}) EXPECT_EQ(entry.AddKey(code), 0);
   TAutoSelectEditor editor(nullptr, entry, 1, &sink);
   editor.show();
   ExpectWholeAndSharp(editor, "type 0, ECG");
