@@ -1,4 +1,5 @@
 #include "autoselect/autoselectcomposer.h"
+#include "support/autoselectentry.h"
 
 #include <initializer_list>
 #include <string>
@@ -7,19 +8,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-TAutoSelect Entry(const std::string& name, std::initializer_list<int> codes) {
-  TAutoSelect e;
-  e.SetName(name);
-  for (int c : codes) EXPECT_EQ(e.AddKey(c), 0);
-  return e;
-}
-
-std::vector<int> Codes(const TAutoSelect& e) {
-  std::vector<int> codes;
-  for (unsigned i = 0; i < e.KeyCount(); ++i) codes.push_back(e.KeyAt(i));
-  return codes;
-}
 
 const KeyCategory& List(const char* name) {
   const KeyCategory* list = FindKeyCategory(name);

@@ -20,24 +20,12 @@
 #include "autoselect/autonametext.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
+#include "support/autoselectentry.h"
 #include "support/recordingmessagesink.h"
 
 namespace {
 
 QString Padded(const QString& text) { return text.leftJustified(25, ' '); }
-
-TAutoSelect Entry(const std::string& name, std::initializer_list<int> codes) {
-  TAutoSelect e;
-  e.SetName(name);
-  for (int c : codes) EXPECT_EQ(e.AddKey(c), 0);
-  return e;
-}
-
-std::vector<int> Codes(const TAutoSelect& e) {
-  std::vector<int> codes;
-  for (unsigned i = 0; i < e.KeyCount(); ++i) codes.push_back(e.KeyAt(i));
-  return codes;
-}
 
 const RecordedMessage kTooMany{
     "Auto Selection has exceeded 10 commands. Remove a command before selecting another.",

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "device/koracomm.h"
+#include "support/autoselectentry.h"
 #include "support/countingprogress.h"
 #include "support/fakeclock.h"
 #include "support/recordingmessagesink.h"
@@ -10,25 +11,22 @@
 
 namespace {
 
-TAutoSelect Entry(const std::string& name, std::initializer_list<int> codes) {
-  TAutoSelect entry;
-  entry.SetName(name);
-  for (int code : codes) EXPECT_EQ(entry.AddKey(code), 0);
-  return entry;
-}
-
 std::string Cmd(int address, int value) {
   return "A" + std::to_string(address) + "D" + std::to_string(value) + "R";
 }
 
-TEST(AutoSelectWrite, TenSlotsEndAt911AndALongNameSendsOnlyItsFirstTwenty) {
-  LinkSettings settings;
-  settings.portName = "/dev/ttyTEST";
+// A link to an instrument that accepts everything, with a fake clock.
+class AutoSelectWrite : public ::testing::Test {
+ protected:
+  AutoSelectWrite() { port.respond = ScriptedPort::Instrument(); }
+
   ScriptedPort port;
-  port.respond = ScriptedPort::Instrument();
   FakeClock clock;
   RecordingMessageSink sink;
-  TKORAComm link(settings, sink, clock, port.Handle());
+  TKORAComm link{LinkSettings{"/dev/ttyTEST"}, sink, clock, port.Handle()};
+};
+
+TEST_F(AutoSelectWrite, TenSlotsEndAt911AndALongNameSendsOnlyItsFirstTwenty) {
   ASSERT_EQ(link.OpenPort(), 0);
 
   AutoSelectList list(10);
@@ -47,14 +45,7 @@ TEST(AutoSelectWrite, TenSlotsEndAt911AndALongNameSendsOnlyItsFirstTwenty) {
   EXPECT_EQ(port.written.substr(port.written.size() - slot9.size()), slot9);
 }
 
-TEST(AutoSelectWrite, NameBytesWithNoPrintableFormAreSentAsTheyAre) {
-  LinkSettings settings;
-  settings.portName = "/dev/ttyTEST";
-  ScriptedPort port;
-  port.respond = ScriptedPort::Instrument();
-  FakeClock clock;
-  RecordingMessageSink sink;
-  TKORAComm link(settings, sink, clock, port.Handle());
+TEST_F(AutoSelectWrite, NameBytesWithNoPrintableFormAreSentAsTheyAre) {
   ASSERT_EQ(link.OpenPort(), 0);
 
   const AutoSelectList list{Entry("A\x01\x7F\x9D", {13})};

@@ -1,4 +1,5 @@
 #include "autoselect/tautoselect.h"
+#include "support/autoselectentry.h"
 
 #include <cstdint>
 #include <initializer_list>
@@ -32,13 +33,6 @@ TAutoSelect Read(const std::string& bytes) {
   TAutoSelect entry;
   EXPECT_EQ(entry.ReadFrom(in, 0), 0);
   return entry;
-}
-
-TAutoSelect Entry(const std::string& name, std::initializer_list<std::int32_t> keys) {
-  TAutoSelect e;
-  e.SetName(name);
-  for (auto k : keys) EXPECT_EQ(e.AddKey(k), 0);
-  return e;
 }
 
 // --- the model ---

@@ -6,16 +6,11 @@
 
 #include "autoselect/keycombobox.h"
 #include "autoselect/tautoselect.h"
+#include "support/autoselectentry.h"
 
 namespace {
 
 QString Padded(const QString& text) { return text.leftJustified(25, ' '); }
-
-std::vector<int> Codes(const TAutoSelect& e) {
-  std::vector<int> codes;
-  for (unsigned i = 0; i < e.KeyCount(); ++i) codes.push_back(e.KeyAt(i));
-  return codes;
-}
 
 std::vector<int> Items(const TTempCOOptions& frame) {
   std::vector<int> items;
