@@ -1,7 +1,6 @@
 #include "ui/icons.h"
 
 #include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 #include <QStringList>
 
@@ -35,15 +34,7 @@ bool Paints(const QIcon& icon) {
 void DrawFolder(QPainter& p) {
   p.setPen(QPen(QColor(140, 100, 20), 1.2));
   p.setBrush(QColor(230, 180, 60));
-  QPainterPath back;
-  back.moveTo(3, 8);
-  back.lineTo(12, 8);
-  back.lineTo(14, 11);
-  back.lineTo(27, 11);
-  back.lineTo(27, 26);
-  back.lineTo(3, 26);
-  back.closeSubpath();
-  p.drawPath(back);
+  p.drawPolygon(QPolygonF({{3, 8}, {12, 8}, {14, 11}, {27, 11}, {27, 26}, {3, 26}}));
   p.setBrush(QColor(250, 210, 100));
   p.drawPolygon(QPolygonF({{3, 26}, {7, 15}, {30, 15}, {27, 26}}));
 }
@@ -51,14 +42,7 @@ void DrawFolder(QPainter& p) {
 void DrawDisk(QPainter& p) {
   p.setPen(QPen(QColor(20, 40, 90), 1.2));
   p.setBrush(QColor(50, 90, 170));
-  QPainterPath body;
-  body.moveTo(4, 4);
-  body.lineTo(25, 4);
-  body.lineTo(28, 7);
-  body.lineTo(28, 28);
-  body.lineTo(4, 28);
-  body.closeSubpath();
-  p.drawPath(body);
+  p.drawPolygon(QPolygonF({{4, 4}, {25, 4}, {28, 7}, {28, 28}, {4, 28}}));
   p.setBrush(QColor(245, 245, 245));
   p.drawRect(QRectF(9, 4, 14, 9));
   p.setBrush(QColor(20, 40, 90));
