@@ -92,10 +92,10 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<Por
   savedPort_ = QString::fromLocal8Bit(saved.c_str());
   FillPortList(PortList::WithSavedPort(firstScan.valid() ? firstScan.get() : lister_(), savedPort_));
 
-  // The program's title, as the desktop shows it, and the window's caption.
-  const QString title = QString("%1 %2").arg(kora::kVendorName, kora::kProductName);
-  QGuiApplication::setApplicationDisplayName(title);
-  setWindowTitle(title);
+  // The caption. The desktop knows the program by its desktop file
+  // (SetProgramIdentity), not by an application display name, which Qt would
+  // append to the title of every dialog and message box.
+  setWindowTitle(QString("%1 %2").arg(kora::kVendorName, kora::kProductName));
   LoadWindowSettings();
   cbComPortChange();
   ServiceCode = kora::kServiceCodeText;

@@ -18,13 +18,13 @@ class TKORAPCForm : public QWidget {
   Q_OBJECT
 
  public:
-  // Builds the port list, sets the caption and the application's display name
-  // ("Quorvel KORApc"), restores the window settings from korapc.ini,
-  // publishes the chosen port in ChosenComPort and sets ServiceCode. lister
-  // gives every list of ports; when it is empty the ports present are listed,
-  // the first time on a worker thread while the pages are built, and the list
-  // follows the machine through a PortWatcher of its own. watcher, when given,
-  // is what makes the list be scanned again (taken over).
+  // Builds the port list, sets the caption ("Quorvel KORApc"), restores the
+  // window settings from korapc.ini, publishes the chosen port in
+  // ChosenComPort and sets ServiceCode. lister gives every list of ports; when
+  // it is empty the ports present are listed, the first time on a worker
+  // thread while the pages are built, and the list follows the machine
+  // through a PortWatcher of its own. watcher, when given, is what makes the
+  // list be scanned again (taken over).
   explicit TKORAPCForm(QWidget* parent = nullptr, PortLister lister = {},
                        std::unique_ptr<PortWatcher> watcher = {});
 

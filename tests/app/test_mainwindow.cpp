@@ -181,11 +181,11 @@ class WindowSettingsTest : public MainWindowTest {
   }
 };
 
-TEST_F(WindowSettingsTest, TheProgramsDisplayNameIsTheCaption) {
-  QGuiApplication::setApplicationDisplayName(QString());
+TEST_F(WindowSettingsTest, TheCaptionIsTheProgramsNameAndNoDisplayNameIsSet) {
   TKORAPCForm form(nullptr, ThreePorts);
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Quorvel KORApc");
   EXPECT_EQ(form.windowTitle(), "Quorvel KORApc");
+  // A display name would be appended to every other window's title bar.
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
 }
 
 TEST_F(WindowSettingsTest, ClosingSavesTheWindowsTopLeftHeightAndWidth) {
