@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QWidget>
+#include <future>
 #include <memory>
+#include <vector>
 
 #include "app/portlist.h"
 #include "app/portwatcher.h"
@@ -23,7 +25,9 @@ class TKORAPCForm : public QWidget {
   // ChosenComPort and sets ServiceCode. lister gives every list of ports; when
   // it is empty the ports present are listed, the first time on a worker
   // thread while the pages are built, and the list follows the machine
-  // through a PortWatcher of its own. watcher, when given, is what makes the
+  // through a PortWatcher of its own; unless the Settings page is the one
+  // shown, that first list is waited for, shown and published only right
+  // after the window's first paint. watcher, when given, is what makes the
   // list be scanned again (taken over).
   explicit TKORAPCForm(QWidget* parent = nullptr, PortLister lister = {},
                        std::unique_ptr<PortWatcher> watcher = {});
@@ -57,10 +61,15 @@ class TKORAPCForm : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // After the first paint, the first list of ports (see the constructor).
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void BuildSettingsPage();
   void FillPortList(const std::vector<PortEntry>& ports);
+  // Waits for the first scan, when one is pending, fills cbComPort from it
+  // and selects the saved port without publishing it.
+  void JoinFirstScan();
   void FitPortListWidth();
   void SelectSavedPort();
   void DropMissingPorts();
@@ -73,4 +82,6 @@ class TKORAPCForm : public QWidget {
   QString savedPort_;   // COMPORT as read at start
   std::unique_ptr<PortWatcher> watcher_;
   bool refreshWaitsForUpload_ = false;
+  std::future<std::vector<PortEntry>> firstScan_;  // the scan of the ports present, until joined
+  bool joinPosted_ = false;
 };
