@@ -42,7 +42,9 @@ long LockFilePid(const std::string& file) {
   std::string content(64, '\0');
   in.read(content.data(), static_cast<std::streamsize>(content.size()));
   content.resize(static_cast<std::size_t>(in.gcount()));
-  if (content.size() == sizeof(std::int32_t)) {
+  // Four bytes that are all digits or blanks ("4242") are text.
+  const bool text = content.find_first_not_of("0123456789 \n") == std::string::npos;
+  if (content.size() == sizeof(std::int32_t) && !text) {
     std::int32_t binary = 0;
     std::memcpy(&binary, content.data(), sizeof binary);
     if (binary > 0) return binary;

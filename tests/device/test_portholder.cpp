@@ -49,6 +49,7 @@ TEST_F(PortHolderFake, ALockFileNamesItsProcessOnlyWhileThatRunsAndIsNeverRemove
   const std::vector<LockCase> cases = {
       {"      4242\n", 4242},
       {Binary(4242), 4242},
+      {"4242", 4242},  // as text, though four bytes long
       {"  99999999\n", std::nullopt},           // stale
       {std::to_string(::getpid()), std::nullopt},  // this process is never its own rival
       {"ttyUSB0\n", std::nullopt},
