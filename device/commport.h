@@ -14,11 +14,13 @@
 // leaves the holder's exclusive use in place. It also refuses, with
 // OpenFailed and EBUSY, a device that is taken already in any way it can
 // see, root or not: another descriptor's TIOCEXCL, a UUCP lock file naming a
-// live process, or (on a real serial device, not a pseudo-terminal, whose far
-// end a stand-in instrument keeps open) an open descriptor in another process
-// of this user. Close clears TIOCEXCL only when this port set it. It sets raw 8-bit transfer with
-// no flow control, ignores the modem-control lines, and starts with an empty
-// receive queue, as a freshly opened port does. It asks the driver for low
+// live process, or an open descriptor in another process of this user (not
+// on a pseudo-terminal, whose terminal end a stand-in instrument may keep
+// open itself). Close clears TIOCEXCL only when this port set it.
+//
+// It sets raw 8-bit transfer with no flow control, ignores the modem-control
+// lines, and starts with an empty receive queue, as a freshly opened port
+// does. It asks the driver for low
 // latency (ASYNC_LOW_LATENCY), so that a USB adapter passes each byte on at
 // once rather than after its latency timer; a driver without that setting is
 // used as it is, and Close puts the setting back as Open found it.
