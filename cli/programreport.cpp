@@ -91,6 +91,7 @@ std::string JsonSummary(const std::vector<PortReport>& reports, const std::optio
 }
 
 std::string JsonUsageError(const std::string& error) {
-  const QJsonObject report{{"error", QString::fromLocal8Bit(error.c_str())}, {"exitStatus", kExitRefused}};
+  const QJsonObject report{{"error", QString::fromLocal8Bit(error.c_str())},
+                           {"exitStatus", kExitRefused}};
   return QJsonDocument(report).toJson(QJsonDocument::Compact).toStdString() + "\n";
 }

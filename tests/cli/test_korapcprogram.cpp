@@ -119,7 +119,8 @@ TEST_F(KorapcProgramTest, WithJsonABadUsageIsAlsoAnErrorObjectOnStandardOutput) 
     err.str("");
     EXPECT_EQ(Run(c.args), 2) << c.error;
     EXPECT_EQ(out.str(), "{\"error\":\"" + c.error + "\",\"exitStatus\":2}\n");
-    EXPECT_EQ(err.str(), "korapc-program: " + c.error + "\nTry 'korapc-program --help' for more information.\n");
+    EXPECT_EQ(err.str(),
+              "korapc-program: " + c.error + "\nTry 'korapc-program --help' for more information.\n");
   }
   EXPECT_TRUE(opened.empty());
 }
@@ -157,8 +158,8 @@ TEST_F(KorapcProgramTest, OneDeviceUnderTwoNamesIsRefusedBeforeAnyPortOpens) {
     }
     EXPECT_EQ(Run(args), 2) << c.same;
     EXPECT_EQ(err.str(), "korapc-program: The ports " + c.same +
-                             " are the same device; give each instrument once.\nTry 'korapc-program --help' "
-                             "for more information.\n");
+                             " are the same device; give each instrument once.\n"
+                             "Try 'korapc-program --help' for more information.\n");
     EXPECT_EQ(out.str(), "");
     EXPECT_TRUE(opened.empty());
   }
@@ -169,14 +170,15 @@ TEST_F(KorapcProgramTest, BothUploadsToOnePortEndInOnePowerCycleNotice) {
   std::string asl;
   for (int i = 0; i < 10; ++i) asl += AslRecord("", {});
   const std::string selections = File("ward-a.asl", asl);
-  EXPECT_EQ(Run({"--port", "/dev/ttyUSB0", "--power-on", values, "--auto-selections", selections}), 0);
+  EXPECT_EQ(Run({"--port", "/dev/ttyUSB0", "--power-on", values, "--auto-selections", selections}),
+            0);
   EXPECT_EQ(err.str(),
             "/dev/ttyUSB0: power-on values: 0/20, about 0:02\n"
             "/dev/ttyUSB0: power-on values: 20/20 done\n"
             "/dev/ttyUSB0: auto selections: 0/300, about 0:35\n"
             "/dev/ttyUSB0: auto selections: 300/300 done\n"
-            "/dev/ttyUSB0: Auto Selections: Switch KORA-1 power OFF, then switch back ON for settings to take "
-            "effect.\n");
+            "/dev/ttyUSB0: Auto Selections: Switch KORA-1 power OFF, then switch back ON for "
+            "settings to take effect.\n");
   EXPECT_EQ(out.str(), "/dev/ttyUSB0: programmed: power-on values, auto selections\n");
 }
 

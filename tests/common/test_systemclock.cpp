@@ -26,7 +26,8 @@ TEST(SystemClock, MovingATimeKeepsItsNanosecondsWithinTheSecond) {
   };
   const Case cases[] = {
       {{5, 123}, 0, {5, 123}},
-      {{5, 50000}, -SystemClock::kAwakeNs, {4, 999950000}},  // the wake-up of a deadline just past a second
+      // the wake-up of a deadline just past a second
+      {{5, 50000}, -SystemClock::kAwakeNs, {4, 999950000}},
       {{5, 99999}, -SystemClock::kAwakeNs, {4, 999999999}},
       {{5, 100000}, -SystemClock::kAwakeNs, {5, 0}},
       {{5, 0}, -1, {4, 999999999}},
@@ -50,7 +51,9 @@ TEST(SystemClock, ADeadlineJustPastASecondIsSleptForAndNotRefused) {
   // before, which the kernel only takes once normalised.
   timespec now = Monotonic();
   if (now.tv_nsec < 1000000) now.tv_sec -= 1;
-  for (const long ns : {0L, 1L, 50000L, SystemClock::kAwakeNs - 1, SystemClock::kAwakeNs, 999999L}) {
+  const long pastTheSecond[] = {0L, 1L, 50000L, SystemClock::kAwakeNs - 1, SystemClock::kAwakeNs,
+                                999999L};
+  for (const long ns : pastTheSecond) {
     EXPECT_EQ(SystemClock::SleepUntil({now.tv_sec, ns}), 0) << ns;
   }
   // And one still to come, a little after now.
