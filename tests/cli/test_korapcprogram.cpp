@@ -119,8 +119,8 @@ TEST_F(KorapcProgramTest, WithJsonABadUsageIsAlsoAnErrorObjectOnStandardOutput) 
     err.str("");
     EXPECT_EQ(Run(c.args), 2) << c.error;
     EXPECT_EQ(out.str(), "{\"error\":\"" + c.error + "\",\"exitStatus\":2}\n");
-    EXPECT_EQ(err.str(),
-              "korapc-program: " + c.error + "\nTry 'korapc-program --help' for more information.\n");
+    EXPECT_EQ(err.str(), "korapc-program: " + c.error +
+                             "\nTry 'korapc-program --help' for more information.\n");
   }
   EXPECT_TRUE(opened.empty());
 }
