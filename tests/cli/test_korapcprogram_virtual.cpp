@@ -156,10 +156,11 @@ TEST_F(KorapcProgramVirtualTest, ThreeInstrumentsAtOnceEndWithExactlyTheSameMemo
   for (const auto& host : hosts) {
     const Lines err = SplitLines(run.Err());
     const std::string port = host->LinkPath();
-    EXPECT_EQ(std::count(err.begin(), err.end(), port + ": Auto Selections" + notice), 1) << run.Err();
-    EXPECT_EQ(std::count(err.begin(), err.end(), port + ": Power On Settings" + notice), 0) << run.Err();
+    const std::string autoNotice = port + ": Auto Selections" + notice;
+    EXPECT_EQ(std::count(err.begin(), err.end(), autoNotice), 1) << run.Err();
+    EXPECT_EQ(std::count(err.begin(), err.end(), port + ": Power On Settings" + notice), 0);
     const auto last = std::find(err.begin(), err.end(), port + ": auto selections: 300/300 done");
-    EXPECT_NE(std::find(last, err.end(), port + ": Auto Selections" + notice), err.end()) << run.Err();
+    EXPECT_NE(std::find(last, err.end(), autoNotice), err.end()) << run.Err();
   }
 }
 
