@@ -244,8 +244,8 @@ void MeasureRecording() {
   if (plain < 0 || recorded < 0 || history->Trace(1).empty()) {
     std::fprintf(stderr, "power-on recorded: the upload failed\n");
   } else {
-    std::printf("power-on recorded: wall %.0f ms, unrecorded %.0f ms, added %.2f%%\n", recorded, plain,
-                100.0 * (recorded - plain) / plain);
+    std::printf("power-on recorded: wall %.0f ms, unrecorded %.0f ms, added %.2f%%\n", recorded,
+                plain, 100.0 * (recorded - plain) / plain);
   }
   history.reset();
   std::error_code ec;
