@@ -4,10 +4,12 @@
 // keeps nothing but says so once; several processes write at once.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <thread>
 
@@ -219,6 +221,46 @@ TEST_F(HistoryStoreTest, WhereNothingCanBeWrittenUploadsGoOnAndOneMessageSaysSo)
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(sink.messages[0].text.rfind(SqliteHistoryStore::kNotKeptText, 0), 0u);
   EXPECT_EQ(sink.messages[0].caption, "KORApc History");
+}
+
+// A full disk, as a file-size limit makes it: the first failed write stops
+// the record with one message, later uploads get none, and the file stays
+// whole with every record written before.
+TEST_F(HistoryStoreTest, AFullDiskStopsTheRecordWithOneMessageAndKeepsTheFileWhole) {
+  OpenStore();
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    RecordingMessageSink sink;
+    auto store = SqliteHistoryStore::Open(path, sink);
+    struct stat info {};
+    ::stat(path.c_str(), &info);
+    const rlimit limit{static_cast<rlim_t>(info.st_size + 64 * 1024), RLIM_INFINITY};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    int begun = 0;
+    bool stopped = false;
+    for (int i = 0; i < 2000 && !stopped; ++i) {
+      const std::int64_t id = store->Begin(PowerOnStart("/dev/ttyUSB0"));
+      if (id == 0) {
+        stopped = true;
+        break;
+      }
+      ++begun;
+      store->AppendTrace(id, UploadTrace(200, {0, TraceDirection::Sent, 'A', false}));
+    }
+    const bool laterQuiet = store->Begin(PowerOnStart("/dev/ttyUSB0")) == 0;
+    const bool told = sink.messages.size() == 1 &&
+                      sink.messages[0].text.rfind(SqliteHistoryStore::kNotKeptText, 0) == 0;
+    ::_exit(stopped && begun > 0 && laterQuiet && told ? 0 : 1);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(IntegrityOf(path), "ok");
+  auto store = OpenStore();
+  EXPECT_GT(store->Count(), 0);
+  EXPECT_TRUE(messages.messages.empty());
 }
 
 TEST_F(HistoryStoreTest, TheStateFolderFollowsXdgStateHome) {
