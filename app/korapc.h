@@ -32,8 +32,8 @@ class TKORAPCForm : public QWidget {
   // state as they are destroyed.
   ~TKORAPCForm() override;
 
-  // Publishes the selected port in ChosenComPort; does nothing when no entry
-  // is selected.
+  // Publishes the selected port's name (its device path, not its stable name)
+  // in ChosenComPort; does nothing when no entry is selected.
   void cbComPortChange();
 
   // Lists the ports again and redraws cbComPort. The chosen entry stays
@@ -61,6 +61,9 @@ class TKORAPCForm : public QWidget {
  private:
   void BuildSettingsPage();
   void FillPortList(const std::vector<PortEntry>& ports);
+  // The entry at index of cbComPort as it was listed (without its
+  // description); an empty entry for an index outside the list.
+  PortEntry PortAt(int index) const;
   void FitPortListWidth();
   void SelectSavedPort();
   void DropMissingPorts();

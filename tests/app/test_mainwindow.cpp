@@ -105,6 +105,48 @@ TEST_F(MainWindowTest, ASavedCharacterDeviceThatIsNoTerminalIsNotOffered) {
   EXPECT_EQ(ChosenComPort, "/dev/ttyS0");
 }
 
+std::vector<PortEntry> TwoAdapters() {
+  return {{"/dev/ttyS0", "built-in"},
+          {"/dev/ttyUSB0", "FT232R USB UART - FTDI", false, "A50285BI",
+           "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0"},
+          {"/dev/ttyUSB1", "CP2102 - Silicon Labs", false, "0001",
+           "/dev/serial/by-id/usb-Silicon_Labs_CP2102-if00-port0"}};
+}
+
+TEST_F(MainWindowTest, AnAdapterIsShownByPortNameAndSavedByItsStableName) {
+  struct Case {
+    std::string saved;     // COMPORT before
+    QString shown;         // the entry chosen at start
+    std::string savedNow;  // COMPORT after closing
+  };
+  const std::string ftdi = "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0";
+  const std::string cp = "/dev/serial/by-id/usb-Silicon_Labs_CP2102-if00-port0";
+  for (const Case& c : {Case{"/dev/ttyUSB1", "/dev/ttyUSB1", cp}, Case{ftdi, "/dev/ttyUSB0", ftdi},
+                        Case{cp, "/dev/ttyUSB1", cp}, Case{"/dev/ttyS0", "/dev/ttyS0", "/dev/ttyS0"}}) {
+    WriteIni("[KORAPCForm]\nCOMPORT=" + c.saved + "\n");
+    {
+      TKORAPCForm form(nullptr, TwoAdapters);
+      EXPECT_EQ(form.cbComPort->currentText(), c.shown) << c.saved;
+      EXPECT_EQ(ChosenComPort, c.shown.toStdString()) << c.saved;
+      EXPECT_EQ(form.cbComPort->itemData(1, Qt::ToolTipRole).toString(),
+                "FT232R USB UART - FTDI\nSerial number: A50285BI\n" + QString::fromStdString(ftdi));
+    }
+    EXPECT_EQ(SettingsFile(GetSettingsFilePath()).ReadString("KORAPCForm", "COMPORT", ""), c.savedNow);
+  }
+}
+
+TEST_F(MainWindowTest, AfterAReplugTheChosenAdapterIsFollowedToItsNewNumber) {
+  std::vector<PortEntry> ports = TwoAdapters();
+  WriteIni("[KORAPCForm]\nCOMPORT=/dev/ttyUSB0\n");
+  TKORAPCForm form(nullptr, [&] { return ports; });
+  ASSERT_EQ(ChosenComPort, "/dev/ttyUSB0");
+  std::swap(ports[1].name, ports[2].name);  // the two adapters swap numbers
+  form.RefreshPortList();
+  EXPECT_EQ(form.cbComPort->currentText(), "/dev/ttyUSB1");
+  EXPECT_EQ(ChosenComPort, "/dev/ttyUSB1");
+  EXPECT_EQ(form.cbComPort->count(), 3);
+}
+
 TEST_F(MainWindowTest, PickingAPortPublishesItAndClosingSavesPortAndPage) {
   {
     auto* form = new TKORAPCForm(nullptr, ThreePorts);
