@@ -19,6 +19,7 @@
 #include "autoselect/autoselectframe.h"
 #include "device/koraprogressform.h"
 #include "poweron/poframe.h"
+#include "history/sqlitehistorystore.h"
 
 namespace {
 
@@ -73,16 +74,20 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<Por
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(PageControl);
 
+  history_ = SqliteHistoryStore::Open(GetHistoryFilePath(), historyMessages_);
+
   TabSheet3 = new QWidget(PageControl);
   TabSheet3->setObjectName("TabSheet3");
   // The page loads poweron.dat and its grid layout as it is built.
   POMain1 = new TPOMain(PageFiles(GetPowerOnFilePath()), TabSheet3);
   FillPage(TabSheet3, POMain1);
+  POMain1->SetHistory(history_.get());
   TabSheet1 = new QWidget(PageControl);
   TabSheet1->setObjectName("TabSheet1");
   // The page loads autoselect.asl and its grid layout as it is built.
   AutoSelectMain1 = new TAutoSelectMain(PageFiles(GetAutoSelectFilePath()), TabSheet1);
   FillPage(TabSheet1, AutoSelectMain1);
+  AutoSelectMain1->SetHistory(history_.get());
   TabSheet2 = new QWidget(PageControl);
   TabSheet2->setObjectName("TabSheet2");
   PageControl->addTab(TabSheet3, "Power On");
@@ -189,6 +194,8 @@ void TKORAPCForm::FitPortListWidth() {
   const int width = std::clamp(widest + Scaled(161) - field, Scaled(161), Scaled(8 + 519 - 160));
   cbComPort->resize(width, cbComPort->height());
 }
+
+HistoryStore& TKORAPCForm::History() { return *history_; }
 
 void TKORAPCForm::RefreshPortList() {
   if (TKORAProgress* upload = RunningUpload()) {

@@ -6,11 +6,14 @@
 
 #include "app/portlist.h"
 #include "app/portwatcher.h"
+#include "ui/qtmessagesink.h"
 
 class QComboBox;
 class QFrame;
 class QLabel;
 class QTabWidget;
+class HistoryStore;
+class SqliteHistoryStore;
 class TAutoSelectMain;
 class TPOMain;
 
@@ -44,6 +47,11 @@ class TKORAPCForm : public QWidget {
   // that window is gone.
   void RefreshPortList();
 
+  // The programming record of this window's uploads (history.sqlite in the
+  // state folder), opened as the window is built; never null. A store that
+  // cannot be kept has said so once, over this window.
+  HistoryStore& History();
+
   QTabWidget* PageControl = nullptr;
   QWidget* TabSheet3 = nullptr;  // page 0, "Power On"
   TPOMain* POMain1 = nullptr;    // the power-on page, filling TabSheet3
@@ -76,4 +84,6 @@ class TKORAPCForm : public QWidget {
   QString savedPort_;   // COMPORT as read at start
   std::unique_ptr<PortWatcher> watcher_;
   bool refreshWaitsForUpload_ = false;
+  QtMessageSink historyMessages_{this};
+  std::unique_ptr<SqliteHistoryStore> history_;
 };

@@ -175,7 +175,7 @@ void TAutoSelectMain::btnSetAutoClick() {
     ShowAutoSelectRefusal(AutoSelects, invalid, sink_ != nullptr ? *sink_ : boxes);
     return;
   }
-  UploadRunner runner(this, sink_, clock_);
-  lastUpload_ = runner.Run(AutoSelectUploadPlan(AutoSelects),
+  UploadRunner runner(this, sink_, clock_, {}, history_);
+  lastUpload_ = runner.Run(AutoSelectUploadPlan(AutoSelects, setup_.dataFilePath),
                            setup_.linkSettings());
 }

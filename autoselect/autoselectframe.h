@@ -12,6 +12,7 @@
 #include "ui/pagesetup.h"
 
 class Clock;
+class HistoryStore;
 class FilePicker;
 class MessageSink;
 class QPushButton;
@@ -44,6 +45,8 @@ class TAutoSelectMain : public QWidget {
   // and sleeps. Not owned.
   void SetMessageSink(MessageSink* sink) { sink_ = sink; }
   void SetClock(Clock* clock) { clock_ = clock; }
+  // Where uploads are recorded; null (the default) records nothing. Not owned.
+  void SetHistory(HistoryStore* history) { history_ = history; }
   void SetFilePicker(FilePicker* picker) { picker_ = picker; }
 
   // Rebuilds the grid from the display list: one row per entry (number and
@@ -100,6 +103,7 @@ class TAutoSelectMain : public QWidget {
   PageSetup setup_;
   MessageSink* sink_;
   Clock* clock_;
+  HistoryStore* history_ = nullptr;
   FilePicker* picker_;
   UploadResult lastUpload_;
 };

@@ -33,13 +33,19 @@ class SqliteHistoryStore : public HistoryStore {
       "The programming history is not being kept: ";
 
   // Opens or creates the store at path, creating its folder (mode 0700) when
-  // missing. A file that is not a history store of this program (corrupt,
-  // foreign, or of a newer schema) is moved aside to
+  // missing. A file that is not a history store of this program (corrupt or
+  // foreign) is moved aside to
   // path + ".corrupt-YYYYMMDDTHHMMSSZ", never deleted; one message tells where
   // it went, and a new store is started. When nothing can be written there
-  // (folder not writable, disk full) the store still works as one that keeps
-  // nothing: one message says history is not being kept, Begin returns 0.
-  // sink: not owned, must outlive the store; messages are Windows-1252.
+  // (folder not writable, disk full), or the file is of a newer schema (left
+  // as it is), the store still works as one that keeps nothing: one message
+  // says history is not being kept, Begin returns 0 and reads find nothing.
+  // A write that fails later (disk full) gives that message too, once, and
+  // the store keeps nothing from then on.
+  // sink: not owned, must outlive the store; messages are Windows-1252. It
+  // is called only from Open and from Begin (on the thread that calls them),
+  // never from the other operations: a failure they meet is shown at the
+  // next Begin.
   // Never throws, never returns null.
   static std::unique_ptr<SqliteHistoryStore> Open(const std::string& path, MessageSink& sink);
 
@@ -61,11 +67,14 @@ class SqliteHistoryStore : public HistoryStore {
  private:
   SqliteHistoryStore(std::string path, MessageSink& sink);
   bool OpenFile();
-  bool Fail(const std::string& why);
+  // Stops keeping records, for the reason why; shows it now or at the next Begin.
+  bool Fail(const std::string& why, bool tellNow = true);
+  void Tell();
 
   std::string path_;
   MessageSink& sink_;
   mutable std::mutex mutex_;
   sqlite3* db_ = nullptr;
   bool told_ = false;
+  std::string untold_;  // the message not yet shown
 };

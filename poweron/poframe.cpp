@@ -120,7 +120,7 @@ void TPOMain::btnSetPowerOnClick() {
     ShowPowerOnRefusal(PowerOn, invalid, sink_ != nullptr ? *sink_ : boxes);
     return;
   }
-  UploadRunner runner(this, sink_, clock_);
-  lastUpload_ = runner.Run(PowerOnUploadPlan(PowerOn),
+  UploadRunner runner(this, sink_, clock_, {}, history_);
+  lastUpload_ = runner.Run(PowerOnUploadPlan(PowerOn, setup_.dataFilePath),
                            setup_.linkSettings());
 }

@@ -10,6 +10,7 @@
 #include "ui/pagesetup.h"
 
 class Clock;
+class HistoryStore;
 class MessageSink;
 class QPushButton;
 class QToolBar;
@@ -37,6 +38,8 @@ class TPOMain : public QWidget {
   // and sleeps. Not owned.
   void SetMessageSink(MessageSink* sink) { sink_ = sink; }
   void SetClock(Clock* clock) { clock_ = clock; }
+  // Where uploads are recorded; null (the default) records nothing. Not owned.
+  void SetHistory(HistoryStore* history) { history_ = history; }
 
   // Rebuilds every row of the grid from the current values.
   void FillGrid();
@@ -72,5 +75,6 @@ class TPOMain : public QWidget {
   PageSetup setup_;
   MessageSink* sink_;
   Clock* clock_;
+  HistoryStore* history_ = nullptr;
   UploadResult lastUpload_;
 };
