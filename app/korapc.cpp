@@ -19,6 +19,7 @@
 #include "autoselect/autoselectframe.h"
 #include "device/koraprogressform.h"
 #include "poweron/poframe.h"
+#include "history/historypage.h"
 #include "history/sqlitehistorystore.h"
 
 namespace {
@@ -94,6 +95,15 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<Por
   PageControl->addTab(TabSheet1, "Auto Selections");
   PageControl->addTab(TabSheet2, "Settings");
   BuildSettingsPage();
+  // The record of every upload; what it restores goes into the two pages.
+  TabSheet4 = new QWidget(PageControl);
+  TabSheet4->setObjectName("TabSheet4");
+  HistoryPage1 = new THistoryPage({history_.get(), POMain1, AutoSelectMain1}, TabSheet4);
+  FillPage(TabSheet4, HistoryPage1);
+  PageControl->addTab(TabSheet4, "History");
+  connect(HistoryPage1, &THistoryPage::Restored, this, [this](QWidget* page) {
+    PageControl->setCurrentWidget(page->parentWidget());
+  });
 
   const std::string saved =
       SettingsFile(GetSettingsFilePath()).ReadString(kSection, "COMPORT", "COM1");

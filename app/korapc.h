@@ -1,4 +1,5 @@
-// The main window: three tabs, "Power On", "Auto Selections" and "Settings".
+// The main window: four tabs, "Power On", "Auto Selections", "Settings" and
+// "History".
 #pragma once
 
 #include <QWidget>
@@ -15,6 +16,7 @@ class QTabWidget;
 class HistoryStore;
 class SqliteHistoryStore;
 class TAutoSelectMain;
+class THistoryPage;
 class TPOMain;
 
 class TKORAPCForm : public QWidget {
@@ -62,6 +64,8 @@ class TKORAPCForm : public QWidget {
   QLabel* Label2 = nullptr;
   QComboBox* cbComPort = nullptr;
   QFrame* Bevel1 = nullptr;
+  QWidget* TabSheet4 = nullptr;           // page 3, "History"
+  THistoryPage* HistoryPage1 = nullptr;   // the recorded uploads, filling TabSheet4
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

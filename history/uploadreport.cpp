@@ -7,7 +7,9 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextOption>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -33,7 +35,7 @@ struct Block {
 
 std::vector<Block> Blocks(const UploadRecord& record) {
   std::vector<Block> blocks;
-  blocks.push_back({Block::Title, {}, "KORA-1 programming record"});
+  blocks.push_back({Block::Title, {}, QString("KORA-1 programming record %1").arg(record.id)});
   for (const RecordField& field : RecordSummary(record)) {
     blocks.push_back({Block::Field, U(field.label), U(field.value)});
   }
@@ -98,17 +100,18 @@ class PageLayout {
 
  private:
   int Text(const QFont& font, int x, int y, int width, const QString& text, bool draw) {
-    const QRect box(x, y, width, 1 << 20);
-    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
-    const QRect used = QFontMetrics(font, p_.device()).boundingRect(box, flags, text);
-    if (draw) {
-      p_.setFont(font);
-      p_.drawText(box, flags, text);
-    }
-    return used.height();
+    // Words wrap at blanks; a long run without one (a digest, a path) wraps
+    // where it must instead of running off the page.
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    const QRectF box(x, y, width, 1 << 20);
+    p_.setFont(font);
+    const QRectF used = p_.boundingRect(box, text, option);
+    if (draw) p_.drawText(box, text, option);
+    return static_cast<int>(std::ceil(used.height()));
   }
 
-  // "Checked by" and "Signature" each over a line, and "Date".
+  // "Name", "Signature" and "Date", each under a line to write on.
   int Signature(int y, int gap, bool draw) {
     const int line = QFontMetrics(body_, p_.device()).height();
     const int third = width_ / 3;

@@ -39,10 +39,11 @@ TEST_F(MainWindowTest, FirstStartIsCentredDefaultSizedOnPowerOnWithTheFirstPort)
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
   EXPECT_EQ(form.pos(), area.center() - QPoint(270, 300));
   EXPECT_FALSE(form.windowState() & Qt::WindowMaximized);
-  ASSERT_EQ(form.PageControl->count(), 3);
+  ASSERT_EQ(form.PageControl->count(), 4);
   EXPECT_EQ(form.PageControl->tabText(0), "Power On");
   EXPECT_EQ(form.PageControl->tabText(1), "Auto Selections");
   EXPECT_EQ(form.PageControl->tabText(2), "Settings");
+  EXPECT_EQ(form.PageControl->tabText(3), "History");
   EXPECT_EQ(form.PageControl->currentIndex(), 0);
   EXPECT_EQ(form.cbComPort->currentText(), "/dev/ttyS0");
   EXPECT_EQ(ChosenComPort, "/dev/ttyS0");
