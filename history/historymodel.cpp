@@ -47,6 +47,9 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
       default: return {};
     }
   }
+  if (role == Qt::ToolTipRole && index.column() == Instrument) {
+    return U(RecordInstrumentText(record));  // in full where the column cuts it
+  }
   if (role == Qt::ToolTipRole && index.column() == Result && !record.end.message.empty()) {
     return AnsiToShownLines(record.end.message);
   }

@@ -15,6 +15,7 @@
 #include "common/settingsfile.h"
 #include "autoselect/autoselectframe.h"
 #include "grid/esstringgrid.h"
+#include "history/historypage.h"
 #include "poweron/poframe.h"
 #include "support/pseudoterminal.h"
 #include "support/tempdir.h"
@@ -45,6 +46,10 @@ TEST_F(MainWindowTest, FirstStartIsCentredDefaultSizedOnPowerOnWithTheFirstPort)
   EXPECT_EQ(form.PageControl->tabText(2), "Settings");
   EXPECT_EQ(form.PageControl->tabText(3), "History");
   EXPECT_EQ(form.PageControl->currentIndex(), 0);
+  // A record restored into a page brings that page forward.
+  form.PageControl->setCurrentIndex(3);
+  emit form.HistoryPage1->Restored(form.AutoSelectMain1);
+  EXPECT_EQ(form.PageControl->currentIndex(), 1);
   EXPECT_EQ(form.cbComPort->currentText(), "/dev/ttyS0");
   EXPECT_EQ(ChosenComPort, "/dev/ttyS0");
   EXPECT_EQ(ServiceCode, "5173920468");
