@@ -56,6 +56,9 @@ class PageLayout {
     body_ = QFont("DejaVu Sans");
     body_.setStyleHint(QFont::SansSerif);
     body_.setPointSizeF(points);
+    // No ligatures: the PDF's text must read back, and search, as written
+    // ("Source file", not "Source \uFB01le").
+    body_.setStyleStrategy(QFont::PreferNoShaping);
     bold_ = body_;
     bold_.setBold(true);
     title_ = bold_;

@@ -71,11 +71,12 @@ TEST_F(UploadReportTest, APowerOnReportNamesTheUploadTheInstrumentTheResultAndEv
   UploadRecord record = BaseRecord();
   record.start.what = UploadWhat::PowerOn;
   record.start.powerOn = {3, 3, 0, 1, 0, 2, 4, 9, 8, 0, 0, 3, 1, 1, 0, 0, 0, 0, 3, 4};
+  record.start.sourceFile = "/home/tech/poweron.dat";
   const std::string text = Written(record, ReportPaper::A4, "(A4)");
   for (const char* expected :
        {"KORA-1 programming record", "2026-12-09 15:41:58 UTC", "tech on bench-pc",
         "/dev/ttyUSB0", "FTDI FT232R USB UART, serial A10K3B2Q (0403:6001)",
-        "Power-on values", "programmed", "20 of 20", "Late answers 1", "Slowest answer 13 ms",
+        "Power-on values", "Source file /home/tech/poweron.dat", "programmed", "20 of 20", "Late answers 1", "Slowest answer 13 ms",
         "Characters sent again 0", "ECG Rate: 80 BPM", "ECG Axis: Normal (INT)",
         "Temperature YSI 400/700: 38\xC2\xBA C", "BP4 Dynamic:", "Signature", "Date"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin: " << text;
