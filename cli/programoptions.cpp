@@ -44,7 +44,11 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
 
   ParsedOptions parsed;
   ProgramOptions& o = parsed.options;
-  if (!parser.parse(arguments)) {
+  // The parser reads every argument even past an error, so --json is known
+  // for the error's own report too.
+  const bool parsedAll = parser.parse(arguments);
+  o.json = parser.isSet(json);
+  if (!parsedAll) {
     parsed.error = Local(parser.errorText());
     return parsed;
   }
@@ -108,7 +112,6 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
   }
   o.dryRun = parser.isSet(dryRun);
   o.listPorts = parser.isSet(listPorts);
-  o.json = parser.isSet(json);
   o.history = parser.isSet(history);
   const auto recordId = [&](const QCommandLineOption& option, const char* name,
                             std::optional<std::int64_t>& target) {
