@@ -162,7 +162,9 @@ int ReadHistory(const ProgramOptions& options, const ProgramEnvironment& env, Hi
     const std::optional<UploadRecord> record = store.Get(id);
     found = record.has_value();
     if (found) {
-      if (!env.writeReport) return UsageError(env, "--report is not available in this build.");
+      if (!env.writeReport) {
+        return UsageError(env, "--report is not available in this build.", options.json);
+      }
       const std::string error = env.writeReport(*record, *options.output);
       if (!error.empty()) {
         *env.err << kProgram << ": " << *options.output << ": " << error << "\n";
