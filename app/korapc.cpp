@@ -320,7 +320,7 @@ void TKORAPCForm::SaveWindowSettings() {
   }
   ini.WriteInteger(kSection, "WINDOWSTATE", state);
   // By the adapter's stable name where it has one.
-  ini.WriteString(kSection, "COMPORT",
-                  PortList::SavedName(PortAt(cbComPort->currentIndex())).toLocal8Bit().toStdString());
+  const QString port = PortList::SavedName(PortAt(cbComPort->currentIndex()));
+  ini.WriteString(kSection, "COMPORT", port.toLocal8Bit().toStdString());
   ini.WriteInteger(kSection, "ACTIVEPAGE", PageControl->currentIndex());
 }

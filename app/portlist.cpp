@@ -38,8 +38,8 @@ bool PortList::NaturalLess(const QString& a, const QString& b) {
 std::map<QString, QString> PortList::StableNames(const QString& byIdFolder) {
   std::map<QString, QString> names;
   // Name order, so that a device with two links always gets the same one.
-  const QFileInfoList links = QDir(byIdFolder).entryInfoList(QDir::System | QDir::Files, QDir::Name);
-  for (const QFileInfo& link : links) {
+  const QDir folder(byIdFolder);
+  for (const QFileInfo& link : folder.entryInfoList(QDir::System | QDir::Files, QDir::Name)) {
     if (!link.isSymLink()) continue;
     const QString device = link.canonicalFilePath();  // empty when the link leads nowhere
     if (!device.isEmpty()) names.emplace(device, link.absoluteFilePath());

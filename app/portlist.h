@@ -48,7 +48,8 @@ class PortList {
   // The links in byIdFolder (udev's /dev/serial/by-id) by the device each
   // leads to: canonical device path -> link path. Empty when the folder does
   // not exist. A device with several links gets the first in name order.
-  static std::map<QString, QString> StableNames(const QString& byIdFolder = "/dev/serial/by-id");
+  static std::map<QString, QString> StableNames(
+      const QString& byIdFolder = "/dev/serial/by-id");
 
   // The name korapc.ini keeps for port: its stable name where it has one, so
   // that two adapters that swap numbers on replug keep their meaning; its

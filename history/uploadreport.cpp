@@ -70,8 +70,8 @@ class PageLayout {
   int Run(const std::vector<Block>& blocks, bool draw) {
     int y = 0;
     const int gap = QFontMetrics(body_, p_.device()).height() / 2;
-    const int labelWidth = QFontMetrics(bold_, p_.device()).horizontalAdvance("Characters sent again") +
-                           gap * 2;
+    const QFontMetrics boldMetrics(bold_, p_.device());
+    const int labelWidth = boldMetrics.horizontalAdvance("Characters sent again") + gap * 2;
     for (const Block& block : blocks) {
       switch (block.kind) {
         case Block::Title:
@@ -155,7 +155,8 @@ bool Render(const UploadRecord& record, ReportPaper paper, QByteArray& pdf) {
   const std::vector<Block> blocks = Blocks(record);
   // The largest size that keeps everything on the one page.
   double points = kLargestPoints;
-  while (points > kSmallestPoints && PageLayout(painter, width, points).Run(blocks, false) > height) {
+  while (points > kSmallestPoints &&
+         PageLayout(painter, width, points).Run(blocks, false) > height) {
     points -= 0.5;
   }
   PageLayout(painter, width, points).Run(blocks, true);
@@ -206,7 +207,8 @@ bool WriteUploadReport(const UploadRecord& record, const std::string& path, Repo
     return false;
   }
   // Written whole or not at all: a half-written report would not open.
-  if (!ReplaceFileContents(path, std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size())))) {
+  const std::string_view bytes(pdf.constData(), static_cast<std::size_t>(pdf.size()));
+  if (!ReplaceFileContents(path, bytes)) {
     error = std::strerror(errno);
     return false;
   }

@@ -128,7 +128,8 @@ TEST_F(MainWindowTest, AnAdapterIsShownByPortNameAndSavedByItsStableName) {
   const std::string ftdi = "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0";
   const std::string cp = "/dev/serial/by-id/usb-Silicon_Labs_CP2102-if00-port0";
   for (const Case& c : {Case{"/dev/ttyUSB1", "/dev/ttyUSB1", cp}, Case{ftdi, "/dev/ttyUSB0", ftdi},
-                        Case{cp, "/dev/ttyUSB1", cp}, Case{"/dev/ttyS0", "/dev/ttyS0", "/dev/ttyS0"}}) {
+                        Case{cp, "/dev/ttyUSB1", cp},
+                        Case{"/dev/ttyS0", "/dev/ttyS0", "/dev/ttyS0"}}) {
     WriteIni("[KORAPCForm]\nCOMPORT=" + c.saved + "\n");
     {
       TKORAPCForm form(nullptr, TwoAdapters);
@@ -137,7 +138,8 @@ TEST_F(MainWindowTest, AnAdapterIsShownByPortNameAndSavedByItsStableName) {
       EXPECT_EQ(form.cbComPort->itemData(1, Qt::ToolTipRole).toString(),
                 "FT232R USB UART - FTDI\nSerial number: A50285BI\n" + QString::fromStdString(ftdi));
     }
-    EXPECT_EQ(SettingsFile(GetSettingsFilePath()).ReadString("KORAPCForm", "COMPORT", ""), c.savedNow);
+    const SettingsFile ini(GetSettingsFilePath());
+    EXPECT_EQ(ini.ReadString("KORAPCForm", "COMPORT", ""), c.savedNow);
   }
 }
 

@@ -86,7 +86,8 @@ TEST(PortList, StableNamesAreTheLinksOfTheByIdFolderByTheDeviceTheyLeadTo) {
   TempDir byId;
   // Two links to a: the first in name order is kept. A dangling link and a
   // plain file are no names.
-  ASSERT_EQ(::symlink(a.Path().c_str(), byId.File("usb-FTDI_FT232R_A50285BI-if00-port0").c_str()), 0);
+  const std::string ftdi = byId.File("usb-FTDI_FT232R_A50285BI-if00-port0");
+  ASSERT_EQ(::symlink(a.Path().c_str(), ftdi.c_str()), 0);
   ASSERT_EQ(::symlink(a.Path().c_str(), byId.File("usb-ZZZ-if00").c_str()), 0);
   ASSERT_EQ(::symlink(b.Path().c_str(), byId.File("usb-Prolific_PL2303-if00-port0").c_str()), 0);
   ASSERT_EQ(::symlink("/dev/no-such-tty", byId.File("usb-gone-if00").c_str()), 0);

@@ -12,7 +12,8 @@ namespace {
 
 // The factory defaults, as a poweron.dat written out by hand.
 constexpr const char* kDefaultsFile =
-    "3\r\n3\r\n0\r\n1\r\n0\r\n2\r\n4\r\n9\r\n8\r\n0\r\n0\r\n2\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n3\r\n4\r\n";
+    "3\r\n3\r\n0\r\n1\r\n0\r\n2\r\n4\r\n9\r\n8\r\n0\r\n"
+    "0\r\n2\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n3\r\n4\r\n";
 
 UploadStart PowerOnStart(std::array<std::int32_t, 20> values) {
   UploadStart start;
