@@ -19,7 +19,7 @@
 #include "autoselect/autoselectframe.h"
 #include "device/koraprogressform.h"
 #include "poweron/poframe.h"
-#include "history/historypage.h"
+#include "historyview/historypage.h"
 #include "history/sqlitehistorystore.h"
 
 namespace {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "common/messagesink.h"
-#include "history/historypage.h"
+#include "historyview/historypage.h"
 #include "history/processidentity.h"
 #include "history/sqlitehistorystore.h"
 

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "cli/korapcprogram.h"
-#include "history/uploadreport.h"
+#include "historyview/uploadreport.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "common/settingsfile.h"
 #include "autoselect/autoselectframe.h"
 #include "grid/esstringgrid.h"
-#include "history/historypage.h"
+#include "historyview/historypage.h"
 #include "poweron/poframe.h"
 #include "support/pseudoterminal.h"
 #include "support/tempdir.h"

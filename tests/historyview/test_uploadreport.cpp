@@ -1,4 +1,4 @@
-#include "history/uploadreport.h"
+#include "historyview/uploadreport.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "history/uploadreport.h"
+#include "historyview/uploadreport.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "common/replacefile.h"
-#include "history/recordwords.h"
+#include "historyview/recordwords.h"
 
 namespace {
 

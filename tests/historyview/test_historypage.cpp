@@ -1,4 +1,4 @@
-#include "history/historypage.h"
+#include "historyview/historypage.h"
 
 #include <QAbstractItemModel>
 #include <QPlainTextEdit>
@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "autoselect/autoselectframe.h"
-#include "history/historymodel.h"
+#include "historyview/historymodel.h"
 #include "history/sqlitehistorystore.h"
 #include "history/tracetext.h"
 #include "poweron/poframe.h"

@@ -1,4 +1,4 @@
-#include "history/recordwords.h"
+#include "historyview/recordwords.h"
 
 #include <algorithm>
 #include <cstdio>

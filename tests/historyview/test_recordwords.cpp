@@ -1,4 +1,4 @@
-#include "history/recordwords.h"
+#include "historyview/recordwords.h"
 
 #include <gtest/gtest.h>
 

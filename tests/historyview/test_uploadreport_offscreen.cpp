@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 
-#include "history/uploadreport.h"
+#include "historyview/uploadreport.h"
 #include "support/tempdir.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "history/historymodel.h"
+#include "historyview/historymodel.h"
 
-#include "history/recordwords.h"
+#include "historyview/recordwords.h"
 #include "ui/ansitext.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "history/historypage.h"
+#include "historyview/historypage.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -14,10 +14,10 @@
 #include "autoselect/autoselectframe.h"
 #include "common/cp1252.h"
 #include "common/replacefile.h"
-#include "history/historymodel.h"
-#include "history/recordwords.h"
+#include "historyview/historymodel.h"
+#include "historyview/recordwords.h"
 #include "history/tracetext.h"
-#include "history/uploadreport.h"
+#include "historyview/uploadreport.h"
 #include "poweron/poframe.h"
 #include "ui/qtfilepicker.h"
 #include "ui/qtmessagesink.h"
