@@ -71,11 +71,18 @@ THistoryPage::THistoryPage(HistoryPageSetup setup, QWidget* parent)
   // Fixed row heights: the view never measures the rows it does not show.
   sgHistory->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   sgHistory->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
-  sgHistory->horizontalHeader()->setStretchLastSection(true);
-  const int digit = fontMetrics().horizontalAdvance('0');
-  sgHistory->setColumnWidth(HistoryModel::DateTime, digit * 24);
-  sgHistory->setColumnWidth(HistoryModel::Instrument, digit * 30);
-  sgHistory->setColumnWidth(HistoryModel::Programmed, digit * 16);
+  // The instrument takes the width the others leave; they are as wide as their
+  // longest text, measured once rather than row by row.
+  QHeaderView* header = sgHistory->horizontalHeader();
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setSectionResizeMode(HistoryModel::Instrument, QHeaderView::Stretch);
+  const int padding = fontMetrics().horizontalAdvance("0000");
+  sgHistory->setColumnWidth(HistoryModel::DateTime,
+                            fontMetrics().horizontalAdvance("2026-12-09 15:41:58 UTC") + padding);
+  sgHistory->setColumnWidth(HistoryModel::Programmed,
+                            fontMetrics().horizontalAdvance("Auto selections") + padding);
+  sgHistory->setColumnWidth(HistoryModel::Result,
+                            fontMetrics().horizontalAdvance("interrupted") + padding);
 
   txtDetails = new QPlainTextEdit(this);
   txtDetails->setObjectName("txtDetails");
