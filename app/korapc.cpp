@@ -273,7 +273,12 @@ void TKORAPCForm::SelectSavedPort() {
 
 void TKORAPCForm::cbComPortChange() {
   if (cbComPort->currentIndex() < 0) return;
-  ChosenComPort = cbComPort->currentText().toLocal8Bit().toStdString();
+  // An adapter by its stable name: an upload then opens the adapter chosen
+  // even when it and another swapped numbers since the list was drawn, and
+  // fails to open, rather than programming another instrument, once it is
+  // gone and another took its number.
+  const QString port = PortList::SavedName(PortAt(cbComPort->currentIndex()));
+  ChosenComPort = port.toLocal8Bit().toStdString();
 }
 
 void TKORAPCForm::LoadWindowSettings() {

@@ -37,8 +37,9 @@ class TKORAPCForm : public QWidget {
   // state as they are destroyed.
   ~TKORAPCForm() override;
 
-  // Publishes the selected port's name (its device path, not its stable name)
-  // in ChosenComPort; does nothing when no entry is selected.
+  // Publishes the selected port in ChosenComPort: its stable name
+  // (/dev/serial/by-id/...) where it has one, else its text; does nothing
+  // when no entry is selected.
   void cbComPortChange();
 
   // Lists the ports again and redraws cbComPort. The chosen entry stays

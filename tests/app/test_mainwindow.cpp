@@ -134,7 +134,7 @@ TEST_F(MainWindowTest, AnAdapterIsShownByPortNameAndSavedByItsStableName) {
     {
       TKORAPCForm form(nullptr, TwoAdapters);
       EXPECT_EQ(form.cbComPort->currentText(), c.shown) << c.saved;
-      EXPECT_EQ(ChosenComPort, c.shown.toStdString()) << c.saved;
+      EXPECT_EQ(ChosenComPort, c.savedNow) << c.saved;
       EXPECT_EQ(form.cbComPort->itemData(1, Qt::ToolTipRole).toString(),
                 "FT232R USB UART - FTDI\nSerial number: A50285BI\n" + QString::fromStdString(ftdi));
     }
@@ -147,12 +147,24 @@ TEST_F(MainWindowTest, AfterAReplugTheChosenAdapterIsFollowedToItsNewNumber) {
   std::vector<PortEntry> ports = TwoAdapters();
   WriteIni("[KORAPCForm]\nCOMPORT=/dev/ttyUSB0\n");
   TKORAPCForm form(nullptr, [&] { return ports; });
-  ASSERT_EQ(ChosenComPort, "/dev/ttyUSB0");
+  const std::string ftdi = ports[1].stableName.toStdString();
+  ASSERT_EQ(ChosenComPort, ftdi);
   std::swap(ports[1].name, ports[2].name);  // the two adapters swap numbers
   form.RefreshPortList();
   EXPECT_EQ(form.cbComPort->currentText(), "/dev/ttyUSB1");
-  EXPECT_EQ(ChosenComPort, "/dev/ttyUSB1");
+  EXPECT_EQ(ChosenComPort, ftdi);
   EXPECT_EQ(form.cbComPort->count(), 3);
+
+  // The chosen adapter is pulled out and the other takes its old number: it
+  // stays chosen, marked missing, and an upload cannot reach the other one.
+  ports.erase(ports.begin() + 1);
+  ports[1].name = "/dev/ttyUSB1";
+  form.RefreshPortList();
+  ASSERT_EQ(form.cbComPort->count(), 3);
+  EXPECT_EQ(form.cbComPort->currentIndex(), 2);
+  EXPECT_EQ(form.cbComPort->itemData(2, Qt::ToolTipRole).toString().section('\n', 0, 0),
+            "Not present");
+  EXPECT_EQ(ChosenComPort, ftdi);
 }
 
 TEST_F(MainWindowTest, PickingAPortPublishesItAndClosingSavesPortAndPage) {
