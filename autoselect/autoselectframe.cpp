@@ -176,6 +176,6 @@ void TAutoSelectMain::btnSetAutoClick() {
     return;
   }
   UploadRunner runner(this, sink_, clock_, {}, history_);
-  lastUpload_ = runner.Run(AutoSelectUploadPlan(AutoSelects, setup_.dataFilePath),
-                           setup_.linkSettings());
+  lastUpload_ =
+      runner.Run(AutoSelectUploadPlan(AutoSelects, setup_.dataFilePath), setup_.linkSettings());
 }

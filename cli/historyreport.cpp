@@ -27,35 +27,40 @@ QJsonValue OrNull(const std::string& text, bool cp1252 = false) {
   if (text.empty()) return QJsonValue::Null;
   return cp1252 ? FromCp1252(text) : FromSystem(text);
 }
-QJsonValue OrNull(int value) { return value < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(value); }
+QJsonValue OrNull(int value) {
+  return value < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(value);
+}
 
 QJsonObject ToJson(const UploadRecord& r, bool data) {
   const UploadStart& s = r.start;
-  QJsonObject o{{"id", static_cast<qint64>(r.id)},
-                {"started", FromSystem(s.started)},
-                {"user", FromSystem(s.user)},
-                {"host", FromSystem(s.host)},
-                {"version", FromSystem(s.version)},
-                {"port", FromSystem(s.port.chosen)},
-                {"stablePort", OrNull(s.port.stable)},
-                {"what", UploadWhatText(s.what)},
-                {"result", UploadOutcomeText(r.end.result)},
-                {"message", OrNull(r.end.message, true)},
-                {"done", r.end.done},
-                {"total", r.end.total},
-                {"durationMs", r.ended ? QJsonValue(static_cast<qint64>(r.end.durationMs)) : QJsonValue()},
-                {"commandDelayMs", s.commandDelayMs},
-                {"echoGraceMs", s.echoGraceMs},
-                {"sourceFile", OrNull(s.sourceFile)},
-                {"sha256", FromSystem(s.dataSha256)},
-                {"link", QJsonObject{{"lateAnswers", OrNull(r.end.link.lateAnswers)},
-                                     {"slowestAnswerMs", OrNull(r.end.link.slowestAnswerMs)},
-                                     {"charactersResent", OrNull(r.end.link.charactersResent)},
-                                     {"serviceModeAnswerMs", OrNull(r.end.link.serviceModeAnswerMs)}}}};
+  QJsonObject o{
+      {"id", static_cast<qint64>(r.id)},
+      {"started", FromSystem(s.started)},
+      {"user", FromSystem(s.user)},
+      {"host", FromSystem(s.host)},
+      {"version", FromSystem(s.version)},
+      {"port", FromSystem(s.port.chosen)},
+      {"stablePort", OrNull(s.port.stable)},
+      {"what", UploadWhatText(s.what)},
+      {"result", UploadOutcomeText(r.end.result)},
+      {"message", OrNull(r.end.message, true)},
+      {"done", r.end.done},
+      {"total", r.end.total},
+      {"durationMs", r.ended ? QJsonValue(static_cast<qint64>(r.end.durationMs)) : QJsonValue()},
+      {"commandDelayMs", s.commandDelayMs},
+      {"echoGraceMs", s.echoGraceMs},
+      {"sourceFile", OrNull(s.sourceFile)},
+      {"sha256", FromSystem(s.dataSha256)},
+      {"link", QJsonObject{{"lateAnswers", OrNull(r.end.link.lateAnswers)},
+                           {"slowestAnswerMs", OrNull(r.end.link.slowestAnswerMs)},
+                           {"charactersResent", OrNull(r.end.link.charactersResent)},
+                           {"serviceModeAnswerMs", OrNull(r.end.link.serviceModeAnswerMs)}}}};
   if (s.port.adapter) {
     const PortAdapter& a = *s.port.adapter;
-    o["adapter"] = QJsonObject{{"vendor", FromSystem(a.vendor)},       {"model", FromSystem(a.model)},
-                               {"serialNumber", FromSystem(a.serialNumber)}, {"vendorId", FromSystem(a.vendorId)},
+    o["adapter"] = QJsonObject{{"vendor", FromSystem(a.vendor)},
+                               {"model", FromSystem(a.model)},
+                               {"serialNumber", FromSystem(a.serialNumber)},
+                               {"vendorId", FromSystem(a.vendorId)},
                                {"productId", FromSystem(a.productId)}};
   } else {
     o["adapter"] = QJsonValue::Null;
@@ -119,8 +124,8 @@ void PrintHistory(HistoryStore& store, bool json, std::ostream& out, std::size_t
     return;
   }
   for (const UploadRecord& r : records) {
-    out << r.id << "  " << r.start.started << "  " << PortText(r.start.port) << "  " << UploadWhatText(r.start.what)
-        << "  " << UploadOutcomeText(r.end.result);
+    out << r.id << "  " << r.start.started << "  " << PortText(r.start.port) << "  "
+        << UploadWhatText(r.start.what) << "  " << UploadOutcomeText(r.end.result);
     if (r.ended) out << "  " << r.end.done << "/" << r.end.total;
     if (!r.end.message.empty()) {
       std::string message = Utf8(r.end.message);
@@ -146,8 +151,10 @@ bool PrintUpload(HistoryStore& store, std::int64_t id, bool json, std::ostream& 
       << "  Started:      " << s.started << "\n"
       << "  By:           " << s.user << " on " << s.host << ", KORApc " << s.version << "\n"
       << "  Port:         " << s.port.chosen << "\n";
-  if (!s.port.stable.empty() && s.port.stable != s.port.chosen) out << "  Stable name:  " << s.port.stable << "\n";
-  out << "  Adapter:      " << (s.port.adapter ? AdapterText(s.port.adapter) : std::string("not known")) << "\n"
+  if (!s.port.stable.empty() && s.port.stable != s.port.chosen)
+    out << "  Stable name:  " << s.port.stable << "\n";
+  out << "  Adapter:      "
+      << (s.port.adapter ? AdapterText(s.port.adapter) : std::string("not known")) << "\n"
       << "  What:         " << UploadWhatText(s.what) << "\n"
       << "  Source file:  " << (s.sourceFile.empty() ? std::string("none") : s.sourceFile) << "\n"
       << "  SHA-256:      " << s.dataSha256 << "\n"
@@ -161,7 +168,8 @@ bool PrintUpload(HistoryStore& store, std::int64_t id, bool json, std::ostream& 
         << "  Late answers: " << FigureText(r.end.link.lateAnswers) << "\n"
         << "  Slowest answer: " << FigureText(r.end.link.slowestAnswerMs, " ms") << "\n"
         << "  Characters sent again: " << FigureText(r.end.link.charactersResent) << "\n"
-        << "  Service mode answered in: " << FigureText(r.end.link.serviceModeAnswerMs, " ms") << "\n";
+        << "  Service mode answered in: " << FigureText(r.end.link.serviceModeAnswerMs, " ms")
+        << "\n";
   }
   if (s.what == UploadWhat::PowerOn) {
     out << "Power-on values:\n";

@@ -154,7 +154,9 @@ int ReadHistory(const ProgramOptions& options, const ProgramEnvironment& env, Hi
     PrintHistory(store, options.json, *env.out);
     return kExitProgrammed;
   }
-  const std::int64_t id = options.show ? *options.show : options.trace ? *options.trace : *options.report;
+  const std::int64_t id = options.show    ? *options.show
+                          : options.trace ? *options.trace
+                                          : *options.report;
   bool found = false;
   if (options.show) found = PrintUpload(store, id, options.json, *env.out);
   if (options.trace) found = PrintTrace(store, id, *env.out);
@@ -180,7 +182,8 @@ int ReadHistory(const ProgramOptions& options, const ProgramEnvironment& env, Hi
 }
 
 std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int commandDelay,
-                                     const std::vector<UploadJob>& jobs, const std::vector<Rehearsal>& rehearsals,
+                                     const std::vector<UploadJob>& jobs,
+                                     const std::vector<Rehearsal>& rehearsals,
                                      const ProgramEnvironment& env, HistoryStore& history,
                                      HistoryMessages& historyMessages) {
   ProgressConsole console(*env.err, ports, env.errIsTerminal, env.terminalWidth);
@@ -198,8 +201,8 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int 
     const StopSignalsBlocked blocked;  // the workers start with them blocked
     for (std::size_t i = 0; i < ports.size(); ++i) {
       workers.emplace_back([&, i] {
-        PortProgrammer programmer(ports[i], commandDelay, jobs, rehearsals, console, i, stop, clock, env.openPort,
-                                  &history);
+        PortProgrammer programmer(ports[i], commandDelay, jobs, rehearsals, console, i, stop, clock,
+                                  env.openPort, &history);
         reports[i] = programmer.Run();
         ++done;
         const std::uint64_t one = 1;

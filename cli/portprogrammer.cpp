@@ -69,10 +69,11 @@ bool PortReport::Programmed() const {
                                          [](const UploadReport& u) { return u.sent && u.result.completed; });
 }
 
-PortProgrammer::PortProgrammer(std::string port, int commandDelay, const std::vector<UploadJob>& jobs,
-                               const std::vector<Rehearsal>& rehearsals, ProgressConsole& console, std::size_t index,
-                               const std::atomic<bool>& stop, Clock& clock, NamedPortFactory openPort,
-                               HistoryStore* history)
+PortProgrammer::PortProgrammer(std::string port, int commandDelay,
+                               const std::vector<UploadJob>& jobs,
+                               const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
+                               std::size_t index, const std::atomic<bool>& stop, Clock& clock,
+                               NamedPortFactory openPort, HistoryStore* history)
     : port_(std::move(port)),
       commandDelay_(commandDelay),
       jobs_(jobs),
@@ -111,8 +112,8 @@ PortReport PortProgrammer::Run() {
         recorder.emplace(*history_, clock_, port_);
         port = recorder->Trace(std::move(port));
       }
-      TKORAComm link(LinkSettings{port_, commandDelay_, ""}, recorder ? recorder->Watch(messages) : messages,
-                     clock_, std::move(port));
+      TKORAComm link(LinkSettings{port_, commandDelay_, ""},
+                     recorder ? recorder->Watch(messages) : messages, clock_, std::move(port));
       UploadSequence sequence(link, job.plan, recorder ? &*recorder : nullptr);
       upload.result = sequence.Run(steps);
     } catch (...) {

@@ -51,9 +51,9 @@ class PortProgrammer {
   // its end, as the window program lets an upload end before it closes.
   // history: where each upload is recorded; null records nothing. Not owned.
   PortProgrammer(std::string port, int commandDelay, const std::vector<UploadJob>& jobs,
-                 const std::vector<Rehearsal>& rehearsals, ProgressConsole& console, std::size_t index,
-                 const std::atomic<bool>& stop, Clock& clock, NamedPortFactory openPort = {},
-                 HistoryStore* history = nullptr);
+                 const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
+                 std::size_t index, const std::atomic<bool>& stop, Clock& clock,
+                 NamedPortFactory openPort = {}, HistoryStore* history = nullptr);
 
   // Sends the jobs in order and stops at the first that fails; every message
   // goes to the console as one line. The power-cycle notice ("Switch KORA-1

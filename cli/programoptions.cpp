@@ -36,8 +36,8 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
   const QCommandLineOption trace("trace", "", "ID");
   const QCommandLineOption report("report", "", "ID");
   const QCommandLineOption output("output", "", "FILE");
-  parser.addOptions({port, powerOn, autoSelections, delay, dryRun, listPorts, json, help, version, history, show,
-                     trace, report, output});
+  parser.addOptions({port, powerOn, autoSelections, delay, dryRun, listPorts, json, help, version,
+                     history, show, trace, report, output});
 
   QStringList arguments{"korapc-program"};
   for (const std::string& arg : args) arguments << Local(arg);
@@ -83,8 +83,9 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
     }
     if (!values.isEmpty()) target = Local(values.front());
     if (target && target->empty()) {
-      parsed.error = std::string(name) + (option.names().front() == "output" ? " needs a file."
-                                                                            : " needs a file, or the word saved.");
+      parsed.error = std::string(name) + (option.names().front() == "output"
+                                              ? " needs a file."
+                                              : " needs a file, or the word saved.");
       return false;
     }
     return true;
@@ -143,7 +144,8 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
   }
   if (reading == 1) {
     if (o.powerOnFile || o.autoSelectFile || !o.ports.empty() || o.dryRun || o.listPorts) {
-      parsed.error = "--history, --show, --trace and --report send nothing; give no port or file with them.";
+      parsed.error =
+          "--history, --show, --trace and --report send nothing; give no port or file with them.";
     }
     return parsed;
   }

@@ -107,7 +107,8 @@ class TKORAComm {
   std::uint8_t PollAnswer();
   // SendBytes, with bytes secretBegin to secretEnd - 1 marked secret at the
   // port (device/serialport.h); the bytes and waits on the line are the same.
-  void SendBytes(const std::uint8_t* data, unsigned count, unsigned secretBegin, unsigned secretEnd);
+  void SendBytes(const std::uint8_t* data, unsigned count, unsigned secretBegin,
+                 unsigned secretEnd);
   void Show(const char* text, const char* caption, MessageIcon icon);
 
   MessageSink& sink_;

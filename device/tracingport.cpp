@@ -18,7 +18,7 @@ void TracingPort::Close() {
 }
 
 void TracingPort::Write(const std::uint8_t* data, std::int32_t count) {
-  if (!held_.empty() && held_.back().direction == TraceDirection::Received) HandOver();
+  if (EndsAnExchange()) HandOver();
   inner_->Write(data, count);  // a failed write throws: nothing went
   if (data && count > 0) Note(TraceDirection::Sent, data, static_cast<std::uint32_t>(count));
 }
@@ -32,6 +32,15 @@ std::uint32_t TracingPort::Read(std::uint8_t* buffer, std::uint32_t count) {
 void TracingPort::MarkSecret(bool secret) {
   secret_ = secret;
   inner_->MarkSecret(secret);
+}
+
+bool TracingPort::EndsAnExchange() const {
+  if (held_.empty() || held_.back().direction != TraceDirection::Received) return false;
+  // An echo repeats the byte sent before it; any other answer ends the exchange.
+  for (auto it = held_.rbegin(); it != held_.rend(); ++it) {
+    if (it->direction == TraceDirection::Sent) return it->secret || it->byte != held_.back().byte;
+  }
+  return true;
 }
 
 void TracingPort::Note(TraceDirection direction, const std::uint8_t* data, std::uint32_t count) {

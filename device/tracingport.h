@@ -29,8 +29,10 @@ class TracingPort : public SerialPort {
   void SetParity(std::uint8_t parity) override { inner_->SetParity(parity); }
   void SetStopBits(std::uint8_t code) override { inner_->SetStopBits(code); }
   // Bytes the inner port accepted are noted as sent, secret while marked so.
-  // The bytes held so far are handed over when a write follows a read (the
-  // line turns), so that each exchange is stored as it ends.
+  // The bytes held so far are handed over at the first write after an answer
+  // that is not the echo of the byte before it (the status letter that ends
+  // a command, or the answer to the service-mode request), so that each
+  // command is stored as it ends.
   void Write(const std::uint8_t* data, std::int32_t count) override;
   // Bytes read are noted as received; while marked secret, as secret.
   std::uint32_t Read(std::uint8_t* buffer, std::uint32_t count) override;
@@ -41,6 +43,8 @@ class TracingPort : public SerialPort {
   void HandOver();
 
  private:
+  // The bytes held end in an answer that is not an echo.
+  bool EndsAnExchange() const;
   void Note(TraceDirection direction, const std::uint8_t* data, std::uint32_t count);
 
   std::unique_ptr<SerialPort> inner_;

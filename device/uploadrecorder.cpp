@@ -19,7 +19,8 @@ std::string UserName() {
   passwd entry{};
   passwd* found = nullptr;
   char buffer[1024];
-  if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found) return found->pw_name;
+  if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found)
+    return found->pw_name;
   return std::to_string(::geteuid());
 }
 

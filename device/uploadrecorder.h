@@ -63,7 +63,8 @@ class UploadRecorder {
  private:
   class WatchingSink : public MessageSink {
    public:
-    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override;
     MessageSink* target = nullptr;
     std::string last;
   };

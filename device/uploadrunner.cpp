@@ -61,7 +61,11 @@ class UploadInProgress {
 
 UploadRunner::UploadRunner(QWidget* owner, MessageSink* sink, Clock* clock, PortFactory portFactory,
                            HistoryStore* history)
-    : owner_(owner), sink_(sink), clock_(clock), portFactory_(std::move(portFactory)), history_(history) {}
+    : owner_(owner),
+      sink_(sink),
+      clock_(clock),
+      portFactory_(std::move(portFactory)),
+      history_(history) {}
 
 UploadResult UploadRunner::Run(const UploadPlan& plan, const LinkSettings& settings) {
   QWidget* mainWindow = owner_ ? owner_->window() : nullptr;

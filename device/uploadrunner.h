@@ -26,8 +26,8 @@ class UploadRunner {
   // boxes over the progress window (or the main window before and after it).
   // clock: null makes real waits. history: where each upload is recorded
   // (device/uploadrecorder.h); null records nothing. None is owned.
-  UploadRunner(QWidget* owner, MessageSink* sink = nullptr, Clock* clock = nullptr, PortFactory portFactory = {},
-               HistoryStore* history = nullptr);
+  UploadRunner(QWidget* owner, MessageSink* sink = nullptr, Clock* clock = nullptr,
+               PortFactory portFactory = {}, HistoryStore* history = nullptr);
 
   // Runs the whole upload through settings' port and returns when it has
   // ended. GUI thread only.

@@ -73,7 +73,8 @@ UploadPort DescribePort(const std::string& chosen) {
       }
     }
     // The USB device's properties, from the tty node or the usb_device above it.
-    udev_device* usb = udev_device_get_parent_with_subsystem_devtype(node.get(), "usb", "usb_device");
+    udev_device* usb =
+        udev_device_get_parent_with_subsystem_devtype(node.get(), "usb", "usb_device");
     PortAdapter adapter;
     adapter.vendorId = Property(node.get(), "ID_VENDOR_ID");
     adapter.productId = Property(node.get(), "ID_MODEL_ID");

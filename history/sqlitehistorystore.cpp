@@ -57,7 +57,9 @@ constexpr int kSchemaVersion = static_cast<int>(std::size(kMigrations));
 // One prepared statement, finalised when it goes.
 class Statement {
  public:
-  Statement(sqlite3* db, const char* sql) { ok_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) == SQLITE_OK; }
+  Statement(sqlite3* db, const char* sql) {
+    ok_ = sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) == SQLITE_OK;
+  }
   ~Statement() { sqlite3_finalize(stmt_); }
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
@@ -82,7 +84,8 @@ class Statement {
   std::string Text(int column) const {
     const void* data = sqlite3_column_blob(stmt_, column);
     const int size = sqlite3_column_bytes(stmt_, column);
-    return data ? std::string(static_cast<const char*>(data), static_cast<std::size_t>(size)) : std::string();
+    return data ? std::string(static_cast<const char*>(data), static_cast<std::size_t>(size))
+                : std::string();
   }
 
  private:
@@ -102,7 +105,8 @@ std::string Slashed(std::string path) {
 
 std::string PowerOnText(const std::array<std::int32_t, 20>& values) {
   std::string text;
-  for (std::size_t i = 0; i < values.size(); ++i) text += (i ? "," : "") + std::to_string(values[i]);
+  for (std::size_t i = 0; i < values.size(); ++i)
+    text += (i ? "," : "") + std::to_string(values[i]);
   return text;
 }
 
@@ -123,7 +127,8 @@ void PutLe(std::string& out, std::uint64_t value, int bytes) {
 
 std::uint64_t GetLe(const std::string& in, std::size_t at, int bytes) {
   std::uint64_t value = 0;
-  for (int i = 0; i < bytes; ++i) value |= std::uint64_t{static_cast<std::uint8_t>(in[at + i])} << (8 * i);
+  for (int i = 0; i < bytes; ++i)
+    value |= std::uint64_t{static_cast<std::uint8_t>(in[at + i])} << (8 * i);
   return value;
 }
 
@@ -137,7 +142,8 @@ std::string EntriesBlob(const std::vector<AutoSelectionEntry>& entries) {
     out += name;
     const std::size_t count = std::min<std::size_t>(entry.codes.size(), 255);
     PutLe(out, count, 1);
-    for (std::size_t i = 0; i < count; ++i) PutLe(out, static_cast<std::uint32_t>(entry.codes[i]), 4);
+    for (std::size_t i = 0; i < count; ++i)
+      PutLe(out, static_cast<std::uint32_t>(entry.codes[i]), 4);
   }
   return out;
 }
@@ -154,7 +160,8 @@ std::vector<AutoSelectionEntry> EntriesFrom(const std::string& blob) {
     const std::size_t count = GetLe(blob, at++, 1);
     if (at + 4 * count > blob.size()) break;
     for (std::size_t i = 0; i < count; ++i, at += 4) {
-      entry.codes.push_back(static_cast<std::int32_t>(static_cast<std::uint32_t>(GetLe(blob, at, 4))));
+      entry.codes.push_back(
+          static_cast<std::int32_t>(static_cast<std::uint32_t>(GetLe(blob, at, 4))));
     }
     entries.push_back(std::move(entry));
   }
@@ -292,7 +299,8 @@ std::string GetHistoryFilePath() {
   return folder.empty() ? "" : folder + "history.sqlite";
 }
 
-std::unique_ptr<SqliteHistoryStore> SqliteHistoryStore::Open(const std::string& path, MessageSink& sink) {
+std::unique_ptr<SqliteHistoryStore> SqliteHistoryStore::Open(const std::string& path,
+                                                             MessageSink& sink) {
   std::unique_ptr<SqliteHistoryStore> store(new SqliteHistoryStore(path, sink));
   if (path.empty()) {
     store->Fail("there is no folder for it (HOME is not set).");
@@ -302,7 +310,8 @@ std::unique_ptr<SqliteHistoryStore> SqliteHistoryStore::Open(const std::string& 
   return store;
 }
 
-SqliteHistoryStore::SqliteHistoryStore(std::string path, MessageSink& sink) : path_(std::move(path)), sink_(sink) {}
+SqliteHistoryStore::SqliteHistoryStore(std::string path, MessageSink& sink)
+    : path_(std::move(path)), sink_(sink) {}
 
 SqliteHistoryStore::~SqliteHistoryStore() { sqlite3_close_v2(db_); }
 
@@ -391,9 +400,9 @@ FileState OpenAndMigrate(const std::string& path, sqlite3*& db, std::string& why
       exec("COMMIT");
       return FileState::Ready;
     }
-    const std::string step = std::string(kMigrations[now]) + "PRAGMA application_id=" +
-                             std::to_string(kApplicationId) + ";PRAGMA user_version=" +
-                             std::to_string(now + 1) + ";";
+    const std::string step = std::string(kMigrations[now]) +
+                             "PRAGMA application_id=" + std::to_string(kApplicationId) +
+                             ";PRAGMA user_version=" + std::to_string(now + 1) + ";";
     if (!exec(step.c_str()) || !exec("COMMIT")) break;
   }
   const int failure = rc;
@@ -422,8 +431,8 @@ bool SqliteHistoryStore::OpenFile() {
     for (const char* suffix : {"-wal", "-shm"}) {
       std::rename((path_ + suffix).c_str(), (aside + suffix).c_str());
     }
-    sink_.ShowMessage("The programming history was damaged (" + why + "). It was moved to " + aside +
-                          " and a new history was started.",
+    sink_.ShowMessage("The programming history was damaged (" + why + "). It was moved to " +
+                          aside + " and a new history was started.",
                       kCaption, MessageIcon::Exclamation);
     state = OpenAndMigrate(path_, db_, why);
   }
@@ -441,15 +450,18 @@ std::int64_t SqliteHistoryStore::Begin(const UploadStart& s) {
     Fail(std::string(sqlite3_errmsg(db_)) + ": " + path_);
     return 0;
   }
-  Statement insert(db_,
-                   "INSERT INTO uploads (started, user, host, version, port, stable_port, adapter_known,"
-                   " adapter_vendor, adapter_model, adapter_serial, adapter_vendor_id, adapter_product_id,"
-                   " what, power_on, auto_selections, source_file, sha256, delay_ms, echo_grace_ms, pid,"
-                   " start_ticks, boot_id) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12,"
-                   " ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22)");
+  Statement insert(
+      db_,
+      "INSERT INTO uploads (started, user, host, version, port, stable_port, adapter_known,"
+      " adapter_vendor, adapter_model, adapter_serial, adapter_vendor_id, adapter_product_id,"
+      " what, power_on, auto_selections, source_file, sha256, delay_ms, echo_grace_ms, pid,"
+      " start_ticks, boot_id) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12,"
+      " ?13, ?14, ?15, ?16, ?17, ?18, ?19, ?20, ?21, ?22)");
   const PortAdapter adapter = s.port.adapter.value_or(PortAdapter{});
   insert.Bind(1, s.started).Bind(2, s.user).Bind(3, s.host).Bind(4, s.version);
-  insert.Bind(5, s.port.chosen).Bind(6, s.port.stable).Bind(7, std::int64_t{s.port.adapter.has_value()});
+  insert.Bind(5, s.port.chosen)
+      .Bind(6, s.port.stable)
+      .Bind(7, std::int64_t{s.port.adapter.has_value()});
   insert.Bind(8, adapter.vendor).Bind(9, adapter.model).Bind(10, adapter.serialNumber);
   insert.Bind(11, adapter.vendorId).Bind(12, adapter.productId);
   insert.Bind(13, std::string(UploadWhatText(s.what))).Bind(14, PowerOnText(s.powerOn));
@@ -460,10 +472,12 @@ std::int64_t SqliteHistoryStore::Begin(const UploadStart& s) {
   std::int64_t id = 0;
   if (insert.Step() == SQLITE_DONE) {
     id = sqlite3_last_insert_rowid(db_);
-    const std::string drop = "DELETE FROM trace WHERE upload_id <= " + std::to_string(id - kTracesKept) +
-                             "; UPDATE uploads SET trace_dropped = 1 WHERE id <= " +
-                             std::to_string(id - kTracesKept) + " AND trace_dropped = 0;";
-    if (id <= kTracesKept || sqlite3_exec(db_, drop.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) {
+    const std::string drop =
+        "DELETE FROM trace WHERE upload_id <= " + std::to_string(id - kTracesKept) +
+        "; UPDATE uploads SET trace_dropped = 1 WHERE id <= " + std::to_string(id - kTracesKept) +
+        " AND trace_dropped = 0;";
+    if (id <= kTracesKept ||
+        sqlite3_exec(db_, drop.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK) {
       if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK) return id;
     }
   }
@@ -477,7 +491,8 @@ void SqliteHistoryStore::AppendTrace(std::int64_t id, const UploadTrace& bytes) 
   const std::lock_guard lock(mutex_);
   if (!db_ || id <= 0 || bytes.empty()) return;
   Statement insert(db_,
-                   "INSERT INTO trace (upload_id, bytes) SELECT id, ?2 FROM uploads WHERE id = ?1 AND ended = 0");
+                   "INSERT INTO trace (upload_id, bytes) SELECT id, ?2 FROM uploads WHERE id = ?1 "
+                   "AND ended = 0");
   insert.Bind(1, id).BindBlob(2, TraceBlob(bytes));
   const int rc = insert.Step();
   if (rc != SQLITE_DONE) Fail(std::string(sqlite3_errmsg(db_)) + ": " + path_, false);
@@ -493,9 +508,11 @@ bool SqliteHistoryStore::Complete(std::int64_t id, const UploadEnd& e) {
   update.Bind(1, id).Bind(2, std::string(UploadOutcomeText(e.result))).Bind(3, e.message);
   update.Bind(4, std::int64_t{e.done}).Bind(5, std::int64_t{e.total});
   update.Bind(6, std::int64_t{e.link.lateAnswers}).Bind(7, std::int64_t{e.link.slowestAnswerMs});
-  update.Bind(8, std::int64_t{e.link.charactersResent}).Bind(9, std::int64_t{e.link.serviceModeAnswerMs});
+  update.Bind(8, std::int64_t{e.link.charactersResent})
+      .Bind(9, std::int64_t{e.link.serviceModeAnswerMs});
   update.Bind(10, e.durationMs);
-  if (update.Step() != SQLITE_DONE) return Fail(std::string(sqlite3_errmsg(db_)) + ": " + path_, false);
+  if (update.Step() != SQLITE_DONE)
+    return Fail(std::string(sqlite3_errmsg(db_)) + ": " + path_, false);
   return sqlite3_changes(db_) == 1;
 }
 
@@ -510,7 +527,8 @@ std::vector<UploadRecord> SqliteHistoryStore::List(std::size_t limit, std::size_
   const std::lock_guard lock(mutex_);
   std::vector<UploadRecord> records;
   if (!db_ || limit == 0) return records;
-  Statement list(db_, (std::string(kRecordColumns) + "ORDER BY id DESC LIMIT ?1 OFFSET ?2").c_str());
+  Statement list(db_,
+                 (std::string(kRecordColumns) + "ORDER BY id DESC LIMIT ?1 OFFSET ?2").c_str());
   list.Bind(1, static_cast<std::int64_t>(std::min<std::size_t>(limit, INT64_MAX)));
   list.Bind(2, static_cast<std::int64_t>(std::min<std::size_t>(offset, INT64_MAX)));
   while (list.Step() == SQLITE_ROW) records.push_back(RecordFrom(list));

@@ -29,8 +29,7 @@ class SqliteHistoryStore : public HistoryStore {
  public:
   // The text shown (caption "KORApc History", exclamation icon) when history
   // cannot be kept; at most once per store.
-  static constexpr const char* kNotKeptText =
-      "The programming history is not being kept: ";
+  static constexpr const char* kNotKeptText = "The programming history is not being kept: ";
 
   // Opens or creates the store at path, creating its folder (mode 0700) when
   // missing. A file that is not a history store of this program (corrupt or

@@ -6,10 +6,14 @@ const char* UploadWhatText(UploadWhat what) {
 
 const char* UploadOutcomeText(UploadOutcome outcome) {
   switch (outcome) {
-    case UploadOutcome::Running: return "running";
-    case UploadOutcome::Programmed: return "programmed";
-    case UploadOutcome::Failed: return "failed";
-    case UploadOutcome::Interrupted: break;
+    case UploadOutcome::Running:
+      return "running";
+    case UploadOutcome::Programmed:
+      return "programmed";
+    case UploadOutcome::Failed:
+      return "failed";
+    case UploadOutcome::Interrupted:
+      break;
   }
   return "interrupted";
 }

@@ -25,8 +25,8 @@ struct PortAdapter {
 
 // The port an upload went through.
 struct UploadPort {
-  std::string chosen;    // as the user or the settings named it, e.g. "/dev/ttyUSB0"
-  std::string stable;    // its /dev/serial/by-id/ name; empty when udev has none
+  std::string chosen;                  // as the user or the settings named it, e.g. "/dev/ttyUSB0"
+  std::string stable;                  // its /dev/serial/by-id/ name; empty when udev has none
   std::optional<PortAdapter> adapter;  // none when the port is not a USB adapter or unknown
 
   bool operator==(const UploadPort&) const = default;

@@ -121,6 +121,5 @@ void TPOMain::btnSetPowerOnClick() {
     return;
   }
   UploadRunner runner(this, sink_, clock_, {}, history_);
-  lastUpload_ = runner.Run(PowerOnUploadPlan(PowerOn, setup_.dataFilePath),
-                           setup_.linkSettings());
+  lastUpload_ = runner.Run(PowerOnUploadPlan(PowerOn, setup_.dataFilePath), setup_.linkSettings());
 }

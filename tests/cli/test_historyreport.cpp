@@ -51,14 +51,17 @@ class HistoryReportTest : public ::testing::Test {
   }
   std::string PowerOnFile() {
     const std::string path = files.File("poweron.dat");
-    TempDir::WriteAll(path, "3\r\n3\r\n0\r\n1\r\n0\r\n2\r\n4\r\n9\r\n8\r\n0\r\n0\r\n2\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n3\r\n4\r\n");
+    TempDir::WriteAll(path,
+                      "3\r\n3\r\n0\r\n1\r\n0\r\n2\r\n4\r\n9\r\n8\r\n0\r\n0\r\n2\r\n1\r\n1\r\n0\r\n0"
+                      "\r\n0\r\n0\r\n3\r\n4\r\n");
     return path;
   }
 
   ScopedConfigHome home;
   TempDir files;
   RecordingMessageSink storeMessages;
-  std::unique_ptr<SqliteHistoryStore> store = SqliteHistoryStore::Open(files.File("history.sqlite"), storeMessages);
+  std::unique_ptr<SqliteHistoryStore> store =
+      SqliteHistoryStore::Open(files.File("history.sqlite"), storeMessages);
   std::ostringstream out;
   std::ostringstream err;
   NoWaitClock clock;
@@ -68,7 +71,8 @@ class HistoryReportTest : public ::testing::Test {
 };
 
 TEST_F(HistoryReportTest, EveryUploadIsRecordedAndListedNewestFirst) {
-  ASSERT_EQ(Run({"--port", "/dev/ttyUSB0", "--port", "/dev/ttyUSB1", "--power-on", PowerOnFile()}), 0);
+  ASSERT_EQ(Run({"--port", "/dev/ttyUSB0", "--port", "/dev/ttyUSB1", "--power-on", PowerOnFile()}),
+            0);
   ports["/dev/ttyUSB2"].respond = [](std::uint8_t) { return std::string(); };  // no answer
   ASSERT_EQ(Run({"--port", "/dev/ttyUSB2", "--power-on", PowerOnFile()}), 1);
 
@@ -101,7 +105,8 @@ TEST_F(HistoryReportTest, EveryUploadIsRecordedAndListedNewestFirst) {
   std::string first;
   std::getline(lines, first);
   EXPECT_EQ(first.rfind("3  ", 0), 0u) << first;
-  EXPECT_NE(first.find("  /dev/ttyUSB2  power-on  failed  0/20  - KORA-1 is not responding to PC."), std::string::npos)
+  EXPECT_NE(first.find("  /dev/ttyUSB2  power-on  failed  0/20  - KORA-1 is not responding to PC."),
+            std::string::npos)
       << first;
 }
 
@@ -112,7 +117,8 @@ TEST_F(HistoryReportTest, ShowGivesTheValuesInWordsAndTraceHidesTheCode) {
   const QJsonObject shown = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
   EXPECT_EQ(shown["sourceFile"].toString().toStdString(), PowerOnFile());
   // sha256sum of the file as written above.
-  EXPECT_EQ(shown["sha256"].toString(), "ac6d3dca18f698c704283fbfa9001c19cc573d5d0361c59223b801a35930524e");
+  EXPECT_EQ(shown["sha256"].toString(),
+            "ac6d3dca18f698c704283fbfa9001c19cc573d5d0361c59223b801a35930524e");
   const QJsonArray values = shown["powerOn"].toArray();
   ASSERT_EQ(values.size(), 20);
   EXPECT_EQ(values[0].toObject()["value"].toInt(), 3);
@@ -128,7 +134,8 @@ TEST_F(HistoryReportTest, ShowGivesTheValuesInWordsAndTraceHidesTheCode) {
   const std::string trace = out.str();
   EXPECT_EQ(trace.rfind("   0.000000 s  PC>KORA  4D  M\n", 0), 0u) << trace.substr(0, 80);
   std::size_t hidden = 0;
-  for (std::size_t at = trace.find("  **  *\n"); at != std::string::npos; at = trace.find("  **  *\n", at + 1)) {
+  for (std::size_t at = trace.find("  **  *\n"); at != std::string::npos;
+       at = trace.find("  **  *\n", at + 1)) {
     ++hidden;
   }
   EXPECT_EQ(hidden, 10u);
@@ -153,7 +160,8 @@ TEST_F(HistoryReportTest, ReadingTheHistoryTakesOneIdAndNothingToSend) {
   } cases[] = {
       {{"--show", "x"}, "--show needs one upload number from --history, not 'x'."},
       {{"--trace", "0"}, "--trace needs one upload number from --history, not '0'."},
-      {{"--history", "--show", "1"}, "Give one of --history, --show, --trace and --report at a time."},
+      {{"--history", "--show", "1"},
+       "Give one of --history, --show, --trace and --report at a time."},
       {{"--history", "--power-on", "a"},
        "--history, --show, --trace and --report send nothing; give no port or file with them."},
       {{"--report", "1"}, "--report ID needs --output FILE.pdf, and --output belongs to --report."},

@@ -55,7 +55,8 @@ std::string IntegrityOf(const std::string& path) {
   if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr);
-    if (sqlite3_step(stmt) == SQLITE_ROW) result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+    if (sqlite3_step(stmt) == SQLITE_ROW)
+      result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
     sqlite3_finalize(stmt);
   }
   sqlite3_close(db);
@@ -73,7 +74,9 @@ std::vector<std::string> FilesIn(const std::string& folder, const std::string& p
 
 class HistoryStoreTest : public ::testing::Test {
  protected:
-  std::unique_ptr<SqliteHistoryStore> OpenStore() { return SqliteHistoryStore::Open(path, messages); }
+  std::unique_ptr<SqliteHistoryStore> OpenStore() {
+    return SqliteHistoryStore::Open(path, messages);
+  }
 
   TempDir dir;
   std::string path = dir.File("state/Quorvel/KORApc/history.sqlite");
@@ -87,7 +90,8 @@ TEST_F(HistoryStoreTest, WhatIsWrittenReadsBackNewestFirstWithItsTrace) {
   const std::int64_t second = store->Begin(AutoStart());
   ASSERT_EQ(first, 1);
   ASSERT_EQ(second, 2);
-  const UploadTrace part1{{0, TraceDirection::Sent, 'M', false}, {10000, TraceDirection::Sent, 0, true}};
+  const UploadTrace part1{{0, TraceDirection::Sent, 'M', false},
+                          {10000, TraceDirection::Sent, 0, true}};
   const UploadTrace part2{{20123, TraceDirection::Received, 'S', false}};
   store->AppendTrace(first, part1);
   store->AppendTrace(first, part2);
@@ -120,7 +124,7 @@ TEST_F(HistoryStoreTest, WhatIsWrittenReadsBackNewestFirstWithItsTrace) {
   EXPECT_TRUE(store->Trace(second).empty());
   EXPECT_TRUE(messages.messages.empty());
 
-  struct stat info{};
+  struct stat info {};
   ASSERT_EQ(::stat(path.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0600u);
   ASSERT_EQ(::stat(fs::path(path).parent_path().c_str(), &info), 0);
@@ -174,13 +178,14 @@ TEST_F(HistoryStoreTest, ADamagedOrForeignFileIsMovedAsideAndANewOneStarted) {
     const char* what;
     std::function<void(const std::string&)> make;
   } cases[] = {
-      {"not a database", [](const std::string& p) { TempDir::WriteAll(p, std::string(4096, 'x')); }},
+      {"not a database",
+       [](const std::string& p) { TempDir::WriteAll(p, std::string(4096, 'x')); }},
       {"another program's database",
        [](const std::string& p) {
          sqlite3* db = nullptr;
          sqlite3_open(p.c_str(), &db);
-         sqlite3_exec(db, "CREATE TABLE songs(title TEXT); INSERT INTO songs VALUES('x');", nullptr, nullptr,
-                      nullptr);
+         sqlite3_exec(db, "CREATE TABLE songs(title TEXT); INSERT INTO songs VALUES('x');", nullptr,
+                      nullptr, nullptr);
          sqlite3_close(db);
        }},
   };
