@@ -1,4 +1,5 @@
-// The main window: three tabs, "Power On", "Auto Selections" and "Settings".
+// The main window: four tabs, "Power On", "Auto Selections", "Settings" and
+// "History".
 #pragma once
 
 #include <QWidget>
@@ -15,6 +16,7 @@ class QTabWidget;
 class HistoryStore;
 class SqliteHistoryStore;
 class TAutoSelectMain;
+class THistoryPage;
 class TPOMain;
 
 class TKORAPCForm : public QWidget {
@@ -35,8 +37,9 @@ class TKORAPCForm : public QWidget {
   // state as they are destroyed.
   ~TKORAPCForm() override;
 
-  // Publishes the selected port in ChosenComPort; does nothing when no entry
-  // is selected.
+  // Publishes the selected port in ChosenComPort: its stable name
+  // (/dev/serial/by-id/...) where it has one, else its text; does nothing
+  // when no entry is selected.
   void cbComPortChange();
 
   // Lists the ports again and redraws cbComPort. The chosen entry stays
@@ -62,6 +65,8 @@ class TKORAPCForm : public QWidget {
   QLabel* Label2 = nullptr;
   QComboBox* cbComPort = nullptr;
   QFrame* Bevel1 = nullptr;
+  QWidget* TabSheet4 = nullptr;           // page 3, "History"
+  THistoryPage* HistoryPage1 = nullptr;   // the recorded uploads, filling TabSheet4
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -69,6 +74,9 @@ class TKORAPCForm : public QWidget {
  private:
   void BuildSettingsPage();
   void FillPortList(const std::vector<PortEntry>& ports);
+  // The entry at index of cbComPort as it was listed (without its
+  // description); an empty entry for an index outside the list.
+  PortEntry PortAt(int index) const;
   void FitPortListWidth();
   void SelectSavedPort();
   void DropMissingPorts();

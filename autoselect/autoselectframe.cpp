@@ -87,6 +87,12 @@ void TAutoSelectMain::SaveGridLayout() {
   sgAutoSelect->saveGridSettings(ini);
 }
 
+void TAutoSelectMain::SetAutoSelections(const AutoSelectList& list) {
+  AutoSelects = list;
+  FillDispLst();
+  RefreshGrid();
+}
+
 void TAutoSelectMain::FillDispLst() {
   sgAutoSelect->clearDispLst();
   for (int i = 0; i < static_cast<int>(AutoSelects.size()); ++i) sgAutoSelect->addDispLst(i);

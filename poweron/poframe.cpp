@@ -74,6 +74,11 @@ TPOMain::~TPOMain() {
   }
 }
 
+void TPOMain::SetValues(const TPowerOn& values) {
+  PowerOn = values;
+  FillGrid();
+}
+
 void TPOMain::FillGrid() {
   sgPowerOn->setUpdatesEnabled(false);
   sgPowerOn->SetRowCount(sgPowerOn->getDispLstSize() + 1);

@@ -11,6 +11,7 @@ PACKAGES=(
   clang libclang-rt-dev
   xvfb xauth fonts-dejavu-core
   ccache
+  poppler-utils
 )
 
 missing=()
