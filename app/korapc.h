@@ -1,4 +1,5 @@
-// The main window: three tabs, "Power On", "Auto Selections" and "Settings".
+// The main window: four tabs, "Power On", "Auto Selections", "Settings" and
+// "History".
 #pragma once
 
 #include <QWidget>
@@ -8,12 +9,16 @@
 
 #include "app/portlist.h"
 #include "app/portwatcher.h"
+#include "ui/qtmessagesink.h"
 
 class QComboBox;
 class QFrame;
 class QLabel;
 class QTabWidget;
+class HistoryStore;
+class SqliteHistoryStore;
 class TAutoSelectMain;
+class THistoryPage;
 class TPOMain;
 
 class TKORAPCForm : public QWidget {
@@ -36,8 +41,9 @@ class TKORAPCForm : public QWidget {
   // state as they are destroyed.
   ~TKORAPCForm() override;
 
-  // Publishes the selected port in ChosenComPort; does nothing when no entry
-  // is selected.
+  // Publishes the selected port in ChosenComPort: its stable name
+  // (/dev/serial/by-id/...) where it has one, else its text; does nothing
+  // when no entry is selected.
   void cbComPortChange();
 
   // Lists the ports again and redraws cbComPort. The chosen entry stays
@@ -47,6 +53,11 @@ class TKORAPCForm : public QWidget {
   // TKORAProgress window exists) nothing is scanned: the refresh waits until
   // that window is gone.
   void RefreshPortList();
+
+  // The programming record of this window's uploads (history.sqlite in the
+  // state folder), opened as the window is built; never null. A store that
+  // cannot be kept has said so once, over this window.
+  HistoryStore& History();
 
   QTabWidget* PageControl = nullptr;
   QWidget* TabSheet3 = nullptr;  // page 0, "Power On"
@@ -58,6 +69,8 @@ class TKORAPCForm : public QWidget {
   QLabel* Label2 = nullptr;
   QComboBox* cbComPort = nullptr;
   QFrame* Bevel1 = nullptr;
+  QWidget* TabSheet4 = nullptr;           // page 3, "History"
+  THistoryPage* HistoryPage1 = nullptr;   // the recorded uploads, filling TabSheet4
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -70,6 +83,9 @@ class TKORAPCForm : public QWidget {
   // Waits for the first scan, when one is pending, fills cbComPort from it
   // and selects the saved port without publishing it.
   void JoinFirstScan();
+  // The entry at index of cbComPort as it was listed (without its
+  // description); an empty entry for an index outside the list.
+  PortEntry PortAt(int index) const;
   void FitPortListWidth();
   void SelectSavedPort();
   void DropMissingPorts();
@@ -84,4 +100,6 @@ class TKORAPCForm : public QWidget {
   bool refreshWaitsForUpload_ = false;
   std::future<std::vector<PortEntry>> firstScan_;  // the scan of the ports present, until joined
   bool joinPosted_ = false;
+  QtMessageSink historyMessages_{this};
+  std::unique_ptr<SqliteHistoryStore> history_;
 };

@@ -87,6 +87,12 @@ void TAutoSelectMain::SaveGridLayout() {
   sgAutoSelect->saveGridSettings(ini);
 }
 
+void TAutoSelectMain::SetAutoSelections(const AutoSelectList& list) {
+  AutoSelects = list;
+  FillDispLst();
+  RefreshGrid();
+}
+
 void TAutoSelectMain::FillDispLst() {
   sgAutoSelect->clearDispLst();
   for (int i = 0; i < static_cast<int>(AutoSelects.size()); ++i) sgAutoSelect->addDispLst(i);
@@ -169,7 +175,7 @@ void TAutoSelectMain::btnSetAutoClick() {
     ShowAutoSelectRefusal(AutoSelects, invalid, sink_ != nullptr ? *sink_ : boxes);
     return;
   }
-  UploadRunner runner(this, sink_, clock_);
-  lastUpload_ = runner.Run(AutoSelectUploadPlan(AutoSelects),
-                           setup_.linkSettings());
+  UploadRunner runner(this, sink_, clock_, {}, history_);
+  lastUpload_ =
+      runner.Run(AutoSelectUploadPlan(AutoSelects, setup_.dataFilePath), setup_.linkSettings());
 }

@@ -12,6 +12,7 @@
 #include "ui/pagesetup.h"
 
 class Clock;
+class HistoryStore;
 class FilePicker;
 class MessageSink;
 class QPushButton;
@@ -44,6 +45,8 @@ class TAutoSelectMain : public QWidget {
   // and sleeps. Not owned.
   void SetMessageSink(MessageSink* sink) { sink_ = sink; }
   void SetClock(Clock* clock) { clock_ = clock; }
+  // Where uploads are recorded; null (the default) records nothing. Not owned.
+  void SetHistory(HistoryStore* history) { history_ = history; }
   void SetFilePicker(FilePicker* picker) { picker_ = picker; }
 
   // Rebuilds the grid from the display list: one row per entry (number and
@@ -69,6 +72,9 @@ class TAutoSelectMain : public QWidget {
 
   // The current auto selections, owned by the page.
   const AutoSelectList& AutoSelections() const { return AutoSelects; }
+  // Replaces the list with list and redraws the grid, as an Open does;
+  // nothing is uploaded. Saved to autoselect.asl when the page closes.
+  void SetAutoSelections(const AutoSelectList& list);
   // How the last "Set Auto Selections" ended: completed, and the progress
   // bar's position against its maximum. All zero before the first upload and
   // after one refused before the port was opened.
@@ -97,6 +103,7 @@ class TAutoSelectMain : public QWidget {
   PageSetup setup_;
   MessageSink* sink_;
   Clock* clock_;
+  HistoryStore* history_ = nullptr;
   FilePicker* picker_;
   UploadResult lastUpload_;
 };

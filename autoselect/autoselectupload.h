@@ -60,5 +60,7 @@ void ShowAutoSelectRefusal(const AutoSelectList& list, int index, MessageSink& s
 
 // The upload of list: "Sending Auto Setups...", 30 steps per entry written,
 // the notice captioned "Auto Selections", and WriteAutoSelections on a copy
-// of list.
-UploadPlan AutoSelectUploadPlan(const AutoSelectList& list);
+// of list. The plan's record holds the entries written, sourceFile (the file
+// they came from; "" for none) and the SHA-256 of those entries as an .asl
+// file would hold them.
+UploadPlan AutoSelectUploadPlan(const AutoSelectList& list, const std::string& sourceFile = "");

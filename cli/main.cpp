@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "cli/korapcprogram.h"
+#include "historyview/uploadreport.h"
 
 namespace {
 
@@ -42,5 +43,11 @@ int main(int argc, char* argv[]) {
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(sig, &action, nullptr);
     env.stopFd = g_stopPipe[0];
   }
+  // The report is drawn with Qt Gui on the offscreen platform: no display is
+  // needed, and nothing else in the program uses more than Qt Core.
+  env.writeReport = [](const UploadRecord& record, const std::string& path) {
+    std::string error;
+    return WriteUploadReportOffscreen(record, path, error) ? std::string() : error;
+  };
   return RunKorapcProgram(std::vector<std::string>(argv + 1, argv + argc), env);
 }

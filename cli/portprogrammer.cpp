@@ -6,6 +6,9 @@
 #include "cli/progressconsole.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
+#include "device/uploadrecorder.h"
+
+#include <optional>
 
 namespace {
 
@@ -66,9 +69,11 @@ bool PortReport::Programmed() const {
                                          [](const UploadReport& u) { return u.sent && u.result.completed; });
 }
 
-PortProgrammer::PortProgrammer(std::string port, int commandDelay, const std::vector<UploadJob>& jobs,
-                               const std::vector<Rehearsal>& rehearsals, ProgressConsole& console, std::size_t index,
-                               const std::atomic<bool>& stop, Clock& clock, NamedPortFactory openPort)
+PortProgrammer::PortProgrammer(std::string port, int commandDelay,
+                               const std::vector<UploadJob>& jobs,
+                               const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
+                               std::size_t index, const std::atomic<bool>& stop, Clock& clock,
+                               NamedPortFactory openPort, HistoryStore* history)
     : port_(std::move(port)),
       commandDelay_(commandDelay),
       jobs_(jobs),
@@ -77,7 +82,8 @@ PortProgrammer::PortProgrammer(std::string port, int commandDelay, const std::ve
       index_(index),
       stop_(stop),
       clock_(clock),
-      openPort_(std::move(openPort)) {}
+      openPort_(std::move(openPort)),
+      history_(history) {}
 
 PortReport PortProgrammer::Run() {
   PortReport report;
@@ -100,8 +106,15 @@ PortReport PortProgrammer::Run() {
     console_.UploadStarted(index_, job.name, rehearsals_.at(k), job.plan.progressMaximum);
     PortSteps steps(console_, index_);
     try {
-      TKORAComm link(LinkSettings{port_, commandDelay_, ""}, messages, clock_, openPort_ ? openPort_(port_) : nullptr);
-      UploadSequence sequence(link, job.plan);
+      std::unique_ptr<SerialPort> port = openPort_ ? openPort_(port_) : nullptr;
+      std::optional<UploadRecorder> recorder;
+      if (history_) {
+        recorder.emplace(*history_, clock_, port_);
+        port = recorder->Trace(std::move(port));
+      }
+      TKORAComm link(LinkSettings{port_, commandDelay_, ""},
+                     recorder ? recorder->Watch(messages) : messages, clock_, std::move(port));
+      UploadSequence sequence(link, job.plan, recorder ? &*recorder : nullptr);
       upload.result = sequence.Run(steps);
     } catch (...) {
       // Nothing may leave the worker; the upload simply counts as failed.

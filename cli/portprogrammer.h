@@ -17,6 +17,7 @@
 #include "device/uploadsequence.h"
 
 class Clock;
+class HistoryStore;
 class ProgressConsole;
 
 struct UploadReport {
@@ -48,9 +49,11 @@ class PortProgrammer {
   // owned and must outlive the object. index: the port's line on console.
   // stop: once true, no further upload is begun; the one running goes on to
   // its end, as the window program lets an upload end before it closes.
+  // history: where each upload is recorded; null records nothing. Not owned.
   PortProgrammer(std::string port, int commandDelay, const std::vector<UploadJob>& jobs,
-                 const std::vector<Rehearsal>& rehearsals, ProgressConsole& console, std::size_t index,
-                 const std::atomic<bool>& stop, Clock& clock, NamedPortFactory openPort = {});
+                 const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
+                 std::size_t index, const std::atomic<bool>& stop, Clock& clock,
+                 NamedPortFactory openPort = {}, HistoryStore* history = nullptr);
 
   // Sends the jobs in order and stops at the first that fails; every message
   // goes to the console as one line. The power-cycle notice ("Switch KORA-1
@@ -68,4 +71,5 @@ class PortProgrammer {
   const std::atomic<bool>& stop_;
   Clock& clock_;
   NamedPortFactory openPort_;
+  HistoryStore* history_;
 };

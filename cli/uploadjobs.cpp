@@ -1,6 +1,7 @@
 #include "cli/uploadjobs.h"
 
 #include <fstream>
+#include <filesystem>
 #include <sys/stat.h>
 
 #include "app/koraglobals.h"
@@ -37,6 +38,13 @@ bool IsReadableFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && std::ifstream(path, std::ios::binary).is_open();
 }
 
+// The file as the record names it, whatever the working folder was.
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute.lexically_normal().string();
+}
+
 std::string Resolve(const std::string& given, const std::string& saved) {
   return given == kSavedFileWord ? saved : given;
 }
@@ -58,7 +66,7 @@ std::optional<FileRefusal> AddPowerOn(const std::string& path, std::vector<Uploa
     ShowPowerOnRefusal(values, invalid, sink);
     return sink.refusal;
   }
-  jobs.push_back({kPowerOnJobName, PowerOnUploadPlan(values)});
+  jobs.push_back({kPowerOnJobName, PowerOnUploadPlan(values, AbsolutePath(path))});
   return std::nullopt;
 }
 
@@ -91,7 +99,7 @@ std::optional<FileRefusal> AddAutoSelections(const std::string& given, std::vect
     ShowAutoSelectRefusal(list, invalid, sink);
     return sink.refusal;
   }
-  jobs.push_back({kAutoSelectJobName, AutoSelectUploadPlan(list)});
+  jobs.push_back({kAutoSelectJobName, AutoSelectUploadPlan(list, AbsolutePath(path))});
   return std::nullopt;
 }
 

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QVariant>
 #include <QWidget>
+#include <optional>
 #include <thread>
 
 #include "device/guithreadmessagesink.h"
@@ -12,6 +13,8 @@
 #include "device/koracomm.h"
 #include "device/koraprogressform.h"
 #include "common/systemclock.h"
+#include "device/uploadrecorder.h"
+#include "history/historystore.h"
 
 namespace {
 
@@ -56,8 +59,13 @@ class UploadInProgress {
 
 }  // namespace
 
-UploadRunner::UploadRunner(QWidget* owner, MessageSink* sink, Clock* clock, PortFactory portFactory)
-    : owner_(owner), sink_(sink), clock_(clock), portFactory_(std::move(portFactory)) {}
+UploadRunner::UploadRunner(QWidget* owner, MessageSink* sink, Clock* clock, PortFactory portFactory,
+                           HistoryStore* history)
+    : owner_(owner),
+      sink_(sink),
+      clock_(clock),
+      portFactory_(std::move(portFactory)),
+      history_(history) {}
 
 UploadResult UploadRunner::Run(const UploadPlan& plan, const LinkSettings& settings) {
   QWidget* mainWindow = owner_ ? owner_->window() : nullptr;
@@ -71,8 +79,14 @@ UploadResult UploadRunner::Run(const UploadPlan& plan, const LinkSettings& setti
   MessageSink* outsideSink = sink_ ? sink_ : &mainWindowSink;
   GuiThreadMessageSink messages(&context, outsideSink);
 
-  TKORAComm link(settings, messages, clock, portFactory_ ? portFactory_() : nullptr);
-  UploadSequence sequence(link, plan);
+  std::unique_ptr<SerialPort> port = portFactory_ ? portFactory_() : nullptr;
+  std::optional<UploadRecorder> recorder;
+  if (history_) {
+    recorder.emplace(*history_, clock, settings.portName);
+    port = recorder->Trace(std::move(port));
+  }
+  TKORAComm link(settings, recorder ? recorder->Watch(messages) : messages, clock, std::move(port));
+  UploadSequence sequence(link, plan, recorder ? &*recorder : nullptr);
   if (sequence.OpenPort() != 0) {
     sequence.Finish();
     return sequence.Result();

@@ -12,6 +12,7 @@
 #include "device/uploadsequence.h"
 
 class Clock;
+class HistoryStore;
 class MessageSink;
 class QWidget;
 
@@ -23,8 +24,10 @@ class UploadRunner {
   // owner: a widget of the main window; the progress window is centred over
   // its window. sink: where every message goes; null shows them as message
   // boxes over the progress window (or the main window before and after it).
-  // clock: null makes real waits. Neither is owned.
-  UploadRunner(QWidget* owner, MessageSink* sink = nullptr, Clock* clock = nullptr, PortFactory portFactory = {});
+  // clock: null makes real waits. history: where each upload is recorded
+  // (device/uploadrecorder.h); null records nothing. None is owned.
+  UploadRunner(QWidget* owner, MessageSink* sink = nullptr, Clock* clock = nullptr,
+               PortFactory portFactory = {}, HistoryStore* history = nullptr);
 
   // Runs the whole upload through settings' port and returns when it has
   // ended. GUI thread only.
@@ -53,4 +56,5 @@ class UploadRunner {
   MessageSink* sink_;
   Clock* clock_;
   PortFactory portFactory_;
+  HistoryStore* history_;
 };

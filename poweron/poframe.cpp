@@ -74,6 +74,11 @@ TPOMain::~TPOMain() {
   }
 }
 
+void TPOMain::SetValues(const TPowerOn& values) {
+  PowerOn = values;
+  FillGrid();
+}
+
 void TPOMain::FillGrid() {
   sgPowerOn->setUpdatesEnabled(false);
   sgPowerOn->SetRowCount(sgPowerOn->getDispLstSize() + 1);
@@ -115,7 +120,6 @@ void TPOMain::btnSetPowerOnClick() {
     ShowPowerOnRefusal(PowerOn, invalid, sink_ != nullptr ? *sink_ : boxes);
     return;
   }
-  UploadRunner runner(this, sink_, clock_);
-  lastUpload_ = runner.Run(PowerOnUploadPlan(PowerOn),
-                           setup_.linkSettings());
+  UploadRunner runner(this, sink_, clock_, {}, history_);
+  lastUpload_ = runner.Run(PowerOnUploadPlan(PowerOn, setup_.dataFilePath), setup_.linkSettings());
 }

@@ -10,6 +10,7 @@
 #include "ui/pagesetup.h"
 
 class Clock;
+class HistoryStore;
 class MessageSink;
 class QPushButton;
 class QToolBar;
@@ -37,6 +38,8 @@ class TPOMain : public QWidget {
   // and sleeps. Not owned.
   void SetMessageSink(MessageSink* sink) { sink_ = sink; }
   void SetClock(Clock* clock) { clock_ = clock; }
+  // Where uploads are recorded; null (the default) records nothing. Not owned.
+  void SetHistory(HistoryStore* history) { history_ = history; }
 
   // Rebuilds every row of the grid from the current values.
   void FillGrid();
@@ -51,6 +54,9 @@ class TPOMain : public QWidget {
 
   // The current value set, owned by the page.
   const TPowerOn& Values() const { return PowerOn; }
+  // Replaces the value set with values and redraws the grid; nothing is
+  // uploaded. Kept like an edit: saved to poweron.dat when the page closes.
+  void SetValues(const TPowerOn& values);
   // How the last "Set Power On Values" ended: completed, and the progress
   // bar's position against its maximum. All zero before the first upload and
   // after one refused before the port was opened.
@@ -69,5 +75,6 @@ class TPOMain : public QWidget {
   PageSetup setup_;
   MessageSink* sink_;
   Clock* clock_;
+  HistoryStore* history_ = nullptr;
   UploadResult lastUpload_;
 };

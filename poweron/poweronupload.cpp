@@ -1,5 +1,7 @@
 #include "poweron/poweronupload.h"
 
+#include "history/datadigest.h"
+
 #include "common/messagesink.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
@@ -19,8 +21,16 @@ std::string InvalidPowerOnValueMessage(const TPowerOn& values, int option) {
          ").\n\nChoose a value for it with Edit Power On Value, then send the values again.";
 }
 
-UploadPlan PowerOnUploadPlan(const TPowerOn& values) {
+UploadPlan PowerOnUploadPlan(const TPowerOn& values, const std::string& sourceFile) {
   UploadPlan plan;
+  plan.record.what = UploadWhat::PowerOn;
+  std::string fileBytes;  // as poweron.dat holds them
+  for (int option = 0; option < PowerOnOptionCount; ++option) {
+    plan.record.powerOn[static_cast<std::size_t>(option)] = values.GetValue(option);
+    fileBytes += std::to_string(values.GetValue(option)) + "\r\n";
+  }
+  plan.record.sourceFile = sourceFile;
+  plan.record.dataSha256 = DataSha256(fileBytes);
   plan.progressText = kPowerOnProgressText;
   plan.progressMaximum = kPowerOnProgressMaximum;
   plan.noticeCaption = kPowerOnNoticeCaption;

@@ -26,8 +26,10 @@ inline constexpr int kPowerOnProgressMaximum = PowerOnOptionCount;
 
 // The upload of values: "Sending Power On Values...", 20 steps, the notice
 // captioned "Power On Settings", and WritePowerOnValues on a copy of values.
-// Check the values with FirstInvalidPowerOnOption first.
-UploadPlan PowerOnUploadPlan(const TPowerOn& values);
+// Check the values with FirstInvalidPowerOnOption first. The plan's record
+// holds the twenty values, sourceFile (the file they came from; "" for none)
+// and the SHA-256 of the values as poweron.dat would hold them.
+UploadPlan PowerOnUploadPlan(const TPowerOn& values, const std::string& sourceFile = "");
 
 // The message shown instead of an upload when option's value is not one of
 // its list, naming the option and the value.
