@@ -108,14 +108,18 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<Por
   const std::string saved =
       SettingsFile(GetSettingsFilePath()).ReadString(kSection, "COMPORT", "COM1");
   savedPort_ = QString::fromLocal8Bit(saved.c_str());
-  FillPortList(PortList::WithSavedPort(firstScan.valid() ? firstScan.get() : lister_(), savedPort_));
+  if (!firstScan.valid()) FillPortList(PortList::WithSavedPort(lister_(), savedPort_));
 
-  // The program's title, as the desktop shows it, and the window's caption.
-  const QString title = QString("%1 %2").arg(kora::kVendorName, kora::kProductName);
-  QGuiApplication::setApplicationDisplayName(title);
-  setWindowTitle(title);
+  // The caption. The desktop knows the program by its desktop file
+  // (SetProgramIdentity), not by an application display name, which Qt would
+  // append to the title of every dialog and message box.
+  setWindowTitle(QString("%1 %2").arg(kora::kVendorName, kora::kProductName));
   LoadWindowSettings();
-  cbComPortChange();
+  firstScan_ = std::move(firstScan);
+  // The list is waited for only where the first paint shows it; otherwise
+  // right after that paint (paintEvent), and it is published then.
+  if (PageControl->currentWidget() == TabSheet2) JoinFirstScan();
+  if (!firstScan_.valid()) cbComPortChange();
   ServiceCode = kora::kServiceCodeText;
 
   connect(cbComPort, &QComboBox::currentIndexChanged, this, [this] {
@@ -125,7 +129,33 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<Por
   if (watcher_) connect(watcher_.get(), &PortWatcher::PortsChanged, this, &TKORAPCForm::RefreshPortList);
 }
 
-TKORAPCForm::~TKORAPCForm() { SaveWindowSettings(); }
+TKORAPCForm::~TKORAPCForm() {
+  // Never painted: the port chosen is still to be saved.
+  if (firstScan_.valid()) {
+    JoinFirstScan();
+    cbComPortChange();
+  }
+  SaveWindowSettings();
+}
+
+void TKORAPCForm::paintEvent(QPaintEvent* event) {
+  QWidget::paintEvent(event);
+  if (firstScan_.valid() && !joinPosted_) {
+    joinPosted_ = true;
+    QTimer::singleShot(0, this, [this] {
+      if (!firstScan_.valid()) return;
+      JoinFirstScan();
+      cbComPortChange();
+    });
+  }
+}
+
+void TKORAPCForm::JoinFirstScan() {
+  if (!firstScan_.valid()) return;
+  const QSignalBlocker quiet(cbComPort);  // published by the caller, as at start
+  FillPortList(PortList::WithSavedPort(firstScan_.get(), savedPort_));
+  SelectSavedPort();
+}
 
 int TKORAPCForm::Scaled(int designPixels) const {
   return static_cast<int>(designPixels * scale_ + 0.5);
@@ -208,6 +238,11 @@ void TKORAPCForm::FitPortListWidth() {
 HistoryStore& TKORAPCForm::History() { return *history_; }
 
 void TKORAPCForm::RefreshPortList() {
+  if (firstScan_.valid()) {
+    // The first list comes first, and is published as at start.
+    JoinFirstScan();
+    cbComPortChange();
+  }
   if (TKORAProgress* upload = RunningUpload()) {
     // The upload's worker owns the port; scanning now would stall the
     // progress window. Once, however many changes come meanwhile.

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QWidget>
+#include <future>
 #include <memory>
+#include <vector>
 
 #include "app/portlist.h"
 #include "app/portwatcher.h"
@@ -23,13 +25,15 @@ class TKORAPCForm : public QWidget {
   Q_OBJECT
 
  public:
-  // Builds the port list, sets the caption and the application's display name
-  // ("Quorvel KORApc"), restores the window settings from korapc.ini,
-  // publishes the chosen port in ChosenComPort and sets ServiceCode. lister
-  // gives every list of ports; when it is empty the ports present are listed,
-  // the first time on a worker thread while the pages are built, and the list
-  // follows the machine through a PortWatcher of its own. watcher, when given,
-  // is what makes the list be scanned again (taken over).
+  // Builds the port list, sets the caption ("Quorvel KORApc"), restores the
+  // window settings from korapc.ini, publishes the chosen port in
+  // ChosenComPort and sets ServiceCode. lister gives every list of ports; when
+  // it is empty the ports present are listed, the first time on a worker
+  // thread while the pages are built, and the list follows the machine
+  // through a PortWatcher of its own; unless the Settings page is the one
+  // shown, that first list is waited for, shown and published only right
+  // after the window's first paint. watcher, when given, is what makes the
+  // list be scanned again (taken over).
   explicit TKORAPCForm(QWidget* parent = nullptr, PortLister lister = {},
                        std::unique_ptr<PortWatcher> watcher = {});
 
@@ -70,10 +74,15 @@ class TKORAPCForm : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // After the first paint, the first list of ports (see the constructor).
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void BuildSettingsPage();
   void FillPortList(const std::vector<PortEntry>& ports);
+  // Waits for the first scan, when one is pending, fills cbComPort from it
+  // and selects the saved port without publishing it.
+  void JoinFirstScan();
   // The entry at index of cbComPort as it was listed (without its
   // description); an empty entry for an index outside the list.
   PortEntry PortAt(int index) const;
@@ -89,6 +98,8 @@ class TKORAPCForm : public QWidget {
   QString savedPort_;   // COMPORT as read at start
   std::unique_ptr<PortWatcher> watcher_;
   bool refreshWaitsForUpload_ = false;
+  std::future<std::vector<PortEntry>> firstScan_;  // the scan of the ports present, until joined
+  bool joinPosted_ = false;
   QtMessageSink historyMessages_{this};
   std::unique_ptr<SqliteHistoryStore> history_;
 };

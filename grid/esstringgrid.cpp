@@ -43,6 +43,11 @@ class TesStringGrid::Header : public QHeaderView {
     painter->restore();
   }
 
+  // Qt fits a column to its contents when its border is double-clicked. Here
+  // widths change only by dragging: the second press of a double-click is a
+  // press like the first, so that on a border it starts a drag.
+  void mouseDoubleClickEvent(QMouseEvent* event) override { QHeaderView::mousePressEvent(event); }
+
  private:
   TesStringGrid* grid_;
 };
@@ -661,10 +666,11 @@ void TesStringGrid::KeyDown(int key, Qt::KeyboardModifiers shift) {
   }
 
   if (last < 1) return;  // no data row to move to
-  if ((up || down) && (shift & Qt::ControlModifier)) {
-    // With Ctrl an arrow moves the highlight as above but, like the base
-    // grid, only scrolls the view: the current row (the one Edit opens and
-    // the focus rectangle marks) stays where it was.
+  if ((key == Qt::Key_Up || key == Qt::Key_Down) && (shift & Qt::ControlModifier)) {
+    // With Ctrl, Up and Down move the highlight as above but, like the base
+    // grid, only scroll the view: the current row (the one Edit opens and the
+    // focus rectangle marks) stays where it was. Left and Right with Ctrl
+    // move on like Left and Right alone.
     verticalScrollBar()->triggerAction(up ? QAbstractSlider::SliderSingleStepSub
                                           : QAbstractSlider::SliderSingleStepAdd);
     return;

@@ -37,9 +37,11 @@ class SettingsFile;
 // The page reads the current row with Row() (the row Edit works on), the
 // selection with isRowSelected()/getSelLst(), and the cell under a point with
 // MouseToCell(). DblClick(row) reports a double-click on a data row only, so
-// a double-click on the header or below the last row opens nothing. A right
-// click makes its row current (and selects it unless it is part of the
-// selection) before Qt's usual contextMenuPolicy shows any context menu.
+// a double-click on the header or below the last row opens nothing, and one
+// on a header border does not fit the column: the user changes widths only by
+// dragging a border. A right click makes its row current (and selects it
+// unless it is part of the selection) before Qt's usual contextMenuPolicy
+// shows any context menu.
 // On destruction the page calls saveGridSettings(). The text shown is Qt
 // text; the pages convert the core's bytes with ui/ansitext.h.
 //
@@ -204,10 +206,11 @@ class TesStringGrid : public QTableWidget {
   bool DoMouseWheelDown();
   bool DoMouseWheelUp();
   // Up/Left and Down/Right move the highlight to the next row (Shift extends
-  // or takes back the selection), then the current row follows. With Ctrl
-  // they move the highlight the same way, but the view only scrolls by one
-  // row and the current row stays. Page Up/Down, Home and End move the
-  // current row and leave only it selected; Ctrl+A selects every row.
+  // or takes back the selection), then the current row follows. Ctrl+Up and
+  // Ctrl+Down move the highlight the same way, but the view only scrolls by
+  // one row and the current row stays; Ctrl+Left and Ctrl+Right act exactly
+  // as Left and Right. Page Up/Down, Home and End move the current row and
+  // leave only it selected; Ctrl+A selects every row.
   void KeyDown(int key, Qt::KeyboardModifiers shift);
 
   void paintEvent(QPaintEvent* event) override;

@@ -1,6 +1,9 @@
 #include "ui/pageparts.h"
 
+#include <QAbstractButton>
+#include <QEvent>
 #include <QFontMetrics>
+#include <QPixmap>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QToolBar>
@@ -23,6 +26,33 @@ double ScaleOf(const QWidget& page) {
 }
 
 int ScaledBy(double scale, int designPixels) { return static_cast<int>(designPixels * scale + 0.5); }
+
+// Gives a button its icon when it is first shown, so that the buttons of a
+// page that is not shown cost no icon lookup before the window's first paint.
+// The button is shown (and so gets its icon) before it is first painted.
+class IconWhenShown : public QObject {
+ public:
+  IconWhenShown(QAbstractButton* button, KoraIcon which) : QObject(button), which_(which) {
+    // Until then a blank image keeps the button the size its icon gives it.
+    QPixmap blank(1, 1);
+    blank.fill(Qt::transparent);
+    button->setIcon(QIcon(blank));
+    button->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show) {
+      watched->removeEventFilter(this);
+      static_cast<QAbstractButton*>(watched)->setIcon(LoadKoraIcon(which_));
+      deleteLater();
+    }
+    return false;
+  }
+
+ private:
+  KoraIcon which_;
+};
 
 }  // namespace
 
@@ -47,7 +77,7 @@ QToolBar* PageParts::ToolBar(const char* name) const {
 QToolButton* PageParts::AddToolButton(QToolBar* bar, const char* name, KoraIcon icon, const char* hint) const {
   auto* button = new QToolButton(bar);
   button->setObjectName(name);
-  button->setIcon(LoadKoraIcon(icon));
+  new IconWhenShown(button, icon);
   button->setAutoRaise(true);
   button->setFixedSize(Scaled(32), Scaled(32));
   button->setToolTip(hint);
@@ -80,7 +110,7 @@ QWidget* PageParts::ButtonPanel(const char* panelName, const char* buttonName, c
   panel->setObjectName(panelName);
   button = new QPushButton(caption, panel);
   button->setObjectName(buttonName);
-  button->setIcon(LoadKoraIcon(KoraIcon::Upload));
+  new IconWhenShown(button, KoraIcon::Upload);
   button->setFixedSize(std::max(Scaled(140), button->sizeHint().width()),
                        std::max(Scaled(25), button->sizeHint().height()));
   auto* layout = new QHBoxLayout(panel);

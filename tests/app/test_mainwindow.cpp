@@ -56,6 +56,50 @@ TEST_F(MainWindowTest, FirstStartIsCentredDefaultSizedOnPowerOnWithTheFirstPort)
   EXPECT_EQ(form.cbComPort->itemData(2, Qt::ToolTipRole).toString(), "USB adapter");
 }
 
+// The machine's own ports, listed by the window itself: where the first paint
+// does not show them they come right after it, and the same list and choice
+// result, also for a window closed before it was ever painted.
+TEST_F(MainWindowTest, TheMachinesPortsAreListedAndPublishedOnceThePageNeedsThem) {
+  const struct {
+    const char* page;
+    bool shown;
+    bool listedAtOnce;
+  } cases[] = {{"0", true, false}, {"2", true, true}, {"1", false, false}};
+  for (const auto& c : cases) {
+    ChosenComPort.clear();
+    WriteIni(std::string("[KORAPCForm]\nCOMPORT=/dev/nothing\nACTIVEPAGE=") + c.page + "\n");
+    std::vector<QString> expected;
+    const std::vector<PortEntry> present =
+        PortList::WithSavedPort(PortList::PresentPorts(), "/dev/nothing");
+    for (const PortEntry& port : present) expected.push_back(port.name);
+    // The first entry is chosen, by the name it is saved and opened under.
+    const std::string first =
+        present.empty() ? "" : PortList::SavedName(present.front()).toStdString();
+    {
+      TKORAPCForm form;
+      const auto Listed = [&form] {
+        std::vector<QString> names;
+        for (int i = 0; i < form.cbComPort->count(); ++i) {
+          names.push_back(form.cbComPort->itemText(i));
+        }
+        return names;
+      };
+      EXPECT_EQ(Listed(), c.listedAtOnce ? expected : std::vector<QString>()) << "page " << c.page;
+      EXPECT_EQ(ChosenComPort, c.listedAtOnce ? first : "") << "page " << c.page;
+      if (c.shown) {
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+        // The first paint, then what follows it.
+        for (int i = 0; i < 500 && Listed() != expected; ++i) QTest::qWait(10);
+        EXPECT_EQ(Listed(), expected) << "page " << c.page;
+        EXPECT_EQ(ChosenComPort, first) << "page " << c.page;
+      }
+    }
+    EXPECT_EQ(SettingsFile(GetSettingsFilePath()).ReadString("KORAPCForm", "COMPORT", "?"), first)
+        << "page " << c.page;
+  }
+}
+
 TEST_F(MainWindowTest, ASavedPlaceSizeStatePageAndPortAreRestored) {
   WriteIni("[KORAPCForm]\nTOP=40\nLEFT=30\nHEIGHT=500\nWIDTH=620\nWINDOWSTATE=2\n"
            "COMPORT=COM4\nACTIVEPAGE=2\n");
@@ -243,11 +287,11 @@ class WindowSettingsTest : public MainWindowTest {
   }
 };
 
-TEST_F(WindowSettingsTest, TheProgramsDisplayNameIsTheCaption) {
-  QGuiApplication::setApplicationDisplayName(QString());
+TEST_F(WindowSettingsTest, TheCaptionIsTheProgramsNameAndNoDisplayNameIsSet) {
   TKORAPCForm form(nullptr, ThreePorts);
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Quorvel KORApc");
   EXPECT_EQ(form.windowTitle(), "Quorvel KORApc");
+  // A display name would be appended to every other window's title bar.
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
 }
 
 TEST_F(WindowSettingsTest, ClosingSavesTheWindowsTopLeftHeightAndWidth) {

@@ -249,9 +249,15 @@ TEST(PortListAtStart, TheScanOnTheWorkerGivesTheSameListAndChoiceAndFollowsTheLi
   TKORAPCForm form;
   QStringList expected;
   for (const PortEntry& port : PortList::PresentPorts()) expected << port.name;
-  QStringList listed;
-  for (int i = 0; i < form.cbComPort->count(); ++i) listed << form.cbComPort->itemText(i);
-  EXPECT_EQ(listed, expected);
+  // The Power On page is shown: the list comes right after the first paint.
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  const auto Listed = [&form] {
+    QStringList listed;
+    for (int i = 0; i < form.cbComPort->count(); ++i) listed << form.cbComPort->itemText(i);
+    return listed;
+  };
+  QTRY_COMPARE_WITH_TIMEOUT(Listed(), expected, kWaitMs);
   EXPECT_EQ(form.cbComPort->currentText(), Q(link));
   EXPECT_EQ(ChosenComPort, link);
 

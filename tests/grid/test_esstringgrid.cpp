@@ -224,20 +224,20 @@ TEST(GridWheel, TheWheelEventIsReportedAsNotHandledSoTheParentGetsItToo) {
   EXPECT_TRUE(grid->isRowSelected(1));
 }
 
-TEST_F(GridTest, CtrlArrowsMoveTheHighlightButOnlyScrollTheView) {
+TEST_F(GridTest, CtrlUpAndDownMoveTheHighlightButOnlyScrollTheView) {
   Click(2);
   Key(Qt::Key_Down, Qt::ControlModifier);
   EXPECT_EQ(grid.verticalScrollBar()->value(), 1);
   EXPECT_EQ(Selected(), Rows({3}));  // the highlight moves as with Down ...
   EXPECT_EQ(grid.Row(), 2);          // ... but the current row stays
-  Key(Qt::Key_Right, Qt::ControlModifier);  // Right acts as Down
+  Key(Qt::Key_Down, Qt::ControlModifier);
   EXPECT_EQ(grid.verticalScrollBar()->value(), 2);
   EXPECT_EQ(Selected(), Rows({3}));  // row 2 and the one below it: row 3 again
   EXPECT_EQ(grid.Row(), 2);
   Key(Qt::Key_Up, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(Selected(), Rows({1, 3}));  // Shift keeps what was selected
   EXPECT_EQ(grid.verticalScrollBar()->value(), 1);
-  Key(Qt::Key_Left, Qt::ControlModifier);  // Left acts as Up
+  Key(Qt::Key_Up, Qt::ControlModifier);
   EXPECT_EQ(Selected(), Rows({1}));
   EXPECT_EQ(grid.verticalScrollBar()->value(), 0);
   EXPECT_EQ(grid.Row(), 2);
@@ -246,6 +246,36 @@ TEST_F(GridTest, CtrlArrowsMoveTheHighlightButOnlyScrollTheView) {
   Key(Qt::Key_Up, Qt::ControlModifier);  // on row 1 nothing moves
   EXPECT_EQ(Selected(), Rows({1}));
   EXPECT_EQ(grid.Row(), 1);
+}
+
+TEST_F(GridTest, CtrlLeftAndCtrlRightMoveTheCurrentRowAsLeftAndRightDo) {
+  struct Case {
+    Qt::Key key;
+    Qt::KeyboardModifiers mods;  // Ctrl is added to these
+    int from;                    // rows from and 7 selected, from current
+    Rows selected;
+    int row;
+  };
+  const Case cases[] = {
+      {Qt::Key_Left, {}, 5, {4}, 4},
+      {Qt::Key_Right, {}, 5, {6}, 6},
+      {Qt::Key_Left, Qt::ShiftModifier, 5, {4, 5, 7}, 4},
+      {Qt::Key_Right, Qt::ShiftModifier, 5, {5, 6, 7}, 6},
+      {Qt::Key_Right, Qt::ShiftModifier, 6, {7}, 7},  // takes row 6 back
+      {Qt::Key_Right, {}, 8, {9}, 9},                 // below the view: it scrolls
+  };
+  for (const Case& c : cases) {
+    for (const Qt::KeyboardModifiers ctrl :
+         {Qt::KeyboardModifiers(), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+      Key(Qt::Key_Home);
+      Click(7);
+      Click(c.from, Qt::ControlModifier);
+      Key(c.key, c.mods | ctrl);
+      EXPECT_EQ(Selected(), c.selected) << c.key << " from " << c.from << " ctrl " << (ctrl != 0);
+      EXPECT_EQ(grid.Row(), c.row) << c.key << " from " << c.from << " ctrl " << (ctrl != 0);
+      EXPECT_TRUE(grid.viewport()->rect().contains(At(c.row))) << "row " << c.row << " out of view";
+    }
+  }
 }
 
 TEST_F(GridTest, HeaderClicksNeverSelectAndDraggingABorderResizes) {
@@ -268,6 +298,40 @@ TEST_F(GridTest, HeaderClicksNeverSelectAndDraggingABorderResizes) {
   EXPECT_EQ(grid.ColWidths(2), client + 50 - 200);
   grid.SetColWidths(1, client);  // no room left: the last column keeps its width
   EXPECT_EQ(grid.ColWidths(2), client + 50 - 200);
+}
+
+TEST_F(GridTest, ADoubleClickOnAHeaderBorderKeepsTheWidthThatIsSaved) {
+  QHeaderView* header = grid.horizontalHeader();
+  const int client = grid.ClientWidth();
+  // What the window system delivers: a click, the second press as a
+  // double-click, its release. Column 0 is wider than its texts, column 1 far wider.
+  const auto DoubleClickBorder = [header](int col) {
+    const QPoint border(header->sectionPosition(col) + header->sectionSize(col) - 1, 9);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, border);
+    QTest::mouseDClick(header->viewport(), Qt::LeftButton, {}, border);
+    return border;
+  };
+  for (const int col : {0, 1}) {
+    const QPoint border = DoubleClickBorder(col);
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, border);
+  }
+  EXPECT_EQ(grid.ColWidths(0), 50);
+  EXPECT_EQ(grid.ColWidths(1), 120);
+  EXPECT_EQ(grid.ColWidths(2), client - 170);
+  TempDir dir;
+  const std::string path = dir.File("korapc.ini");
+  {
+    SettingsFile ini(path);
+    ASSERT_TRUE(grid.saveGridSettings(ini));
+  }
+  EXPECT_EQ(TempDir::ReadAll(path),
+            "[sgTest]\nCOL_0_WIDTH=50\nCOL_1_WIDTH=120\nCOL_SORTBY=-1\nASCENDING=1\n");
+
+  // The second press of a double-click still starts a drag.
+  const QPoint border = DoubleClickBorder(0);
+  QTest::mouseMove(header->viewport(), border + QPoint(20, 0));
+  QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, border + QPoint(20, 0));
+  EXPECT_EQ(grid.ColWidths(0), 70);
 }
 
 TEST_F(GridTest, ADoubleClickIsReportedOnlyForDataRows) {
