@@ -13,11 +13,11 @@
 #include <QVBoxLayout>
 #include <future>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "common/settingsfile.h"
 #include "ui/uifont.h"
 #include "autoselect/autoselectframe.h"
-#include "device/koraprogressform.h"
+#include "ui/upload/koraprogressform.h"
 #include "poweron/poframe.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "app/portlist.h"
+#include "machine/portlist.h"
 #include "app/portwatcher.h"
 
 class QComboBox;

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "common/replacefile.h"
 #include "app/terminationwatcher.h"

@@ -8,7 +8,7 @@
 
 #include "autoselect/tautoselect.h"
 #include "device/uploadsequence.h"
-#include "device/uploadrunner.h"
+#include "ui/upload/uploadrunner.h"
 #include "ui/pagesetup.h"
 
 class Clock;

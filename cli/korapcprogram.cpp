@@ -12,7 +12,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "common/settingsfile.h"
 #include "cli/programoptions.h"
 #include "cli/programreport.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/portlist.h"
+#include "machine/portlist.h"
 #include "cli/portprogrammer.h"
 
 class Clock;

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sys/stat.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "common/messagesink.h"
 #include "autoselect/autoselectfile.h"
 #include "autoselect/autoselectupload.h"

@@ -13,7 +13,7 @@
 #include "ui/pageparts.h"
 #include "ui/qtmessagesink.h"
 #include "common/settingsfile.h"
-#include "device/uploadrunner.h"
+#include "ui/upload/uploadrunner.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poeditorform.h"
 #include "poweron/poweronupload.h"

@@ -7,7 +7,7 @@
 
 #include "autoselect/autoselectframe.h"
 #include "common/programstrings.h"
-#include "device/koraprogressform.h"
+#include "ui/upload/koraprogressform.h"
 #include "support/progressobservingsink.h"
 #include "support/aslrecord.h"
 #include "support/recordingmessagesink.h"

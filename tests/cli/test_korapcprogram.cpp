@@ -14,7 +14,7 @@
 #include <mutex>
 #include <sstream>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "common/clock.h"
 #include "support/aslrecord.h"
 #include "support/scriptedport.h"

@@ -6,7 +6,7 @@
 
 #include <sstream>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "cli/progressconsole.h"
 #include "common/clock.h"
 #include "device/koracomm.h"

@@ -13,11 +13,11 @@
 #include <unistd.h>
 
 #include "ui/ansitext.h"
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "common/settingsfile.h"
 #include "autoselect/autoselectframe.h"
-#include "e2e/e2esupport.h"
+#include "support/e2esupport.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poframe.h"
 #include "poweron/poweronoptions.h"

@@ -13,14 +13,14 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "common/settingsfile.h"
 #include "autoselect/autoselecteditorform.h"
 #include "autoselect/autoselectframe.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
-#include "e2e/e2esupport.h"
+#include "support/e2esupport.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poeditorform.h"
 #include "poweron/poframe.h"

@@ -14,13 +14,13 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "autoselect/autoselecteditorform.h"
 #include "autoselect/autoselectframe.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
-#include "e2e/e2esupport.h"
+#include "support/e2esupport.h"
 #include "poweron/poeditorform.h"
 #include "poweron/poframe.h"
 #include "support/recordingmessagesink.h"

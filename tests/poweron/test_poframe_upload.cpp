@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "common/programstrings.h"
-#include "device/koraprogressform.h"
+#include "ui/upload/koraprogressform.h"
 #include "poweron/poframe.h"
 #include "support/progressobservingsink.h"
 #include "support/recordingmessagesink.h"

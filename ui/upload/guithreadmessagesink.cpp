@@ -1,4 +1,4 @@
-#include "device/guithreadmessagesink.h"
+#include "ui/upload/guithreadmessagesink.h"
 
 #include <QObject>
 #include <QThread>

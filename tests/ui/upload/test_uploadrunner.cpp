@@ -13,8 +13,8 @@
 #include <thread>
 
 #include "device/koracomm.h"
-#include "device/koraprogressform.h"
-#include "device/uploadrunner.h"
+#include "ui/upload/koraprogressform.h"
+#include "ui/upload/uploadrunner.h"
 #include "support/fakeclock.h"
 #include "support/progressobservingsink.h"
 #include "support/recordingmessagesink.h"

@@ -1,4 +1,4 @@
-#include "device/uploadrunner.h"
+#include "ui/upload/uploadrunner.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -7,10 +7,10 @@
 #include <QWidget>
 #include <thread>
 
-#include "device/guithreadmessagesink.h"
+#include "ui/upload/guithreadmessagesink.h"
 #include "ui/qtmessagesink.h"
 #include "device/koracomm.h"
-#include "device/koraprogressform.h"
+#include "ui/upload/koraprogressform.h"
 #include "common/systemclock.h"
 
 namespace {
