@@ -42,15 +42,28 @@ TKORAProgress* RunningUpload() {
   return nullptr;
 }
 
-// A page's files in the data folder; every upload takes the port chosen then.
-PageSetup PageFiles(std::string dataFilePath) {
-  return {GetSettingsFilePath(), std::move(dataFilePath), &CurrentLinkSettings};
-}
+// A page's files in the data folder.
+PageSetup PageFiles(std::string dataFilePath) { return {GetSettingsFilePath(), std::move(dataFilePath)}; }
 
 }  // namespace
 
 TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<PortWatcher> watcher)
-    : QWidget(parent), lister_(std::move(lister)), watcher_(std::move(watcher)) {
+    : TKORAPCForm(std::make_unique<WindowServices>(this), parent, std::move(lister), std::move(watcher)) {}
+
+TKORAPCForm::TKORAPCForm(std::unique_ptr<WindowServices> own, QWidget* parent, PortLister lister,
+                         std::unique_ptr<PortWatcher> watcher)
+    : TKORAPCForm(own->Get(), parent, std::move(lister), std::move(watcher)) {
+  // The services stay where the pages and the runner were given them.
+  ownServices_ = std::move(own);
+}
+
+TKORAPCForm::TKORAPCForm(Services& services, QWidget* parent, PortLister lister,
+                         std::unique_ptr<PortWatcher> watcher)
+    : QWidget(parent),
+      services_(services),
+      uploads_(*this, services_, &CurrentLinkSettings),
+      lister_(std::move(lister)),
+      watcher_(std::move(watcher)) {
   // Listing the ports walks every tty the system has (about 12 ms); it runs
   // beside the building of the pages instead of before the first paint.
   std::future<std::vector<PortEntry>> firstScan;
@@ -73,12 +86,13 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<Por
   TabSheet3 = new QWidget(PageControl);
   TabSheet3->setObjectName("TabSheet3");
   // The page loads poweron.dat and its grid layout as it is built.
-  POMain1 = new TPOMain(PageFiles(GetPowerOnFilePath()), TabSheet3);
+  POMain1 = new TPOMain(PageFiles(GetPowerOnFilePath()), services_, uploads_, TabSheet3);
   FillPage(TabSheet3, POMain1);
   TabSheet1 = new QWidget(PageControl);
   TabSheet1->setObjectName("TabSheet1");
   // The page loads autoselect.asl and its grid layout as it is built.
-  AutoSelectMain1 = new TAutoSelectMain(PageFiles(GetAutoSelectFilePath()), TabSheet1);
+  AutoSelectMain1 =
+      new TAutoSelectMain(PageFiles(GetAutoSelectFilePath()), services_, uploads_, TabSheet1);
   FillPage(TabSheet1, AutoSelectMain1);
   TabSheet2 = new QWidget(PageControl);
   TabSheet2->setObjectName("TabSheet2");
@@ -107,7 +121,10 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<Por
   if (watcher_) connect(watcher_.get(), &PortWatcher::PortsChanged, this, &TKORAPCForm::RefreshPortList);
 }
 
-TKORAPCForm::~TKORAPCForm() { SaveWindowSettings(); }
+TKORAPCForm::~TKORAPCForm() {
+  SaveWindowSettings();
+  delete PageControl;  // the pages, while the services and the runner they hold still live
+}
 
 int TKORAPCForm::Scaled(int designPixels) const {
   return static_cast<int>(designPixels * scale_ + 0.5);

@@ -4,8 +4,10 @@
 #include <QWidget>
 #include <memory>
 
-#include "machine/portlist.h"
 #include "app/portwatcher.h"
+#include "app/windowservices.h"
+#include "machine/portlist.h"
+#include "ui/upload/uploadrunner.h"
 
 class QComboBox;
 class QFrame;
@@ -24,12 +26,18 @@ class TKORAPCForm : public QWidget {
   // gives every list of ports; when it is empty the ports present are listed,
   // the first time on a worker thread while the pages are built, and the list
   // follows the machine through a PortWatcher of its own. watcher, when given,
-  // is what makes the list be scanned again (taken over).
+  // is what makes the list be scanned again (taken over). The window builds
+  // the program's services (WindowServices) over itself and hands them to
+  // the pages, the editors and its one upload runner.
   explicit TKORAPCForm(QWidget* parent = nullptr, PortLister lister = {},
                        std::unique_ptr<PortWatcher> watcher = {});
+  // The same with services given instead, as tests give recorders, a fake
+  // clock and scripted ports; not owned, must outlive the window.
+  TKORAPCForm(Services& services, QWidget* parent = nullptr, PortLister lister = {},
+              std::unique_ptr<PortWatcher> watcher = {});
 
   // Saves the window settings to korapc.ini; the pages then save their own
-  // state as they are destroyed.
+  // state as they are destroyed, before the services and the runner go.
   ~TKORAPCForm() override;
 
   // Publishes the selected port in ChosenComPort; does nothing when no entry
@@ -43,6 +51,10 @@ class TKORAPCForm : public QWidget {
   // TKORAProgress window exists) nothing is scanned: the refresh waits until
   // that window is gone.
   void RefreshPortList();
+
+  // The one upload runner of the program; both pages upload through it, so
+  // that only one upload runs at a time.
+  UploadRunner& Uploads() { return uploads_; }
 
   QTabWidget* PageControl = nullptr;
   QWidget* TabSheet3 = nullptr;  // page 0, "Power On"
@@ -59,6 +71,11 @@ class TKORAPCForm : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Builds the window's own services and keeps them (delegated to by the
+  // first public constructor).
+  TKORAPCForm(std::unique_ptr<WindowServices> own, QWidget* parent, PortLister lister,
+              std::unique_ptr<PortWatcher> watcher);
+
   void BuildSettingsPage();
   void FillPortList(const std::vector<PortEntry>& ports);
   void FitPortListWidth();
@@ -68,6 +85,11 @@ class TKORAPCForm : public QWidget {
   void SaveWindowSettings();
   int Scaled(int designPixels) const;
 
+  // The program's own services, when none were given. The destructor
+  // deletes the pages first, so that these outlive everything that uses them.
+  std::unique_ptr<WindowServices> ownServices_;
+  Services& services_;
+  UploadRunner uploads_;
   double scale_ = 1.0;  // the font's height against the 8-point Tahoma the layout was drawn for
   PortLister lister_;
   QString savedPort_;   // COMPORT as read at start

@@ -83,3 +83,17 @@ UploadPlan AutoSelectUploadPlan(const AutoSelectList& list) {
   };
   return plan;
 }
+
+bool RefuseOrRunAutoSelectUpload(const AutoSelectList& list, MessageSink& sink,
+                                 const std::function<void(int index)>& refused,
+                                 const std::function<void(const UploadPlan&)>& run) {
+  // A code the instrument does not have would be stored as a meaningless
+  // word, so the list is refused before the port is even opened.
+  if (const int invalid = FirstInvalidAutoSelect(list); invalid >= 0) {
+    if (refused) refused(invalid);
+    ShowAutoSelectRefusal(list, invalid, sink);
+    return false;
+  }
+  run(AutoSelectUploadPlan(list));
+  return true;
+}

@@ -20,7 +20,7 @@
 #include "cli/rehearsal.h"
 #include "cli/uploadjobs.h"
 #include "device/linksettings.h"
-#include "common/systemclock.h"
+#include "services/services.h"
 
 namespace {
 
@@ -116,10 +116,8 @@ bool Drain(int fd) {
 
 std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int commandDelay,
                                      const std::vector<UploadJob>& jobs, const std::vector<Rehearsal>& rehearsals,
-                                     const ProgramEnvironment& env) {
+                                     const ProgramEnvironment& env, Services& services) {
   ProgressConsole console(*env.err, ports, env.errIsTerminal, env.terminalWidth);
-  SystemClock systemClock;
-  Clock& clock = env.clock ? *env.clock : systemClock;
   std::atomic<bool> stop{false};
   std::atomic<std::size_t> done{0};
   // Each worker adds to it as it ends, which wakes this thread at once.
@@ -131,7 +129,8 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int 
     const StopSignalsBlocked blocked;  // the workers start with them blocked
     for (std::size_t i = 0; i < ports.size(); ++i) {
       workers.emplace_back([&, i] {
-        PortProgrammer programmer(ports[i], commandDelay, jobs, rehearsals, console, i, stop, clock, env.openPort);
+        PortProgrammer programmer(ports[i], commandDelay, jobs, rehearsals, console, i, stop,
+                                  services.clock, services.ports);
         reports[i] = programmer.Run();
         ++done;
         const std::uint64_t one = 1;
@@ -167,7 +166,8 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int 
 
 }  // namespace
 
-int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironment& env) {
+int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironment& env,
+                     Services& services) {
   const ParsedOptions parsed = ParseProgramOptions(args);
   if (!parsed.error.empty()) return UsageError(env, parsed.error);
   const ProgramOptions& options = parsed.options;
@@ -209,7 +209,7 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
     return kExitProgrammed;
   }
 
-  const std::vector<PortReport> reports = ProgramPorts(ports, commandDelay, built.jobs, rehearsals, env);
+  const std::vector<PortReport> reports = ProgramPorts(ports, commandDelay, built.jobs, rehearsals, env, services);
   std::ostream& summary = options.json ? *env.err : *env.out;
   for (const PortReport& report : reports) summary << SummaryLine(report) << "\n";
   if (options.json) *env.out << JsonSummary(reports, std::nullopt);

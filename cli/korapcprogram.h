@@ -10,7 +10,7 @@
 #include "machine/portlist.h"
 #include "cli/portprogrammer.h"
 
-class Clock;
+struct Services;
 
 struct ProgramEnvironment {
   std::ostream* out = nullptr;  // standard output: summary, --dry-run, --list-ports, --json
@@ -20,11 +20,6 @@ struct ProgramEnvironment {
   // Readable (a byte or more) once the user asks the program to stop, as
   // SIGINT does in main; -1 when nothing ever asks.
   int stopFd = -1;
-  // The port of each upload; empty: a TCommPort. Tests give scripted ports.
-  NamedPortFactory openPort;
-  // The waits of every port; null: real sleeps. Must be safe to call from
-  // several threads at once.
-  Clock* clock = nullptr;
   // The ports present; empty: PortList::PresentPorts.
   PortLister listPorts;
 };
@@ -33,5 +28,8 @@ struct ProgramEnvironment {
 // its exit status (cli/programreport.h). Everything it prints goes to env's
 // streams. Files are checked before any port is opened; the ports are then
 // programmed in parallel, one worker each, while this thread keeps the
-// progress lines and watches env.stopFd. Sets ServiceCode.
-int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironment& env);
+// progress lines and watches env.stopFd. Every port waits through
+// services.clock and gets its serial port from services.ports (main gives
+// ProgramServices, tests scripted ports). Sets ServiceCode.
+int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironment& env,
+                     Services& services);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "cli/korapcprogram.h"
+#include "cli/programservices.h"
 
 namespace {
 
@@ -42,5 +43,6 @@ int main(int argc, char* argv[]) {
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(sig, &action, nullptr);
     env.stopFd = g_stopPipe[0];
   }
-  return RunKorapcProgram(std::vector<std::string>(argv + 1, argv + argc), env);
+  ProgramServices services(std::cerr);
+  return RunKorapcProgram(std::vector<std::string>(argv + 1, argv + argc), env, services.Get());
 }

@@ -5,6 +5,7 @@
 #include "common/messagesink.h"
 #include "cli/progressconsole.h"
 #include "device/koracomm.h"
+#include "device/portfactory.h"
 #include "device/progresssink.h"
 
 namespace {
@@ -52,7 +53,7 @@ bool PortReport::Programmed() const {
 
 PortProgrammer::PortProgrammer(std::string port, int commandDelay, const std::vector<UploadJob>& jobs,
                                const std::vector<Rehearsal>& rehearsals, ProgressConsole& console, std::size_t index,
-                               const std::atomic<bool>& stop, Clock& clock, NamedPortFactory openPort)
+                               const std::atomic<bool>& stop, Clock& clock, PortFactory& ports)
     : port_(std::move(port)),
       commandDelay_(commandDelay),
       jobs_(jobs),
@@ -61,7 +62,7 @@ PortProgrammer::PortProgrammer(std::string port, int commandDelay, const std::ve
       index_(index),
       stop_(stop),
       clock_(clock),
-      openPort_(std::move(openPort)) {}
+      ports_(ports) {}
 
 PortReport PortProgrammer::Run() {
   PortReport report;
@@ -84,7 +85,7 @@ PortReport PortProgrammer::Run() {
     console_.UploadStarted(index_, job.name, rehearsals_.at(k), job.plan.progressMaximum);
     PortSteps steps(console_, index_);
     try {
-      TKORAComm link(LinkSettings{port_, commandDelay_, ""}, messages, clock_, openPort_ ? openPort_(port_) : nullptr);
+      TKORAComm link(LinkSettings{port_, commandDelay_, ""}, messages, clock_, ports_.MakePort(port_));
       UploadSequence sequence(link, job.plan);
       upload.result = sequence.Run(steps);
     } catch (...) {

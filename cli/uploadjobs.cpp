@@ -54,11 +54,8 @@ std::optional<FileRefusal> AddPowerOn(const std::string& path, std::vector<Uploa
     sink.ShowMessage(kReadErrorText, kReadErrorCaption, MessageIcon::Stop);
     return sink.refusal;
   }
-  if (const int invalid = FirstInvalidPowerOnOption(values); invalid >= 0) {
-    ShowPowerOnRefusal(values, invalid, sink);
-    return sink.refusal;
-  }
-  jobs.push_back({kPowerOnJobName, PowerOnUploadPlan(values)});
+  const auto add = [&jobs](const UploadPlan& plan) { jobs.push_back({kPowerOnJobName, plan}); };
+  if (!RefuseOrRunPowerOnUpload(values, sink, {}, add)) return sink.refusal;
   return std::nullopt;
 }
 
@@ -87,11 +84,8 @@ std::optional<FileRefusal> AddAutoSelections(const std::string& given, std::vect
       return sink.refusal;
     }
   }
-  if (const int invalid = FirstInvalidAutoSelect(list); invalid >= 0) {
-    ShowAutoSelectRefusal(list, invalid, sink);
-    return sink.refusal;
-  }
-  jobs.push_back({kAutoSelectJobName, AutoSelectUploadPlan(list)});
+  const auto add = [&jobs](const UploadPlan& plan) { jobs.push_back({kAutoSelectJobName, plan}); };
+  if (!RefuseOrRunAutoSelectUpload(list, sink, {}, add)) return sink.refusal;
   return std::nullopt;
 }
 

@@ -11,15 +11,15 @@
 #include "ui/ansitext.h"
 #include "ui/icons.h"
 #include "ui/pageparts.h"
-#include "ui/qtmessagesink.h"
 #include "common/settingsfile.h"
-#include "ui/upload/uploadrunner.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poeditorform.h"
 #include "poweron/poweronupload.h"
+#include "services/services.h"
+#include "ui/upload/uploadrunner.h"
 
-TPOMain::TPOMain(PageSetup setup, QWidget* parent, MessageSink* sink, Clock* clock)
-    : QWidget(parent), setup_(std::move(setup)), sink_(sink), clock_(clock) {
+TPOMain::TPOMain(PageSetup setup, Services& services, UploadRunner& uploads, QWidget* parent)
+    : QWidget(parent), setup_(std::move(setup)), services_(services), uploads_(uploads) {
   setObjectName("POMain");
 
   // The components; the value set starts all 0.
@@ -104,18 +104,12 @@ void TPOMain::sgPowerOnDblClick(int row) {
 }
 
 void TPOMain::btnSetPowerOnClick() {
-  // A value the instrument's own list does not have would be stored as a
-  // meaningless index, so it is refused before the port is even opened.
-  if (const int invalid = FirstInvalidPowerOnOption(PowerOn); invalid >= 0) {
-    sgPowerOn->SetRow(invalid + 1);
+  lastUpload_ = {};
+  const auto pointAt = [this](int option) {
+    sgPowerOn->SetRow(option + 1);
     sgPowerOn->deselectAll();
-    sgPowerOn->selectRow(invalid + 1);
-    lastUpload_ = {};
-    QtMessageSink boxes(window());
-    ShowPowerOnRefusal(PowerOn, invalid, sink_ != nullptr ? *sink_ : boxes);
-    return;
-  }
-  UploadRunner runner(this, sink_, clock_);
-  lastUpload_ = runner.Run(PowerOnUploadPlan(PowerOn),
-                           setup_.linkSettings());
+    sgPowerOn->selectRow(option + 1);
+  };
+  RefuseOrRunPowerOnUpload(PowerOn, services_.messages, pointAt,
+                           [this](const UploadPlan& plan) { lastUpload_ = uploads_.Run(plan); });
 }

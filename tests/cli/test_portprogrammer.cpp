@@ -12,6 +12,7 @@
 #include "device/koracomm.h"
 #include "device/progresssink.h"
 #include "support/scriptedport.h"
+#include "support/scriptedportfactory.h"
 
 namespace {
 
@@ -55,11 +56,7 @@ class PortProgrammerTest : public ::testing::Test {
   }
   PortReport Run() {
     ProgressConsole console(err, {"/dev/ttyTEST4"}, false);
-    PortProgrammer programmer("/dev/ttyTEST4", 10, jobs, rehearsals, console, 0, stop, clock,
-                              [this](const std::string& device) {
-                                opened.push_back(device);
-                                return port.Handle();
-                              });
+    PortProgrammer programmer("/dev/ttyTEST4", 10, jobs, rehearsals, console, 0, stop, clock, ports);
     return programmer.Run();
   }
 
@@ -69,7 +66,8 @@ class PortProgrammerTest : public ::testing::Test {
   std::ostringstream err;
   std::vector<UploadJob> jobs;
   std::vector<Rehearsal> rehearsals;
-  std::vector<std::string> opened;
+  ScriptedPortFactory ports{port};
+  std::vector<std::string>& opened = ports.devices;
 };
 
 TEST_F(PortProgrammerTest, EachUploadGoesOutInTurnAsItsOwnSequence) {

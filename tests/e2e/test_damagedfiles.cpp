@@ -21,7 +21,7 @@
 #include "grid/esstringgrid.h"
 #include "poweron/poframe.h"
 #include "poweron/poweronoptions.h"
-#include "support/recordingmessagesink.h"
+#include "support/testservices.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -90,9 +90,7 @@ class DamagedFileTest : public ::testing::TestWithParam<std::tuple<Target, Damag
   }
 
   std::unique_ptr<TKORAPCForm> Open() {
-    auto form = std::make_unique<TKORAPCForm>(nullptr, e2e::TwoPorts("/tmp/no-such-kora-link"));
-    form->POMain1->SetMessageSink(&sink_);
-    form->AutoSelectMain1->SetMessageSink(&sink_);
+    auto form = std::make_unique<TKORAPCForm>(fakes_.services, nullptr, e2e::TwoPorts("/tmp/no-such-kora-link"));
     form->show();
     QCoreApplication::processEvents();
     return form;
@@ -181,7 +179,8 @@ class DamagedFileTest : public ::testing::TestWithParam<std::tuple<Target, Damag
   }
 
   ScopedConfigHome home_;
-  RecordingMessageSink sink_;
+  TestServices fakes_;
+  RecordingMessageSink& sink_ = fakes_.messages;
   std::string good_[3];
 };
 

@@ -15,8 +15,9 @@
 #include "common/settingsfile.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poeditorform.h"
-#include "support/recordingmessagesink.h"
 #include "support/tempdir.h"
+#include "support/testservices.h"
+#include "ui/upload/uploadrunner.h"
 
 namespace {
 
@@ -49,14 +50,11 @@ void Cancel(TPOEditor& editor) { QTest::keyClick(&editor, Qt::Key_Escape); }
 
 class POMainTest : public ::testing::Test {
  protected:
-  // A page whose files are in data and whose uploads find no port.
-  PageSetup Setup() const {
-    return {data.File("korapc.ini"), data.File("poweron.dat"),
-            [] { return LinkSettings{"/nonexistent/ttyKORA", LinkSettings::kDefaultCommandDelay, ""}; }};
-  }
+  // A page whose files are in data and whose uploads go to the scripted port.
+  PageSetup Setup() const { return {data.File("korapc.ini"), data.File("poweron.dat")}; }
 
   std::unique_ptr<TPOMain> MakePage() {
-    auto page = std::make_unique<TPOMain>(Setup(), nullptr, &sink);
+    auto page = std::make_unique<TPOMain>(Setup(), fakes.services, runner);
     page->resize(540, 560);
     page->show();
     QCoreApplication::processEvents();
@@ -68,7 +66,10 @@ class POMainTest : public ::testing::Test {
   }
 
   TempDir data;  // the page's data folder
-  RecordingMessageSink sink;
+  QWidget mainWindow;
+  TestServices fakes;
+  RecordingMessageSink& sink = fakes.messages;
+  UploadRunner runner{mainWindow, fakes.services, [] { return LinkSettings{"/dev/ttyTEST1"}; }};
 };
 
 TEST_F(POMainTest, TheFirstStartShowsTheFactoryDefaultsWithRowOneSelected) {

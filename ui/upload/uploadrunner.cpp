@@ -2,16 +2,14 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QPointer>
-#include <QVariant>
 #include <QWidget>
 #include <thread>
 
-#include "ui/upload/guithreadmessagesink.h"
-#include "ui/qtmessagesink.h"
 #include "device/koracomm.h"
+#include "device/portfactory.h"
+#include "services/services.h"
+#include "ui/upload/guithreadmessagesink.h"
 #include "ui/upload/koraprogressform.h"
-#include "common/systemclock.h"
 
 namespace {
 
@@ -28,62 +26,44 @@ class GuiThreadProgress : public ProgressSink {
   TKORAProgress* window_;
 };
 
-// Marks a main window as busy with an upload for as long as the object
-// lives. Both pages sit in one main window and share its port, and the
-// progress window lets events through while it is built, before its
-// modality is in force, so a quick second click would otherwise start a
-// second upload inside the first.
-class UploadInProgress {
+// Marks the runner busy for as long as the object lives. Both pages share
+// the runner and its port, and the progress window lets events through while
+// it is built, before its modality is in force, so a quick second click would
+// otherwise start a second upload inside the first.
+class Busy {
  public:
-  explicit UploadInProgress(QObject* scope) : scope_(scope) {
-    claimed_ = !scope_->property(kMark).toBool();
-    if (claimed_) scope_->setProperty(kMark, true);
-  }
-  ~UploadInProgress() {
-    if (claimed_ && scope_) scope_->setProperty(kMark, QVariant());
-  }
-  UploadInProgress(const UploadInProgress&) = delete;
-  UploadInProgress& operator=(const UploadInProgress&) = delete;
-
-  // False when another upload already runs in the scope.
-  bool Claimed() const { return claimed_; }
+  explicit Busy(bool& running) : running_(running) { running_ = true; }
+  ~Busy() { running_ = false; }
+  Busy(const Busy&) = delete;
+  Busy& operator=(const Busy&) = delete;
 
  private:
-  static constexpr const char* kMark = "korapcUploadInProgress";
-  QPointer<QObject> scope_;
-  bool claimed_ = false;
+  bool& running_;
 };
 
 }  // namespace
 
-UploadRunner::UploadRunner(QWidget* owner, MessageSink* sink, Clock* clock, PortFactory portFactory)
-    : owner_(owner), sink_(sink), clock_(clock), portFactory_(std::move(portFactory)) {}
+UploadRunner::UploadRunner(QWidget& window, Services& services, std::function<LinkSettings()> linkSettings)
+    : window_(window), services_(services), linkSettings_(std::move(linkSettings)) {}
 
-UploadResult UploadRunner::Run(const UploadPlan& plan, const LinkSettings& settings) {
-  QWidget* mainWindow = owner_ ? owner_->window() : nullptr;
-  const UploadInProgress running(mainWindow ? static_cast<QObject*>(mainWindow) : QCoreApplication::instance());
-  if (!running.Claimed()) return {};
+UploadResult UploadRunner::Run(const UploadPlan& plan) {
+  if (running_) return {};
+  const Busy busy(running_);
 
-  SystemClock systemClock;
-  Clock& clock = clock_ ? *clock_ : systemClock;
   QObject context;  // lives on the GUI thread; the worker's calls land here
-  QtMessageSink mainWindowSink(mainWindow);
-  MessageSink* outsideSink = sink_ ? sink_ : &mainWindowSink;
-  GuiThreadMessageSink messages(&context, outsideSink);
-
-  TKORAComm link(settings, messages, clock, portFactory_ ? portFactory_() : nullptr);
+  GuiThreadMessageSink messages(context, services_.messages);
+  const LinkSettings settings = linkSettings_();
+  TKORAComm link(settings, messages, services_.clock, services_.ports.MakePort(settings.portName));
   UploadSequence sequence(link, plan);
   if (sequence.OpenPort() != 0) {
     sequence.Finish();
     return sequence.Result();
   }
 
-  auto progress = std::make_unique<TKORAProgress>(mainWindow, plan.progressMaximum, plan.progressText);
+  auto progress = std::make_unique<TKORAProgress>(&window_, plan.progressMaximum, plan.progressText);
   progress->setWindowModality(Qt::ApplicationModal);
   progress->show();
   QCoreApplication::processEvents();  // paint it before the first byte goes out
-  QtMessageSink progressSink(progress.get());
-  if (!sink_) messages.SetTarget(&progressSink);
   GuiThreadProgress steps(progress.get());
 
   // The protocol's waits add up to 35 seconds for a full auto-selection
@@ -114,7 +94,6 @@ UploadResult UploadRunner::Run(const UploadPlan& plan, const LinkSettings& setti
   // Steps were posted before the end, so they have all reached the bar.
   if (completed) progress->CloseProgress();
   progress.reset();
-  messages.SetTarget(outsideSink);
   sequence.Finish();
   return sequence.Result();
 }
