@@ -14,6 +14,7 @@
 #include "autoselect/autoselectfile.h"
 #include "autoselect/autoselectupload.h"
 #include "grid/esstringgrid.h"
+#include "grid/gridlayoutfile.h"
 #include "services/services.h"
 #include "ui/upload/uploadrunner.h"
 
@@ -80,12 +81,12 @@ void TAutoSelectMain::SaveDefaultFile() {
 
 void TAutoSelectMain::LoadGridLayout() {
   const SettingsFile ini(setup_.settingsFilePath);
-  sgAutoSelect->loadGridSettings(ini);
+  ::LoadGridLayout(*sgAutoSelect, ini);
 }
 
 void TAutoSelectMain::SaveGridLayout() {
   SettingsFile ini(setup_.settingsFilePath);
-  sgAutoSelect->saveGridSettings(ini);
+  ::SaveGridLayout(*sgAutoSelect, ini);
 }
 
 void TAutoSelectMain::FillDispLst() {

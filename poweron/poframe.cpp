@@ -13,6 +13,7 @@
 #include "ui/pageparts.h"
 #include "common/settingsfile.h"
 #include "grid/esstringgrid.h"
+#include "grid/gridlayoutfile.h"
 #include "poweron/poeditorform.h"
 #include "poweron/poweronupload.h"
 #include "services/services.h"
@@ -49,7 +50,7 @@ TPOMain::TPOMain(PageSetup setup, Services& services, UploadRunner& uploads, QWi
     // the grid has a section of its own, its widths are the user's.
     sgPowerOn->setWidenDefaultsToTexts(true);
     const SettingsFile ini(setup_.settingsFilePath);
-    sgPowerOn->loadGridSettings(ini);
+    LoadGridLayout(*sgPowerOn, ini);
   }
   // Row 1 selected, no sort indicator whatever the settings held.
   sgPowerOn->setSelLstSize();
@@ -64,7 +65,7 @@ TPOMain::TPOMain(PageSetup setup, Services& services, UploadRunner& uploads, QWi
 TPOMain::~TPOMain() {
   {
     SettingsFile ini(setup_.settingsFilePath);
-    sgPowerOn->saveGridSettings(ini);
+    SaveGridLayout(*sgPowerOn, ini);
   }
   const std::string& path = setup_.dataFilePath;
   // The program is closing and no window may block that; the old file is
