@@ -15,8 +15,7 @@
 #include "grid/esstringgrid.h"
 #include "support/aslrecord.h"
 #include "support/tempdir.h"
-#include "support/testservices.h"
-#include "ui/upload/uploadrunner.h"
+#include "support/pagebench.h"
 
 namespace {
 
@@ -49,7 +48,7 @@ class AutoSelectMainTest : public ::testing::Test {
     return MakePage();
   }
   std::unique_ptr<TAutoSelectMain> MakePage() {
-    auto page = std::make_unique<TAutoSelectMain>(Setup(), fakes.services, runner);
+    auto page = std::make_unique<TAutoSelectMain>(Setup(), bench.fakes.services, bench.runner);
     page->resize(540, 560);
     page->show();
     QCoreApplication::processEvents();
@@ -69,11 +68,9 @@ class AutoSelectMainTest : public ::testing::Test {
 
   TempDir data;   // the page's data folder
   TempDir files;
-  QWidget mainWindow;
-  TestServices fakes;
-  RecordingMessageSink& sink = fakes.messages;
-  ScriptedFilePicker& picker = fakes.files;
-  UploadRunner runner{mainWindow, fakes.services, [] { return LinkSettings{"/dev/ttyTEST1"}; }};
+  PageBench bench;
+  RecordingMessageSink& sink = bench.fakes.messages;
+  ScriptedFilePicker& picker = bench.fakes.files;
 };
 
 TEST_F(AutoSelectMainTest, TheFirstRunShowsTenNumberedRowsAndLeavingWritesTenEmptyRecords) {
@@ -101,7 +98,7 @@ TEST_F(AutoSelectMainTest, AThreeRecordDefaultFileGivesThreeRowsAndABarOfNinety)
       MakePage(AslRecord("ECG 80", {13}) + AslRecord("", {}) + AslRecord("\xE9T\xC9", {13}) + "short");
   EXPECT_EQ(Rows(*page), (std::vector<QString>{"1 ECG 80", "2 ", QString::fromUtf8("3 \u00E9T\u00C9")}));
   // The port will not open: only its message, but the plan was for three slots.
-  fakes.port.failOpen = true;
+  bench.fakes.port.failOpen = true;
   QTest::mouseClick(page->btnSetAuto, Qt::LeftButton);
   EXPECT_EQ(page->LastUpload().maximum, 90);
   ASSERT_EQ(sink.messages.size(), 1u);

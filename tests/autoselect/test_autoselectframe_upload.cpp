@@ -10,8 +10,7 @@
 #include "support/aslrecord.h"
 #include "support/refusingwrite.h"
 #include "support/tempdir.h"
-#include "support/testservices.h"
-#include "ui/upload/uploadrunner.h"
+#include "support/pagebench.h"
 
 namespace {
 
@@ -47,7 +46,7 @@ class AutoSelectMainUploadTest : public ::testing::Test {
   void Upload(const std::string& defaultFile) {
     TempDir::WriteAll(data.File("autoselect.asl"), defaultFile);
     page = std::make_unique<TAutoSelectMain>(PageSetup{data.File("korapc.ini"), data.File("autoselect.asl")},
-                                             fakes.services, runner);
+                                             bench.fakes.services, bench.runner);
     page->show();
     QTest::mouseClick(page->btnSetAuto, Qt::LeftButton);
   }
@@ -80,12 +79,9 @@ class AutoSelectMainUploadTest : public ::testing::Test {
   }
 
   TempDir data;  // the page's data folder
-  QWidget mainWindow;
-  TestServices fakes;
-  ProgressObservingSink& sink = fakes.messages;
-  ScriptedPort& port = fakes.port;
-  UploadRunner runner{mainWindow, fakes.services,
-                      [] { return LinkSettings{"/dev/ttyKORA", 10, "5173920468"}; }};
+  PageBench bench;
+  ProgressObservingSink& sink = bench.fakes.messages;
+  ScriptedPort& port = bench.fakes.port;
   std::unique_ptr<TAutoSelectMain> page;
 };
 

@@ -13,6 +13,7 @@
 #include "device/progresssink.h"
 #include "support/scriptedport.h"
 #include "support/scriptedportfactory.h"
+#include "support/writesplan.h"
 
 namespace {
 
@@ -25,26 +26,10 @@ class NoWaitClock : public Clock {
 
 // n writes of value 1 from address first, one step each.
 UploadJob Job(const std::string& name, int first, int n, const std::string& caption) {
-  UploadJob job;
-  job.name = name;
-  job.plan.progressText = "Sending...";
-  job.plan.progressMaximum = n;
-  job.plan.noticeCaption = caption;
-  job.plan.writeData = [first, n](TKORAComm& link, ProgressSink& progress) {
-    for (int a = first; a < first + n; ++a) {
-      if (link.WriteValue(a, "1") != 0) return -1;
-      progress.StepProgress();
-    }
-    return 0;
-  };
-  return job;
+  return {name, WritesPlan(first, n, "1", "Sending...", caption)};
 }
 
-std::string Commands(int first, int n) {
-  std::string commands;
-  for (int a = first; a < first + n; ++a) commands += "A" + std::to_string(a) + "D1R";
-  return commands;
-}
+std::string Commands(int first, int n) { return WritesCommands(first, n, "1"); }
 
 class PortProgrammerTest : public ::testing::Test {
  protected:

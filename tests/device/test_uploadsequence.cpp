@@ -12,7 +12,9 @@
 #include "support/countingprogress.h"
 #include "support/fakeclock.h"
 #include "support/recordingmessagesink.h"
+#include "support/refusingwrite.h"
 #include "support/scriptedport.h"
+#include "support/writesplan.h"
 
 namespace {
 
@@ -22,28 +24,8 @@ const std::string kAdvice = "\n\n-Power down KORA-1\n-Wait one second\n-Power up
 const std::string kNoticeText = "Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.";
 
 // Three writes, one step each, to addresses 300 to 302.
-UploadPlan ThreeValues() {
-  UploadPlan plan;
-  plan.progressText = "Sending Test Values...";
-  plan.progressMaximum = 3;
-  plan.noticeCaption = "Test Values";
-  plan.writeData = [](TKORAComm& link, ProgressSink& progress) {
-    for (int address = 300; address < 303; ++address) {
-      if (link.WriteValue(address, "7") != 0) return -1;
-      progress.StepProgress();
-    }
-    return 0;
-  };
-  return plan;
-}
+UploadPlan ThreeValues() { return WritesPlan(300, 3, "7", "Sending Test Values...", "Test Values"); }
 
-// An instrument that answers the n-th final R (from 1) with letter instead of V.
-ScriptedPort::Responder FailingFinal(int n, char letter) {
-  return [n, letter, finals = 0, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable {
-    if (c == 'R' && ++finals == n) return std::string(1, letter);
-    return instrument(c);
-  };
-}
 
 class UploadSequenceTest : public ::testing::Test {
  protected:
@@ -104,7 +86,7 @@ TEST_F(UploadSequenceTest, ARefusedServiceCodeWritesNothingAndClosesThePort) {
 }
 
 TEST_F(UploadSequenceTest, AFailedWriteEndsTheUploadWithoutXOrNotice) {
-  port.respond = FailingFinal(2, 'T');
+  port.respond = InstrumentRefusingWrite(2, 'T');
   const UploadResult result = Run(ThreeValues());
   EXPECT_EQ(port.written, "MS5173920468A300D7RA301D7R");
   EXPECT_EQ(sink.messages, (Messages{{"Invalid data value!" + kAdvice, "KORA-1 Memory Error", MessageIcon::Stop}}));

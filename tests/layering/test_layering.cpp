@@ -65,25 +65,32 @@ std::string Where(const fs::path& root, const fs::path& file, int line) {
   return file.lexically_relative(root).generic_string() + ":" + std::to_string(line);
 }
 
-// Every line outside app/, tests/app/ and tests/e2e/ that includes a file of
-// app/, as "path:line: target", sorted. Folders whose names start with "." or "build",
-// and skip (a build folder elsewhere in the tree), are not read.
-std::vector<std::string> AppIncludesOutsideApp(const fs::path& root, const fs::path& skip = {}) {
-  std::vector<std::string> found;
-  const fs::path app = root / "app";
+// The source files below root, leaving out the folders in leaveOut, skip (a
+// build folder elsewhere in the tree) and those whose names start with "."
+// or "build".
+std::vector<fs::path> SourcesIn(const fs::path& root, const fs::path& skip = {},
+                                const std::set<fs::path>& leaveOut = {}) {
+  std::vector<fs::path> files;
   for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
     const fs::path& path = it->path();
     const std::string name = path.filename().string();
-    if (it->is_directory()) {
-      std::error_code ec;
-      const bool generated = name.rfind("build", 0) == 0 || name.front() == '.' ||
-                             (!skip.empty() && fs::equivalent(path, skip, ec));
-      if (generated || path == app || path == root / "tests" / "app" || path == root / "tests" / "e2e") {
-        it.disable_recursion_pending();
-      }
-      continue;
+    std::error_code ec;
+    if (it->is_directory() && (name.rfind("build", 0) == 0 || name.front() == '.' || leaveOut.count(path) != 0 ||
+                               (!skip.empty() && fs::equivalent(path, skip, ec)))) {
+      it.disable_recursion_pending();
+    } else if (!it->is_directory() && IsSourceFile(path)) {
+      files.push_back(path);
     }
-    if (!IsSourceFile(path)) continue;
+  }
+  return files;
+}
+
+// Every line outside app/, tests/app/ and tests/e2e/ that includes a file of
+// app/, as "path:line: target", sorted. skip as for SourcesIn.
+std::vector<std::string> AppIncludesOutsideApp(const fs::path& root, const fs::path& skip = {}) {
+  std::vector<std::string> found;
+  const fs::path app = root / "app";
+  for (const fs::path& path : SourcesIn(root, skip, {app, root / "tests" / "app", root / "tests" / "e2e"})) {
     for (const Include& include : IncludesOf(path)) {
       // "app/x.h" from the top of the tree, or a relative path that lands in app/.
       const bool intoApp = include.target.rfind("app/", 0) == 0 ||
@@ -222,21 +229,10 @@ std::set<std::string> Allowed(const std::string& folder) {
 // Every quoted include, in the folders of the table and their tests, of a
 // file in a folder its row does not allow, as "path:line: target", sorted.
 // "support/x.h" is tests/support/x.h; other targets are found from root or
-// beside the including file. Folders whose names start with "." or "build",
-// and skip, are not read.
+// beside the including file. skip as for SourcesIn.
 std::vector<std::string> IncludesAgainstTheTable(const fs::path& root, const fs::path& skip = {}) {
   std::vector<std::string> found;
-  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-    const fs::path& path = it->path();
-    const std::string name = path.filename().string();
-    if (it->is_directory()) {
-      std::error_code ec;
-      if (name.rfind("build", 0) == 0 || name.front() == '.' || (!skip.empty() && fs::equivalent(path, skip, ec))) {
-        it.disable_recursion_pending();
-      }
-      continue;
-    }
-    if (!IsSourceFile(path)) continue;
+  for (const fs::path& path : SourcesIn(root, skip)) {
     const std::string folder = FolderOf(path.lexically_relative(root));
     if (folder.empty()) continue;
     const std::set<std::string> allowed = Allowed(folder);

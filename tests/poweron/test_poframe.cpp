@@ -16,8 +16,7 @@
 #include "grid/esstringgrid.h"
 #include "poweron/poeditorform.h"
 #include "support/tempdir.h"
-#include "support/testservices.h"
-#include "ui/upload/uploadrunner.h"
+#include "support/pagebench.h"
 
 namespace {
 
@@ -54,7 +53,7 @@ class POMainTest : public ::testing::Test {
   PageSetup Setup() const { return {data.File("korapc.ini"), data.File("poweron.dat")}; }
 
   std::unique_ptr<TPOMain> MakePage() {
-    auto page = std::make_unique<TPOMain>(Setup(), fakes.services, runner);
+    auto page = std::make_unique<TPOMain>(Setup(), bench.fakes.services, bench.runner);
     page->resize(540, 560);
     page->show();
     QCoreApplication::processEvents();
@@ -66,10 +65,8 @@ class POMainTest : public ::testing::Test {
   }
 
   TempDir data;  // the page's data folder
-  QWidget mainWindow;
-  TestServices fakes;
-  RecordingMessageSink& sink = fakes.messages;
-  UploadRunner runner{mainWindow, fakes.services, [] { return LinkSettings{"/dev/ttyTEST1"}; }};
+  PageBench bench;
+  RecordingMessageSink& sink = bench.fakes.messages;
 };
 
 TEST_F(POMainTest, TheFirstStartShowsTheFactoryDefaultsWithRowOneSelected) {

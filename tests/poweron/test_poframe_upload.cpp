@@ -7,9 +7,8 @@
 #include "poweron/poframe.h"
 #include "support/refusingwrite.h"
 #include "support/tempdir.h"
-#include "support/testservices.h"
+#include "support/pagebench.h"
 #include "ui/upload/koraprogressform.h"
-#include "ui/upload/uploadrunner.h"
 
 namespace {
 
@@ -22,18 +21,15 @@ class POMainUploadTest : public ::testing::Test {
  protected:
   void Upload() {
     page = std::make_unique<TPOMain>(PageSetup{data.File("korapc.ini"), data.File("poweron.dat")},
-                                     fakes.services, runner);
+                                     bench.fakes.services, bench.runner);
     page->show();
     QTest::mouseClick(page->btnSetPowerOn, Qt::LeftButton);
   }
 
   TempDir data;  // the page's data folder
-  QWidget mainWindow;
-  TestServices fakes;
-  ProgressObservingSink& sink = fakes.messages;
-  ScriptedPort& port = fakes.port;
-  UploadRunner runner{mainWindow, fakes.services,
-                      [] { return LinkSettings{"/dev/ttyKORA", 10, "5173920468"}; }};
+  PageBench bench;
+  ProgressObservingSink& sink = bench.fakes.messages;
+  ScriptedPort& port = bench.fakes.port;
   std::unique_ptr<TPOMain> page;
 };
 
@@ -46,7 +42,7 @@ TEST_F(POMainUploadTest, TheFactoryDefaultsGoOutAsTwentyCommandsAndEndWithTheNot
                               "A329D0RA284D2RA276D1RA277D1RA278D0R"
                               "A279D0RA280D0RA281D0RA282D3RA283D4R"
                               "X");
-  EXPECT_EQ(fakes.ports.devices, std::vector<std::string>{"/dev/ttyKORA"});
+  EXPECT_EQ(bench.fakes.ports.devices, std::vector<std::string>{"/dev/ttyKORA"});
   EXPECT_FALSE(port.open);
   EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{kNotice});
   EXPECT_EQ(sink.progressPosition, std::vector<int>{-1});  // the progress window had gone

@@ -17,7 +17,9 @@
 #include "device/koracomm.h"
 #include "ui/upload/koraprogressform.h"
 #include "ui/upload/uploadrunner.h"
+#include "support/refusingwrite.h"
 #include "support/testservices.h"
+#include "support/writesplan.h"
 
 namespace {
 
@@ -26,20 +28,7 @@ using ObservingSink = ProgressObservingSink;
 const LinkSettings kSettings{"/dev/ttyTEST1", LinkSettings::kDefaultCommandDelay, "5173920468"};
 
 // Twenty power-on style writes to addresses 272 to 291, one step each.
-UploadPlan TwentyValues() {
-  UploadPlan plan;
-  plan.progressText = "Sending Power On Values...";
-  plan.progressMaximum = 20;
-  plan.noticeCaption = "Power On Settings";
-  plan.writeData = [](TKORAComm& link, ProgressSink& progress) {
-    for (int i = 0; i < 20; ++i) {
-      if (link.WriteValue(272 + i, "1") != 0) return -1;
-      progress.StepProgress();
-    }
-    return 0;
-  };
-  return plan;
-}
+UploadPlan TwentyValues() { return WritesPlan(272, 20, "1", "Sending Power On Values...", "Power On Settings"); }
 
 class UploadRunnerTest : public ::testing::Test {
  protected:
@@ -55,11 +44,7 @@ class UploadRunnerTest : public ::testing::Test {
   UploadRunner runner{mainWindow, fakes.services, [] { return kSettings; }};
 };
 
-std::string TwentyCommands() {
-  std::string commands;
-  for (int a = 272; a < 292; ++a) commands += "A" + std::to_string(a) + "D1R";
-  return commands;
-}
+std::string TwentyCommands() { return WritesCommands(272, 20, "1"); }
 
 TEST_F(UploadRunnerTest, SuccessfulUploadEndsWithXAndThePowerCycleNotice) {
   const UploadResult result = runner.Run(TwentyValues());
@@ -78,11 +63,7 @@ TEST_F(UploadRunnerTest, SuccessfulUploadEndsWithXAndThePowerCycleNotice) {
 }
 
 TEST_F(UploadRunnerTest, FailureAtTheTwelfthWriteShowsOverTheWindowAndStopsThere) {
-  int finals = 0;
-  port.respond = [&finals, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable {
-    if (c == 'R' && ++finals == 12) return std::string("T");
-    return instrument(c);
-  };
+  port.respond = InstrumentRefusingWrite(12, 'T');
   const UploadResult result = runner.Run(TwentyValues());
   EXPECT_FALSE(result.completed);
   EXPECT_EQ(result.stepsDone, 11);
