@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 #include "autoselect/autoselectupload.h"
@@ -171,6 +172,56 @@ TEST(UploadRefusals, ShowTheirMessageUnderTheUploadsCaptionWithTheExclamationIco
   EXPECT_EQ(sink.messages,
             (Messages{{InvalidPowerOnValueMessage(values, 7), "Power On Settings", MessageIcon::Exclamation},
                       {InvalidAutoSelectMessage(list, 1), "Auto Selections", MessageIcon::Exclamation}}));
+}
+
+// Refuse or run, for both kinds of upload: what was refused, what was run.
+struct RefuseOrRunCase {
+  const char* name;
+  std::function<bool(MessageSink&, const std::function<void(int)>&,
+                     const std::function<void(const UploadPlan&)>&)>
+      upload;
+  int refused;      // the index handed to refused, -1 for none
+  int runMaximum;   // the plan's maximum handed to run, -1 for no run
+  std::string caption;  // of the one message, empty for none
+};
+
+TEST(RefuseOrRun, RefusesTheFirstInvalidEntryBeforeAnythingRunsAndElseRunsThePlan) {
+  TPowerOn badValues;
+  badValues.SetValue(4, 99);
+  badValues.SetValue(9, 99);
+  AutoSelectList badList(3);
+  EXPECT_EQ(badList[1].AddKey(512), 0);
+  EXPECT_EQ(badList[2].AddKey(0), 0);
+  const auto powerOn = [](const TPowerOn& values) {
+    return [values](MessageSink& sink, const auto& refused, const auto& run) {
+      return RefuseOrRunPowerOnUpload(values, sink, refused, run);
+    };
+  };
+  const auto autoSelections = [](const AutoSelectList& list) {
+    return [list](MessageSink& sink, const auto& refused, const auto& run) {
+      return RefuseOrRunAutoSelectUpload(list, sink, refused, run);
+    };
+  };
+  const RefuseOrRunCase cases[] = {
+      {"power-on defaults", powerOn(TPowerOn()), -1, 20, ""},
+      {"power-on value outside its list", powerOn(badValues), 4, -1, "Power On Settings"},
+      {"three sound auto selections", autoSelections(AutoSelectList(3)), -1, 90, ""},
+      {"auto selection with code 512", autoSelections(badList), 1, -1, "Auto Selections"},
+  };
+  for (const RefuseOrRunCase& c : cases) {
+    RecordingMessageSink sink;
+    int refused = -1;
+    int runMaximum = -1;
+    const bool ran = c.upload(sink, [&refused](int index) { refused = index; },
+                              [&runMaximum](const UploadPlan& plan) { runMaximum = plan.progressMaximum; });
+    EXPECT_EQ(ran, c.runMaximum >= 0) << c.name;
+    EXPECT_EQ(refused, c.refused) << c.name;
+    EXPECT_EQ(runMaximum, c.runMaximum) << c.name;
+    ASSERT_EQ(sink.messages.size(), c.caption.empty() ? 0u : 1u) << c.name;
+    if (!c.caption.empty()) {
+      EXPECT_EQ(sink.messages[0].caption, c.caption) << c.name;
+    }
+  }
 }
 
 }  // namespace

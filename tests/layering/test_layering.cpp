@@ -275,20 +275,25 @@ TEST(LayeringCheck, FindsAppIncludedFromBelowButNotFromAppOrItsTests) {
 }
 
 TEST(LayeringCheck, FindsEveryIncludeThatTheFolderTableDoesNotAllow) {
+  // Each file of a small tree and its text.
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"common/clock.h", "#pragma once\n"},
+      {"device/koracomm.h", "#include \"common/clock.h\"\n"},
+      {"device/koracomm.cpp", "#include \"koracomm.h\"\n#include \"ui/upload/uploadrunner.h\"\n"},
+      {"ui/upload/uploadrunner.h", "#include \"device/koracomm.h\"\n#include <QWidget>\n"},
+      {"ui/icons.h", "#include \"upload/uploadrunner.h\"\n"},  // from beside it
+      {"tests/support/fakeclock.h", "#include \"common/clock.h\"\n"},
+      {"tests/device/test_koracomm.cpp",
+       "#include \"device/koracomm.h\"\n#include \"support/fakeclock.h\"\n#include \"grid/x.h\"\n"},
+      {"tests/ui/upload/test_uploadrunner.cpp", "#include \"ui/upload/uploadrunner.h\"\n"},
+      {"common/clock.cpp", "#include \"app/korapc.h\"\n"},
+      {"scripts/notes.cpp", "#include \"app/korapc.h\"\n"},  // in no folder of the table
+  };
   TempDir tree;
-  Write(tree, "common/clock.h", "#pragma once\n");
-  Write(tree, "device/koracomm.h", "#include \"common/clock.h\"\n");
-  Write(tree, "device/koracomm.cpp", "#include \"koracomm.h\"\n#include \"ui/upload/uploadrunner.h\"\n");
-  Write(tree, "ui/upload/uploadrunner.h", "#include \"device/koracomm.h\"\n#include <QWidget>\n");
-  Write(tree, "ui/icons.h", "#include \"upload/uploadrunner.h\"\n");  // from beside it
-  Write(tree, "tests/support/fakeclock.h", "#include \"common/clock.h\"\n");
-  Write(tree, "tests/device/test_koracomm.cpp",
-        "#include \"device/koracomm.h\"\n#include \"support/fakeclock.h\"\n#include \"grid/x.h\"\n");
-  Write(tree, "tests/ui/upload/test_uploadrunner.cpp", "#include \"ui/upload/uploadrunner.h\"\n");
-  Write(tree, "common/clock.cpp", "#include \"app/korapc.h\"\n");
-  Write(tree, "scripts/notes.cpp", "#include \"app/korapc.h\"\n");  // in no folder of the table
+  for (const auto& [file, text] : files) Write(tree, file, text);
   EXPECT_EQ(IncludesAgainstTheTable(tree.path()),
-            (std::vector<std::string>{"common/clock.cpp:1: app/korapc.h", "device/koracomm.cpp:2: ui/upload/uploadrunner.h",
+            (std::vector<std::string>{"common/clock.cpp:1: app/korapc.h",
+                                      "device/koracomm.cpp:2: ui/upload/uploadrunner.h",
                                       "tests/device/test_koracomm.cpp:3: grid/x.h",
                                       "ui/icons.h:1: upload/uploadrunner.h"}));
 }
