@@ -43,12 +43,15 @@ TKORAProgress* RunningUpload() {
 }
 
 // A page's files in the data folder.
-PageSetup PageFiles(std::string dataFilePath) { return {GetSettingsFilePath(), std::move(dataFilePath)}; }
+PageSetup PageFiles(std::string dataFilePath) {
+  return {GetSettingsFilePath(), std::move(dataFilePath)};
+}
 
 }  // namespace
 
 TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<PortWatcher> watcher)
-    : TKORAPCForm(std::make_unique<WindowServices>(this), parent, std::move(lister), std::move(watcher)) {}
+    : TKORAPCForm(std::make_unique<WindowServices>(this), parent, std::move(lister),
+                  std::move(watcher)) {}
 
 TKORAPCForm::TKORAPCForm(std::unique_ptr<WindowServices> own, QWidget* parent, PortLister lister,
                          std::unique_ptr<PortWatcher> watcher)

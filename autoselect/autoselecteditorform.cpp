@@ -369,9 +369,10 @@ void TAutoSelectEditor::storeEntry() {
 
 void TAutoSelectEditor::cbSelectionChange(QComboBox* sender) {
   if (countCommands(autoType) != -1) return;
-  services_.messages.ShowMessage("Auto Selection has exceeded " + std::to_string(MaxAutoSelectKeys) +
-                         " commands. Remove a command before selecting another.",
-                     "Too many commands", MessageIcon::Exclamation);
+  services_.messages.ShowMessage("Auto Selection has exceeded " +
+                                     std::to_string(MaxAutoSelectKeys) +
+                                     " commands. Remove a command before selecting another.",
+                                 "Too many commands", MessageIcon::Exclamation);
   sender->setCurrentIndex(0);
 }
 

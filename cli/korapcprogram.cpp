@@ -222,7 +222,8 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
     return kExitProgrammed;
   }
 
-  const std::vector<PortReport> reports = ProgramPorts(ports, commandDelay, built.jobs, rehearsals, env, services);
+  const std::vector<PortReport> reports =
+      ProgramPorts(ports, commandDelay, built.jobs, rehearsals, env, services);
   std::ostream& summary = options.json ? *env.err : *env.out;
   for (const PortReport& report : reports) summary << SummaryLine(report) << "\n";
   if (options.json) *env.out << JsonSummary(reports, std::nullopt);

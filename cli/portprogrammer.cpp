@@ -101,7 +101,8 @@ PortReport PortProgrammer::Run() {
     console_.UploadStarted(index_, job.name, rehearsals_.at(k), job.plan.progressMaximum);
     PortSteps steps(console_, index_);
     try {
-      TKORAComm link(LinkSettings{port_, commandDelay_, ""}, messages, clock_, ports_.MakePort(port_));
+      TKORAComm link(LinkSettings{port_, commandDelay_, ""}, messages, clock_,
+                     ports_.MakePort(port_));
       UploadSequence sequence(link, job.plan);
       upload.result = sequence.Run(steps);
     } catch (...) {

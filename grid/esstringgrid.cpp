@@ -338,7 +338,8 @@ void TesStringGrid::applyLayout(const ColumnLayout& layout) {
   for (int col = 0; col < count - 1; ++col) {
     // Zero or less can only come from a damaged file: such a column could
     // never be grabbed again, so it gets the default width too.
-    const int width = col < static_cast<int>(layout.widths.size()) ? layout.widths[static_cast<size_t>(col)] : 0;
+    const int width =
+        col < static_cast<int>(layout.widths.size()) ? layout.widths[static_cast<size_t>(col)] : 0;
     if (width <= 0) {
       defaultWidth_[static_cast<size_t>(col)] = true;
       continue;

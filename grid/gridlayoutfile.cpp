@@ -36,7 +36,8 @@ bool SaveGridLayout(const TesStringGrid& grid, SettingsFile& ini) {
   const TesStringGrid::ColumnLayout layout = grid.layout();
   bool written = true;
   for (int col = 0; col < static_cast<int>(layout.widths.size()); ++col) {
-    written = ini.WriteInteger(section, WidthKey(col), layout.widths[static_cast<size_t>(col)]) && written;
+    written = ini.WriteInteger(section, WidthKey(col), layout.widths[static_cast<size_t>(col)]) &&
+              written;
   }
   written = ini.WriteInteger(section, "COL_SORTBY", layout.sortCol) && written;
   written = ini.WriteInteger(section, "ASCENDING", layout.ascending ? 1 : 0) && written;

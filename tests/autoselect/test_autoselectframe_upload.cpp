@@ -45,8 +45,9 @@ class AutoSelectMainUploadTest : public ::testing::Test {
  protected:
   void Upload(const std::string& defaultFile) {
     TempDir::WriteAll(data.File("autoselect.asl"), defaultFile);
-    page = std::make_unique<TAutoSelectMain>(PageSetup{data.File("korapc.ini"), data.File("autoselect.asl")},
-                                             bench.fakes.services, bench.runner);
+    page = std::make_unique<TAutoSelectMain>(
+        PageSetup{data.File("korapc.ini"), data.File("autoselect.asl")}, bench.fakes.services,
+        bench.runner);
     page->show();
     QTest::mouseClick(page->btnSetAuto, Qt::LeftButton);
   }
@@ -70,7 +71,8 @@ class AutoSelectMainUploadTest : public ::testing::Test {
   Bytes Memory(int first, int last, std::size_t accepted = SIZE_MAX) const {
     std::map<int, int> memory;
     const auto writes = Writes();
-    for (std::size_t i = 0; i < writes.size() && i < accepted; ++i) memory[writes[i].first] = writes[i].second;
+    for (std::size_t i = 0; i < writes.size() && i < accepted; ++i)
+      memory[writes[i].first] = writes[i].second;
     Bytes bytes;
     for (int a = first; a <= last; ++a) {
       bytes.push_back(memory.count(a) != 0 ? static_cast<std::uint8_t>(memory[a]) : 0xFF);

@@ -41,7 +41,8 @@ class PortProgrammerTest : public ::testing::Test {
   }
   PortReport Run() {
     ProgressConsole console(err, {"/dev/ttyTEST4"}, false);
-    PortProgrammer programmer("/dev/ttyTEST4", 10, jobs, rehearsals, console, 0, stop, clock, ports);
+    PortProgrammer programmer("/dev/ttyTEST4", 10, jobs, rehearsals, console, 0, stop, clock,
+                              ports);
     return programmer.Run();
   }
 

@@ -25,8 +25,9 @@ const std::string kAdvice = "\n\n-Power down KORA-1\n-Wait one second\n-Power up
 const std::string kNoticeText = "Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.";
 
 // Three writes, one step each, to addresses 300 to 302.
-UploadPlan ThreeValues() { return WritesPlan(300, 3, "7", "Sending Test Values...", "Test Values"); }
-
+UploadPlan ThreeValues() {
+  return WritesPlan(300, 3, "7", "Sending Test Values...", "Test Values");
+}
 
 class UploadSequenceTest : public ::testing::Test {
  protected:
@@ -212,8 +213,9 @@ TEST(RefuseOrRun, RefusesTheFirstInvalidEntryBeforeAnythingRunsAndElseRunsThePla
     RecordingMessageSink sink;
     int refused = -1;
     int runMaximum = -1;
-    const bool ran = c.upload(sink, [&refused](int index) { refused = index; },
-                              [&runMaximum](const UploadPlan& plan) { runMaximum = plan.progressMaximum; });
+    const bool ran = c.upload(
+        sink, [&refused](int index) { refused = index; },
+        [&runMaximum](const UploadPlan& plan) { runMaximum = plan.progressMaximum; });
     EXPECT_EQ(ran, c.runMaximum >= 0) << c.name;
     EXPECT_EQ(refused, c.refused) << c.name;
     EXPECT_EQ(runMaximum, c.runMaximum) << c.name;

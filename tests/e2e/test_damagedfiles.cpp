@@ -90,7 +90,8 @@ class DamagedFileTest : public ::testing::TestWithParam<std::tuple<Target, Damag
   }
 
   std::unique_ptr<TKORAPCForm> Open() {
-    auto form = std::make_unique<TKORAPCForm>(fakes_.services, nullptr, e2e::TwoPorts("/tmp/no-such-kora-link"));
+    auto form = std::make_unique<TKORAPCForm>(fakes_.services, nullptr,
+                                              e2e::TwoPorts("/tmp/no-such-kora-link"));
     form->show();
     QCoreApplication::processEvents();
     return form;

@@ -75,8 +75,9 @@ std::vector<fs::path> SourcesIn(const fs::path& root, const fs::path& skip = {},
     const fs::path& path = it->path();
     const std::string name = path.filename().string();
     std::error_code ec;
-    if (it->is_directory() && (name.rfind("build", 0) == 0 || name.front() == '.' || leaveOut.count(path) != 0 ||
-                               (!skip.empty() && fs::equivalent(path, skip, ec)))) {
+    if (it->is_directory() &&
+        (name.rfind("build", 0) == 0 || name.front() == '.' || leaveOut.count(path) != 0 ||
+         (!skip.empty() && fs::equivalent(path, skip, ec)))) {
       it.disable_recursion_pending();
     } else if (!it->is_directory() && IsSourceFile(path)) {
       files.push_back(path);
@@ -90,7 +91,8 @@ std::vector<fs::path> SourcesIn(const fs::path& root, const fs::path& skip = {},
 std::vector<std::string> AppIncludesOutsideApp(const fs::path& root, const fs::path& skip = {}) {
   std::vector<std::string> found;
   const fs::path app = root / "app";
-  for (const fs::path& path : SourcesIn(root, skip, {app, root / "tests" / "app", root / "tests" / "e2e"})) {
+  for (const fs::path& path :
+       SourcesIn(root, skip, {app, root / "tests" / "app", root / "tests" / "e2e"})) {
     for (const Include& include : IncludesOf(path)) {
       // "app/x.h" from the top of the tree, or a relative path that lands in app/.
       const bool intoApp = include.target.rfind("app/", 0) == 0 ||
@@ -169,12 +171,12 @@ const std::vector<FolderRow> kFolders = {
     {"fuzz", {"common", "autoselect", "poweron"}},
     {"cli", {"common", "catalogue", "device", "machine", "services", "autoselect", "poweron"}},
     {"app",
-     {"common", "catalogue", "device", "machine", "services", "grid", "ui", "ui/upload", "autoselect",
-      "poweron"}},
+     {"common", "catalogue", "device", "machine", "services", "grid", "ui", "ui/upload",
+      "autoselect", "poweron"}},
     // The helpers of every test: anything but the programs' tops.
     {"tests/support",
-     {"common", "catalogue", "device", "machine", "services", "tools", "grid", "ui", "ui/upload", "autoselect",
-      "poweron"}},
+     {"common", "catalogue", "device", "machine", "services", "tools", "grid", "ui", "ui/upload",
+      "autoselect", "poweron"}},
     {"bench", {"common", "device", "autoselect", "poweron", "tests/support"}},
 };
 
@@ -222,7 +224,8 @@ std::set<std::string> Allowed(const std::string& folder) {
       allowed.insert(extras->second.begin(), extras->second.end());
     }
   }
-  if (const FolderRow* row = RowOf(tested)) allowed.insert(row->mayInclude.begin(), row->mayInclude.end());
+  if (const FolderRow* row = RowOf(tested))
+    allowed.insert(row->mayInclude.begin(), row->mayInclude.end());
   return allowed;
 }
 
@@ -244,7 +247,8 @@ std::vector<std::string> IncludesAgainstTheTable(const fs::path& root, const fs:
         target = path.parent_path() / include.target;
       }
       const std::string targetFolder = FolderOf(target.lexically_normal().lexically_relative(root));
-      if (allowed.count(targetFolder) == 0) found.push_back(Where(root, path, include.line) + ": " + include.target);
+      if (allowed.count(targetFolder) == 0)
+        found.push_back(Where(root, path, include.line) + ": " + include.target);
     }
   }
   std::sort(found.begin(), found.end());
@@ -322,16 +326,19 @@ TEST(Layering, NothingOutsideAppAndItsTestsIncludesApp) {
 TEST(Layering, EveryFolderNamesOnlyFoldersBelowIt) {
   std::set<std::string> below;
   for (const FolderRow& row : kFolders) {
-    for (const std::string& other : row.mayInclude) EXPECT_EQ(below.count(other), 1u) << row.folder << " -> " << other;
+    for (const std::string& other : row.mayInclude)
+      EXPECT_EQ(below.count(other), 1u) << row.folder << " -> " << other;
     below.insert(row.folder);
   }
   for (const auto& [folder, extras] : kTestExtras) {
-    for (const std::string& other : extras) EXPECT_EQ(below.count(other), 1u) << folder << " -> " << other;
+    for (const std::string& other : extras)
+      EXPECT_EQ(below.count(other), 1u) << folder << " -> " << other;
   }
 }
 
 TEST(Layering, EveryIncludeFollowsTheFolderTable) {
-  EXPECT_EQ(IncludesAgainstTheTable(KORAPC_SOURCE_DIR, KORAPC_BINARY_DIR), std::vector<std::string>{});
+  EXPECT_EQ(IncludesAgainstTheTable(KORAPC_SOURCE_DIR, KORAPC_BINARY_DIR),
+            std::vector<std::string>{});
 }
 
 TEST(Layering, TheCoreAndItsTestsIncludeNoQtHeader) {

@@ -3,8 +3,8 @@
 #include "device/koracomm.h"
 #include "device/progresssink.h"
 
-UploadPlan WritesPlan(int first, int count, const std::string& value, const std::string& progressText,
-                      const std::string& noticeCaption) {
+UploadPlan WritesPlan(int first, int count, const std::string& value,
+                      const std::string& progressText, const std::string& noticeCaption) {
   UploadPlan plan;
   plan.progressText = progressText;
   plan.progressMaximum = count;

@@ -8,8 +8,8 @@
 // count writes of value (its decimal text) to the addresses from first, one
 // progress step after each accepted write, shown as progressText and ended
 // with the notice under noticeCaption.
-UploadPlan WritesPlan(int first, int count, const std::string& value, const std::string& progressText,
-                      const std::string& noticeCaption);
+UploadPlan WritesPlan(int first, int count, const std::string& value,
+                      const std::string& progressText, const std::string& noticeCaption);
 
 // The commands of WritesPlan(first, count, value, ...), in order, as written:
 // "A" address "D" value "R" each.

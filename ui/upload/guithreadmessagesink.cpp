@@ -6,7 +6,8 @@
 GuiThreadMessageSink::GuiThreadMessageSink(QObject& guiContext, MessageSink& target)
     : context_(guiContext), target_(target) {}
 
-void GuiThreadMessageSink::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
+void GuiThreadMessageSink::ShowMessage(const std::string& text, const std::string& caption,
+                                       MessageIcon icon) {
   if (QThread::currentThread() == context_.thread()) {
     target_.ShowMessage(text, caption, icon);
     return;

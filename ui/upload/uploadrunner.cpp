@@ -43,7 +43,8 @@ class Busy {
 
 }  // namespace
 
-UploadRunner::UploadRunner(QWidget& window, Services& services, std::function<LinkSettings()> linkSettings)
+UploadRunner::UploadRunner(QWidget& window, Services& services,
+                           std::function<LinkSettings()> linkSettings)
     : window_(window), services_(services), linkSettings_(std::move(linkSettings)) {}
 
 UploadResult UploadRunner::Run(const UploadPlan& plan) {
@@ -60,7 +61,8 @@ UploadResult UploadRunner::Run(const UploadPlan& plan) {
     return sequence.Result();
   }
 
-  auto progress = std::make_unique<TKORAProgress>(&window_, plan.progressMaximum, plan.progressText);
+  auto progress =
+      std::make_unique<TKORAProgress>(&window_, plan.progressMaximum, plan.progressText);
   progress->setWindowModality(Qt::ApplicationModal);
   progress->show();
   QCoreApplication::processEvents();  // paint it before the first byte goes out

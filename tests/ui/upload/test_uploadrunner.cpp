@@ -28,7 +28,9 @@ using ObservingSink = ProgressObservingSink;
 const LinkSettings kSettings{"/dev/ttyTEST1", LinkSettings::kDefaultCommandDelay, "5173920468"};
 
 // Twenty power-on style writes to addresses 272 to 291, one step each.
-UploadPlan TwentyValues() { return WritesPlan(272, 20, "1", "Sending Power On Values...", "Power On Settings"); }
+UploadPlan TwentyValues() {
+  return WritesPlan(272, 20, "1", "Sending Power On Values...", "Power On Settings");
+}
 
 class UploadRunnerTest : public ::testing::Test {
  protected:
