@@ -44,9 +44,6 @@ class UploadRunner {
   // nothing.
   UploadResult Run(const UploadPlan& plan);
 
-  // True from the start of Run until it returns.
-  bool Running() const { return running_; }
-
  private:
   QWidget& window_;
   Services& services_;
