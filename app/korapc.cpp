@@ -19,10 +19,15 @@
 #include "autoselect/autoselectframe.h"
 #include "ui/upload/koraprogressform.h"
 #include "poweron/poframe.h"
+#include "historyview/historypage.h"
+#include "history/sqlitehistorystore.h"
 
 namespace {
 
 constexpr const char* kSection = "KORAPCForm";
+// Beside each port entry's text: Qt::UserRole holds whether it is missing.
+constexpr int kSerialNumberRole = Qt::UserRole + 1;
+constexpr int kStableNameRole = Qt::UserRole + 2;
 constexpr int kDefaultWidth = 540;
 constexpr int kDefaultHeight = 600;
 
@@ -64,7 +69,8 @@ TKORAPCForm::TKORAPCForm(Services& services, QWidget* parent, PortLister lister,
                          std::unique_ptr<PortWatcher> watcher)
     : QWidget(parent),
       services_(services),
-      uploads_(*this, services_, &CurrentLinkSettings),
+      history_(SqliteHistoryStore::Open(GetHistoryFilePath(), historyMessages_)),
+      uploads_(*this, services_, &CurrentLinkSettings, history_.get()),
       lister_(std::move(lister)),
       watcher_(std::move(watcher)) {
   // Listing the ports walks every tty the system has (about 12 ms); it runs
@@ -103,6 +109,15 @@ TKORAPCForm::TKORAPCForm(Services& services, QWidget* parent, PortLister lister,
   PageControl->addTab(TabSheet1, "Auto Selections");
   PageControl->addTab(TabSheet2, "Settings");
   BuildSettingsPage();
+  // The record of every upload; what it restores goes into the two pages.
+  TabSheet4 = new QWidget(PageControl);
+  TabSheet4->setObjectName("TabSheet4");
+  HistoryPage1 = new THistoryPage({history_.get(), POMain1, AutoSelectMain1}, TabSheet4);
+  FillPage(TabSheet4, HistoryPage1);
+  PageControl->addTab(TabSheet4, "History");
+  connect(HistoryPage1, &THistoryPage::Restored, this, [this](QWidget* page) {
+    PageControl->setCurrentWidget(page->parentWidget());
+  });
 
   const std::string saved =
       SettingsFile(GetSettingsFilePath()).ReadString(kSection, "COMPORT", "COM1");
@@ -173,11 +188,20 @@ void TKORAPCForm::FillPortList(const std::vector<PortEntry>& ports) {
   cbComPort->clear();
   for (const PortEntry& port : ports) {
     cbComPort->addItem(port.name, port.missing);
-    if (!port.description.isEmpty()) {
-      cbComPort->setItemData(cbComPort->count() - 1, port.description, Qt::ToolTipRole);
-    }
+    const int item = cbComPort->count() - 1;
+    cbComPort->setItemData(item, port.serialNumber, kSerialNumberRole);
+    cbComPort->setItemData(item, port.stableName, kStableNameRole);
+    const QString tip = PortList::ToolTip(port);
+    if (!tip.isEmpty()) cbComPort->setItemData(item, tip, Qt::ToolTipRole);
   }
   FitPortListWidth();
+}
+
+PortEntry TKORAPCForm::PortAt(int index) const {
+  if (index < 0 || index >= cbComPort->count()) return {};
+  return {cbComPort->itemText(index), QString(), cbComPort->itemData(index).toBool(),
+          cbComPort->itemData(index, kSerialNumberRole).toString(),
+          cbComPort->itemData(index, kStableNameRole).toString()};
 }
 
 void TKORAPCForm::FitPortListWidth() {
@@ -198,6 +222,8 @@ void TKORAPCForm::FitPortListWidth() {
   cbComPort->resize(width, cbComPort->height());
 }
 
+HistoryStore& TKORAPCForm::History() { return *history_; }
+
 void TKORAPCForm::RefreshPortList() {
   if (TKORAProgress* upload = RunningUpload()) {
     // The upload's worker owns the port; scanning now would stall the
@@ -211,25 +237,37 @@ void TKORAPCForm::RefreshPortList() {
     }
     return;
   }
-  const QString chosen = cbComPort->currentIndex() < 0 ? QString() : cbComPort->currentText();
+  const PortEntry chosen = PortAt(cbComPort->currentIndex());
   const std::vector<PortEntry> ports = PortList::Refreshed(lister_(), savedPort_, chosen);
 
   bool same = static_cast<int>(ports.size()) == cbComPort->count();
   for (int i = 0; same && i < cbComPort->count(); ++i) {
-    same = cbComPort->itemText(i) == ports[static_cast<std::size_t>(i)].name &&
-           cbComPort->itemData(i).toBool() == ports[static_cast<std::size_t>(i)].missing;
+    const PortEntry shown = PortAt(i);
+    const PortEntry& now = ports[static_cast<std::size_t>(i)];
+    same = shown.name == now.name && shown.missing == now.missing &&
+           shown.stableName == now.stableName && shown.serialNumber == now.serialNumber;
   }
   if (same) return;  // a popup the user has open stays as it is
 
   {
     const QSignalBlocker quiet(cbComPort);  // the choice itself does not change
     FillPortList(ports);
-    const Qt::MatchFlags exactly = Qt::MatchExactly | Qt::MatchCaseSensitive;
-    cbComPort->setCurrentIndex(chosen.isEmpty() ? -1 : cbComPort->findText(chosen, exactly));
-    if (chosen.isEmpty()) SelectSavedPort();
+    // The chosen adapter by its stable name where it has one: after a replug
+    // it may be another ttyUSB number, and its old number another adapter.
+    cbComPort->setCurrentIndex(-1);
+    for (int i = 0; !chosen.name.isEmpty() && i < cbComPort->count(); ++i) {
+      const PortEntry entry = PortAt(i);
+      if (chosen.stableName.isEmpty() ? entry.name == chosen.name
+                                      : entry.stableName == chosen.stableName) {
+        cbComPort->setCurrentIndex(i);
+        break;
+      }
+    }
+    if (chosen.name.isEmpty()) SelectSavedPort();
   }
-  // Only the first port to appear in an empty list is a new choice.
-  if (chosen.isEmpty()) cbComPortChange();
+  // The first port to appear in an empty list is a new choice, and the chosen
+  // adapter may have come back under another name.
+  if (chosen.name.isEmpty() || cbComPort->currentText() != chosen.name) cbComPortChange();
 }
 
 void TKORAPCForm::DropMissingPorts() {
@@ -241,17 +279,23 @@ void TKORAPCForm::DropMissingPorts() {
 }
 
 void TKORAPCForm::SelectSavedPort() {
-  // The saved name must match byte for byte; otherwise the first entry.
+  // The saved name, a device path or a stable name, must match byte for
+  // byte; otherwise the first entry.
   cbComPort->setCurrentIndex(-1);
   for (int i = 0; i < cbComPort->count(); ++i) {
-    if (cbComPort->itemText(i) == savedPort_) cbComPort->setCurrentIndex(i);
+    if (PortList::IsNamedBy(PortAt(i), savedPort_)) cbComPort->setCurrentIndex(i);
   }
   if (cbComPort->currentIndex() < 0 && cbComPort->count() > 0) cbComPort->setCurrentIndex(0);
 }
 
 void TKORAPCForm::cbComPortChange() {
   if (cbComPort->currentIndex() < 0) return;
-  ChosenComPort = cbComPort->currentText().toLocal8Bit().toStdString();
+  // An adapter by its stable name: an upload then opens the adapter chosen
+  // even when it and another swapped numbers since the list was drawn, and
+  // fails to open, rather than programming another instrument, once it is
+  // gone and another took its number.
+  const QString port = PortList::SavedName(PortAt(cbComPort->currentIndex()));
+  ChosenComPort = port.toLocal8Bit().toStdString();
 }
 
 void TKORAPCForm::LoadWindowSettings() {
@@ -297,8 +341,8 @@ void TKORAPCForm::SaveWindowSettings() {
     state = 2;
   }
   ini.WriteInteger(kSection, "WINDOWSTATE", state);
-  ini.WriteString(kSection, "COMPORT",
-                  cbComPort->currentIndex() < 0 ? std::string()
-                                                : cbComPort->currentText().toLocal8Bit().toStdString());
+  // By the adapter's stable name where it has one.
+  const QString port = PortList::SavedName(PortAt(cbComPort->currentIndex()));
+  ini.WriteString(kSection, "COMPORT", port.toLocal8Bit().toStdString());
   ini.WriteInteger(kSection, "ACTIVEPAGE", PageControl->currentIndex());
 }

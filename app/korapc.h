@@ -1,4 +1,5 @@
-// The main window: three tabs, "Power On", "Auto Selections" and "Settings".
+// The main window: four tabs, "Power On", "Auto Selections", "Settings" and
+// "History".
 #pragma once
 
 #include <QWidget>
@@ -7,13 +8,17 @@
 #include "app/portwatcher.h"
 #include "app/windowservices.h"
 #include "machine/portlist.h"
+#include "ui/qtmessagesink.h"
 #include "ui/upload/uploadrunner.h"
 
 class QComboBox;
 class QFrame;
 class QLabel;
 class QTabWidget;
+class HistoryStore;
+class SqliteHistoryStore;
 class TAutoSelectMain;
+class THistoryPage;
 class TPOMain;
 
 class TKORAPCForm : public QWidget {
@@ -40,8 +45,9 @@ class TKORAPCForm : public QWidget {
   // state as they are destroyed, before the services and the runner go.
   ~TKORAPCForm() override;
 
-  // Publishes the selected port in ChosenComPort; does nothing when no entry
-  // is selected.
+  // Publishes the selected port in ChosenComPort: its stable name
+  // (/dev/serial/by-id/...) where it has one, else its text; does nothing
+  // when no entry is selected.
   void cbComPortChange();
 
   // Lists the ports again and redraws cbComPort. The chosen entry stays
@@ -56,6 +62,11 @@ class TKORAPCForm : public QWidget {
   // that only one upload runs at a time.
   UploadRunner& Uploads() { return uploads_; }
 
+  // The programming record of this window's uploads (history.sqlite in the
+  // state folder), opened as the window is built; never null. A store that
+  // cannot be kept has said so once, over this window.
+  HistoryStore& History();
+
   QTabWidget* PageControl = nullptr;
   QWidget* TabSheet3 = nullptr;  // page 0, "Power On"
   TPOMain* POMain1 = nullptr;    // the power-on page, filling TabSheet3
@@ -66,6 +77,8 @@ class TKORAPCForm : public QWidget {
   QLabel* Label2 = nullptr;
   QComboBox* cbComPort = nullptr;
   QFrame* Bevel1 = nullptr;
+  QWidget* TabSheet4 = nullptr;           // page 3, "History"
+  THistoryPage* HistoryPage1 = nullptr;   // the recorded uploads, filling TabSheet4
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -78,6 +91,9 @@ class TKORAPCForm : public QWidget {
 
   void BuildSettingsPage();
   void FillPortList(const std::vector<PortEntry>& ports);
+  // The entry at index of cbComPort as it was listed (without its
+  // description); an empty entry for an index outside the list.
+  PortEntry PortAt(int index) const;
   void FitPortListWidth();
   void SelectSavedPort();
   void DropMissingPorts();
@@ -89,6 +105,8 @@ class TKORAPCForm : public QWidget {
   // deletes the pages first, so that these outlive everything that uses them.
   std::unique_ptr<WindowServices> ownServices_;
   Services& services_;
+  QtMessageSink historyMessages_{this};
+  std::unique_ptr<SqliteHistoryStore> history_;  // opened before the runner that records into it
   UploadRunner uploads_;
   double scale_ = 1.0;  // the font's height against the 8-point Tahoma the layout was drawn for
   PortLister lister_;

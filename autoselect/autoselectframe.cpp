@@ -89,6 +89,12 @@ void TAutoSelectMain::SaveGridLayout() {
   ::SaveGridLayout(*sgAutoSelect, ini);
 }
 
+void TAutoSelectMain::SetAutoSelections(const AutoSelectList& list) {
+  AutoSelects = list;
+  FillDispLst();
+  RefreshGrid();
+}
+
 void TAutoSelectMain::FillDispLst() {
   sgAutoSelect->clearDispLst();
   for (int i = 0; i < static_cast<int>(AutoSelects.size()); ++i) sgAutoSelect->addDispLst(i);
@@ -158,6 +164,6 @@ void TAutoSelectMain::btnSetAutoClick() {
     sgAutoSelect->deselectAll();
     sgAutoSelect->selectRow(entry + 1);
   };
-  RefuseOrRunAutoSelectUpload(AutoSelects, services_.messages, pointAt,
+  RefuseOrRunAutoSelectUpload(AutoSelects, setup_.dataFilePath, services_.messages, pointAt,
                               [this](const UploadPlan& plan) { lastUpload_ = uploads_.Run(plan); });
 }

@@ -58,6 +58,9 @@ class TAutoSelectMain : public QWidget {
 
   // The current auto selections, owned by the page.
   const AutoSelectList& AutoSelections() const { return AutoSelects; }
+  // Replaces the list with list and redraws the grid, as an Open does;
+  // nothing is uploaded. Saved to autoselect.asl when the page closes.
+  void SetAutoSelections(const AutoSelectList& list);
   // How the last "Set Auto Selections" ended: completed, and the progress
   // bar's position against its maximum. All zero before the first upload and
   // after one refused before the port was opened.

@@ -1,5 +1,9 @@
 #include "autoselect/autoselectupload.h"
 
+#include <sstream>
+
+#include "history/datadigest.h"
+
 #include <algorithm>
 
 #include "common/messagesink.h"
@@ -73,8 +77,19 @@ int WriteAutoSelections(const AutoSelectList& list, TKORAComm& link, ProgressSin
   return 0;
 }
 
-UploadPlan AutoSelectUploadPlan(const AutoSelectList& list) {
+UploadPlan AutoSelectUploadPlan(const AutoSelectList& list, const std::string& sourceFile) {
   UploadPlan plan;
+  plan.record.what = UploadWhat::AutoSelections;
+  std::ostringstream fileBytes;  // as an .asl file holds them
+  for (int i = 0; i < AutoSelectUploadCount(list); ++i) {
+    const TAutoSelect& entry = list[static_cast<std::size_t>(i)];
+    AutoSelectionEntry sent{entry.GetName(), {}};
+    for (unsigned k = 0; k < entry.KeyCount(); ++k) sent.codes.push_back(entry.KeyAt(k));
+    plan.record.autoSelections.push_back(std::move(sent));
+    entry.WriteTo(fileBytes, static_cast<std::streamoff>(i * AutoSelectRecordSize));
+  }
+  plan.record.sourceFile = sourceFile;
+  plan.record.dataSha256 = DataSha256(fileBytes.str());
   plan.progressText = kAutoSelectProgressText;
   plan.progressMaximum = AutoSelectProgressMaximum(list);
   plan.noticeCaption = kAutoSelectNoticeCaption;
@@ -84,8 +99,8 @@ UploadPlan AutoSelectUploadPlan(const AutoSelectList& list) {
   return plan;
 }
 
-bool RefuseOrRunAutoSelectUpload(const AutoSelectList& list, MessageSink& sink,
-                                 const std::function<void(int index)>& refused,
+bool RefuseOrRunAutoSelectUpload(const AutoSelectList& list, const std::string& sourceFile,
+                                 MessageSink& sink, const std::function<void(int index)>& refused,
                                  const std::function<void(const UploadPlan&)>& run) {
   // A code the instrument does not have would be stored as a meaningless
   // word, so the list is refused before the port is even opened.
@@ -94,6 +109,6 @@ bool RefuseOrRunAutoSelectUpload(const AutoSelectList& list, MessageSink& sink,
     ShowAutoSelectRefusal(list, invalid, sink);
     return false;
   }
-  run(AutoSelectUploadPlan(list));
+  run(AutoSelectUploadPlan(list, sourceFile));
   return true;
 }

@@ -61,15 +61,18 @@ void ShowAutoSelectRefusal(const AutoSelectList& list, int index, MessageSink& s
 
 // The upload of list: "Sending Auto Setups...", 30 steps per entry written,
 // the notice captioned "Auto Selections", and WriteAutoSelections on a copy
-// of list.
-UploadPlan AutoSelectUploadPlan(const AutoSelectList& list);
+// of list. The plan's record holds the entries written, sourceFile (the file
+// they came from; "" for none) and the SHA-256 of those entries as an .asl
+// file would hold them.
+UploadPlan AutoSelectUploadPlan(const AutoSelectList& list, const std::string& sourceFile = "");
 
 // Refuse or run the upload of list, as "Set Auto Selections" and
 // korapc-program both do. When an entry to be written holds a key code
 // outside 1..511, refused (unless empty) gets that entry's index first, so
 // that a page can point at it, then ShowAutoSelectRefusal shows it through
-// sink, and run is not called. Otherwise run gets AutoSelectUploadPlan(list)
-// and nothing is shown. Returns true when run was called.
-bool RefuseOrRunAutoSelectUpload(const AutoSelectList& list, MessageSink& sink,
-                                 const std::function<void(int index)>& refused,
+// sink, and run is not called. Otherwise run gets
+// AutoSelectUploadPlan(list, sourceFile) and nothing is shown. Returns true
+// when run was called.
+bool RefuseOrRunAutoSelectUpload(const AutoSelectList& list, const std::string& sourceFile,
+                                 MessageSink& sink, const std::function<void(int index)>& refused,
                                  const std::function<void(const UploadPlan&)>& run);

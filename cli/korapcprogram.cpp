@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include "machine/koraglobals.h"
+#include "common/messagesink.h"
 #include "common/settingsfile.h"
 #include "cli/programoptions.h"
 #include "cli/programreport.h"
@@ -22,6 +23,11 @@
 #include "cli/uploadjobs.h"
 #include "device/linksettings.h"
 #include "services/services.h"
+#include "cli/historyreport.h"
+#include "history/sqlitehistorystore.h"
+
+#include <memory>
+#include <mutex>
 
 namespace {
 
@@ -118,10 +124,70 @@ bool Drain(int fd) {
   return any;
 }
 
+// The history's messages: on their own line of standard error, through the
+// progress lines once they are drawn. Safe from several threads.
+class HistoryMessages : public MessageSink {
+ public:
+  explicit HistoryMessages(std::ostream& err) : err_(err) {}
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon) override {
+    const std::lock_guard lock(mutex_);
+    if (console_) {
+      console_->Note(std::string(kProgram) + ": " + caption + ": " + text);
+    } else {
+      err_ << kProgram << ": " << caption << ": " << text << "\n";
+    }
+  }
+  void SetConsole(ProgressConsole* console) {
+    const std::lock_guard lock(mutex_);
+    console_ = console;
+  }
+
+ private:
+  std::ostream& err_;
+  std::mutex mutex_;
+  ProgressConsole* console_ = nullptr;
+};
+
+// --history, --show, --trace and --report.
+int ReadHistory(const ProgramOptions& options, const ProgramEnvironment& env, HistoryStore& store) {
+  if (options.history) {
+    PrintHistory(store, options.json, *env.out);
+    return kExitProgrammed;
+  }
+  const std::int64_t id = options.show    ? *options.show
+                          : options.trace ? *options.trace
+                                          : *options.report;
+  bool found = false;
+  if (options.show) found = PrintUpload(store, id, options.json, *env.out);
+  if (options.trace) found = PrintTrace(store, id, *env.out);
+  if (options.report) {
+    const std::optional<UploadRecord> record = store.Get(id);
+    found = record.has_value();
+    if (found) {
+      if (!env.writeReport) {
+        return UsageError(env, "--report is not available in this build.", options.json);
+      }
+      const std::string error = env.writeReport(*record, *options.output);
+      if (!error.empty()) {
+        *env.err << kProgram << ": " << *options.output << ": " << error << "\n";
+        return kExitFailed;
+      }
+    }
+  }
+  if (!found) {
+    *env.err << kProgram << ": there is no upload " << id << " in the history.\n";
+    return kExitFailed;
+  }
+  return kExitProgrammed;
+}
+
 std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int commandDelay,
-                                     const std::vector<UploadJob>& jobs, const std::vector<Rehearsal>& rehearsals,
-                                     const ProgramEnvironment& env, Services& services) {
+                                     const std::vector<UploadJob>& jobs,
+                                     const std::vector<Rehearsal>& rehearsals,
+                                     const ProgramEnvironment& env, Services& services,
+                                     HistoryStore& history, HistoryMessages& historyMessages) {
   ProgressConsole console(*env.err, ports, env.errIsTerminal, env.terminalWidth);
+  historyMessages.SetConsole(&console);
   std::atomic<bool> stop{false};
   std::atomic<std::size_t> done{0};
   // Each worker adds to it as it ends, which wakes this thread at once.
@@ -134,7 +200,7 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int 
     for (std::size_t i = 0; i < ports.size(); ++i) {
       workers.emplace_back([&, i] {
         PortProgrammer programmer(ports[i], commandDelay, jobs, rehearsals, console, i, stop,
-                                  services.clock, services.ports);
+                                  services.clock, services.ports, &history);
         reports[i] = programmer.Run();
         ++done;
         const std::uint64_t one = 1;
@@ -165,6 +231,7 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int 
   }
   for (std::thread& worker : workers) worker.join();
   if (finished >= 0) ::close(finished);
+  historyMessages.SetConsole(nullptr);
   return reports;
 }
 
@@ -184,6 +251,17 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
     return kExitProgrammed;
   }
   if (options.listPorts) return ListPorts(options, env);
+
+  HistoryMessages historyMessages(*env.err);
+  std::unique_ptr<SqliteHistoryStore> ownStore;
+  const auto history = [&]() -> HistoryStore& {
+    if (env.history) return *env.history;
+    if (!ownStore) ownStore = SqliteHistoryStore::Open(GetHistoryFilePath(), historyMessages);
+    return *ownStore;
+  };
+  if (options.history || options.show || options.trace || options.report) {
+    return ReadHistory(options, env, history());
+  }
 
   ServiceCode = kora::kServiceCodeText;
   const BuiltJobs built = BuildUploadJobs({options.powerOnFile, options.autoSelectFile});
@@ -223,7 +301,8 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
   }
 
   const std::vector<PortReport> reports =
-      ProgramPorts(ports, commandDelay, built.jobs, rehearsals, env, services);
+      ProgramPorts(ports, commandDelay, built.jobs, rehearsals, env, services, history(),
+                   historyMessages);
   std::ostream& summary = options.json ? *env.err : *env.out;
   for (const PortReport& report : reports) summary << SummaryLine(report) << "\n";
   if (options.json) *env.out << JsonSummary(reports, std::nullopt);

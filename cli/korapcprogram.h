@@ -10,7 +10,9 @@
 #include "machine/portlist.h"
 #include "cli/portprogrammer.h"
 
+class HistoryStore;
 struct Services;
+struct UploadRecord;
 
 struct ProgramEnvironment {
   std::ostream* out = nullptr;  // standard output: summary, --dry-run, --list-ports, --json
@@ -22,6 +24,13 @@ struct ProgramEnvironment {
   int stopFd = -1;
   // The ports present; empty: PortList::PresentPorts.
   PortLister listPorts;
+  // The programming record every upload goes to and --history reads; null:
+  // history.sqlite in the state folder. Must be safe to use from several
+  // threads at once.
+  HistoryStore* history = nullptr;
+  // Writes the one-page report of record to path for --report; returns ""
+  // once written, else what went wrong. Empty: --report is refused.
+  std::function<std::string(const UploadRecord& record, const std::string& path)> writeReport;
 };
 
 // Runs korapc-program with args (those after the program name) and returns

@@ -8,6 +8,7 @@
 
 #include "cli/korapcprogram.h"
 #include "cli/programservices.h"
+#include "historyview/uploadreport.h"
 
 namespace {
 
@@ -43,6 +44,12 @@ int main(int argc, char* argv[]) {
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(sig, &action, nullptr);
     env.stopFd = g_stopPipe[0];
   }
+  // The report is drawn with Qt Gui on the offscreen platform: no display is
+  // needed, and nothing else in the program uses more than Qt Core.
+  env.writeReport = [](const UploadRecord& record, const std::string& path) {
+    std::string error;
+    return WriteUploadReportOffscreen(record, path, error) ? std::string() : error;
+  };
   ProgramServices services(std::cerr);
   return RunKorapcProgram(std::vector<std::string>(argv + 1, argv + argc), env, services.Get());
 }

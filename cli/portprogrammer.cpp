@@ -7,6 +7,9 @@
 #include "device/koracomm.h"
 #include "device/portfactory.h"
 #include "device/progresssink.h"
+#include "device/uploadrecorder.h"
+
+#include <optional>
 
 namespace {
 
@@ -67,9 +70,11 @@ bool PortReport::Programmed() const {
                                          [](const UploadReport& u) { return u.sent && u.result.completed; });
 }
 
-PortProgrammer::PortProgrammer(std::string port, int commandDelay, const std::vector<UploadJob>& jobs,
-                               const std::vector<Rehearsal>& rehearsals, ProgressConsole& console, std::size_t index,
-                               const std::atomic<bool>& stop, Clock& clock, PortFactory& ports)
+PortProgrammer::PortProgrammer(std::string port, int commandDelay,
+                               const std::vector<UploadJob>& jobs,
+                               const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
+                               std::size_t index, const std::atomic<bool>& stop, Clock& clock,
+                               PortFactory& ports, HistoryStore* history)
     : port_(std::move(port)),
       commandDelay_(commandDelay),
       jobs_(jobs),
@@ -78,7 +83,8 @@ PortProgrammer::PortProgrammer(std::string port, int commandDelay, const std::ve
       index_(index),
       stop_(stop),
       clock_(clock),
-      ports_(ports) {}
+      ports_(ports),
+      history_(history) {}
 
 PortReport PortProgrammer::Run() {
   PortReport report;
@@ -101,9 +107,15 @@ PortReport PortProgrammer::Run() {
     console_.UploadStarted(index_, job.name, rehearsals_.at(k), job.plan.progressMaximum);
     PortSteps steps(console_, index_);
     try {
-      TKORAComm link(LinkSettings{port_, commandDelay_, ""}, messages, clock_,
-                     ports_.MakePort(port_));
-      UploadSequence sequence(link, job.plan);
+      std::unique_ptr<SerialPort> port = ports_.MakePort(port_);
+      std::optional<UploadRecorder> recorder;
+      if (history_) {
+        recorder.emplace(*history_, clock_, port_);
+        port = recorder->Trace(std::move(port));
+      }
+      TKORAComm link(LinkSettings{port_, commandDelay_, ""},
+                     recorder ? recorder->Watch(messages) : messages, clock_, std::move(port));
+      UploadSequence sequence(link, job.plan, recorder ? &*recorder : nullptr);
       upload.result = sequence.Run(steps);
     } catch (...) {
       // Nothing may leave the worker; the upload simply counts as failed.

@@ -14,6 +14,7 @@
 #include "device/uploadsequence.h"
 
 class Clock;
+class HistoryStore;
 class PortFactory;
 class ProgressConsole;
 
@@ -43,9 +44,11 @@ class PortProgrammer {
   // ports makes the port of each upload.
   // stop: once true, no further upload is begun; the one running goes on to
   // its end, as the window program lets an upload end before it closes.
+  // history: where each upload is recorded; null records nothing. Not owned.
   PortProgrammer(std::string port, int commandDelay, const std::vector<UploadJob>& jobs,
-                 const std::vector<Rehearsal>& rehearsals, ProgressConsole& console, std::size_t index,
-                 const std::atomic<bool>& stop, Clock& clock, PortFactory& ports);
+                 const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
+                 std::size_t index, const std::atomic<bool>& stop, Clock& clock,
+                 PortFactory& ports, HistoryStore* history = nullptr);
 
   // Sends the jobs in order and stops at the first that fails; every message
   // goes to the console as one line. The power-cycle notice ("Switch KORA-1
@@ -63,4 +66,5 @@ class PortProgrammer {
   const std::atomic<bool>& stop_;
   Clock& clock_;
   PortFactory& ports_;
+  HistoryStore* history_;
 };

@@ -31,7 +31,13 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
   const QCommandLineOption json("json");
   const QCommandLineOption help(QStringList{"h", "help"});
   const QCommandLineOption version("version");
-  parser.addOptions({port, powerOn, autoSelections, delay, dryRun, listPorts, json, help, version});
+  const QCommandLineOption history("history");
+  const QCommandLineOption show("show", "", "ID");
+  const QCommandLineOption trace("trace", "", "ID");
+  const QCommandLineOption report("report", "", "ID");
+  const QCommandLineOption output("output", "", "FILE");
+  parser.addOptions({port, powerOn, autoSelections, delay, dryRun, listPorts, json, help, version,
+                     history, show, trace, report, output});
 
   QStringList arguments{"korapc-program"};
   for (const std::string& arg : args) arguments << Local(arg);
@@ -77,7 +83,9 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
     }
     if (!values.isEmpty()) target = Local(values.front());
     if (target && target->empty()) {
-      parsed.error = std::string(name) + " needs a file, or the word saved.";
+      parsed.error = std::string(name) + (option.names().front() == "output"
+                                              ? " needs a file."
+                                              : " needs a file, or the word saved.");
       return false;
     }
     return true;
@@ -105,6 +113,42 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
   }
   o.dryRun = parser.isSet(dryRun);
   o.listPorts = parser.isSet(listPorts);
+  o.history = parser.isSet(history);
+  const auto recordId = [&](const QCommandLineOption& option, const char* name,
+                            std::optional<std::int64_t>& target) {
+    const QStringList values = parser.values(option);
+    if (values.isEmpty()) return true;
+    bool ok = false;
+    const qlonglong id = values.front().toLongLong(&ok);
+    if (values.size() > 1 || !ok || id < 1 || !values.front().front().isDigit()) {
+      parsed.error = std::string(name) + " needs one upload number from --history, not '" +
+                     Local(values.join(' ')) + "'.";
+      return false;
+    }
+    target = id;
+    return true;
+  };
+  if (!recordId(show, "--show", o.show) || !recordId(trace, "--trace", o.trace) ||
+      !recordId(report, "--report", o.report) || !single(output, "--output", o.output)) {
+    return parsed;
+  }
+  const int reading = int{o.history} + int{o.show.has_value()} + int{o.trace.has_value()} +
+                      int{o.report.has_value()};
+  if (reading > 1) {
+    parsed.error = "Give one of --history, --show, --trace and --report at a time.";
+    return parsed;
+  }
+  if (o.report.has_value() != o.output.has_value()) {
+    parsed.error = "--report ID needs --output FILE.pdf, and --output belongs to --report.";
+    return parsed;
+  }
+  if (reading == 1) {
+    if (o.powerOnFile || o.autoSelectFile || !o.ports.empty() || o.dryRun || o.listPorts) {
+      parsed.error =
+          "--history, --show, --trace and --report send nothing; give no port or file with them.";
+    }
+    return parsed;
+  }
   if (!o.listPorts && !o.powerOnFile && !o.autoSelectFile) {
     parsed.error = "Nothing to send: give --power-on FILE, --auto-selections FILE, or both.";
   }
@@ -115,12 +159,15 @@ std::string ProgramHelpText() {
   return "Usage: korapc-program [--port PATH]... [--power-on FILE] [--auto-selections FILE]\n"
          "                      [--delay MS] [--dry-run] [--json]\n"
          "       korapc-program --list-ports [--json]\n"
+         "       korapc-program --history [--json] | --show ID [--json] | --trace ID\n"
+         "       korapc-program --report ID --output FILE.pdf\n"
          "Programs one or more KORA-1 patient simulators, each on its own serial port, all at\n"
          "once: the power-on values first, then the auto selections, as the buttons \"Set Power\n"
          "On Values\" and \"Set Auto Selections\" of KORApc do.\n"
          "\n"
-         "  --port PATH             a serial port with a KORA-1 on it; repeat it for more\n"
-         "                          instruments. Without it, the port chosen in KORApc\n"
+         "  --port PATH             a serial port with a KORA-1 on it, as /dev/ttyUSB0 or by\n"
+         "                          its adapter's /dev/serial/by-id/ name; repeat it for\n"
+         "                          more instruments. Without it, the port chosen in KORApc\n"
          "                          (COMPORT in korapc.ini).\n"
          "  --power-on FILE         send the twenty power-on values of FILE (poweron.dat\n"
          "                          format); the word saved takes KORApc's own poweron.dat\n"
@@ -131,6 +178,12 @@ std::string ProgramHelpText() {
          "  --dry-run               print the commands each upload would send, one per line,\n"
          "                          and open no port\n"
          "  --list-ports            print the ports KORApc's Settings tab offers\n"
+         "  --history               print every upload KORApc and korapc-program made, one\n"
+         "                          line each, newest first\n"
+         "  --show ID               print upload ID of --history: where, when, by whom, the\n"
+         "                          values sent and how it ended\n"
+         "  --trace ID              print every byte upload ID sent and received, with times\n"
+         "  --report ID             write upload ID's one-page report to --output FILE.pdf\n"
          "  --json                  print a machine-readable summary on standard output\n"
          "  -h, --help              print this help and exit\n"
          "  --version               print the version and exit\n"
@@ -138,7 +191,8 @@ std::string ProgramHelpText() {
          "Every file is checked before any port is opened. Progress goes to standard error,\n"
          "live on a terminal; each message KORApc would show in a box is one line there, and\n"
          "one summary line per port goes to standard output. Ctrl+C lets every port finish\n"
-         "the upload it is in, sends nothing more, and reports.\n"
+         "the upload it is in, sends nothing more, and reports. Every upload is recorded in\n"
+         "history.sqlite in $XDG_STATE_HOME/Quorvel/KORApc/ (~/.local/state/Quorvel/KORApc/).\n"
          "\n"
          "Exit status: 0 every port was programmed; 1 a port failed or was stopped;\n"
          "2 bad usage or a file to refuse, and nothing was sent.\n";

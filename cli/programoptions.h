@@ -1,6 +1,7 @@
 // The command line of korapc-program.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,11 @@ struct ProgramOptions {
   std::optional<std::string> powerOnFile;     // --power-on: a path or "saved"
   std::optional<std::string> autoSelectFile;  // --auto-selections: a path or "saved"
   std::optional<int> commandDelay;            // --delay, ms, 0 .. 1000
+  bool history = false;                       // --history
+  std::optional<std::int64_t> show;           // --show ID
+  std::optional<std::int64_t> trace;          // --trace ID
+  std::optional<std::int64_t> report;         // --report ID, with output
+  std::optional<std::string> output;          // --output FILE.pdf
   bool dryRun = false;
   bool listPorts = false;
   bool json = false;
@@ -29,7 +35,9 @@ struct ParsedOptions {
 };
 
 // Parses the arguments after the program name. --help and --version need
-// nothing else; --list-ports needs no file; everything else needs at least
+// nothing else; --list-ports needs no file; --history, --show ID, --trace ID
+// and --report ID --output FILE read the programming record, one of them at a
+// time, and send nothing (an ID is a whole number from 1); everything else needs at least
 // one of --power-on and --auto-selections. A --delay that is not a whole
 // number from 0 to 1000, an empty or repeated --port, or an argument that is
 // no option, is an error.

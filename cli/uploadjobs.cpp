@@ -1,6 +1,7 @@
 #include "cli/uploadjobs.h"
 
 #include <fstream>
+#include <filesystem>
 #include <sys/stat.h>
 
 #include "machine/koraglobals.h"
@@ -37,6 +38,13 @@ bool IsReadableFile(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && std::ifstream(path, std::ios::binary).is_open();
 }
 
+// The file as the record names it, whatever the working folder was.
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute.lexically_normal().string();
+}
+
 std::string Resolve(const std::string& given, const std::string& saved) {
   return given == kSavedFileWord ? saved : given;
 }
@@ -55,7 +63,7 @@ std::optional<FileRefusal> AddPowerOn(const std::string& path, std::vector<Uploa
     return sink.refusal;
   }
   const auto add = [&jobs](const UploadPlan& plan) { jobs.push_back({kPowerOnJobName, plan}); };
-  if (!RefuseOrRunPowerOnUpload(values, sink, {}, add)) return sink.refusal;
+  if (!RefuseOrRunPowerOnUpload(values, AbsolutePath(path), sink, {}, add)) return sink.refusal;
   return std::nullopt;
 }
 
@@ -85,7 +93,7 @@ std::optional<FileRefusal> AddAutoSelections(const std::string& given, std::vect
     }
   }
   const auto add = [&jobs](const UploadPlan& plan) { jobs.push_back({kAutoSelectJobName, plan}); };
-  if (!RefuseOrRunAutoSelectUpload(list, sink, {}, add)) return sink.refusal;
+  if (!RefuseOrRunAutoSelectUpload(list, AbsolutePath(path), sink, {}, add)) return sink.refusal;
   return std::nullopt;
 }
 

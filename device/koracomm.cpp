@@ -147,17 +147,21 @@ int TKORAComm::CheckPortOpen() {
   return 1;
 }
 
-void TKORAComm::SendBytes(const std::uint8_t* data, unsigned count) {
+void TKORAComm::SendBytes(const std::uint8_t* data, unsigned count, unsigned secretBegin,
+                          unsigned secretEnd) {
   if (CheckPortOpen() != 0) return;
   for (unsigned i = 0; i < count; ++i) {
+    port_->MarkSecret(i >= secretBegin && i < secretEnd);
     try {
       port_->Write(data + i, 1);
     } catch (const ECommError&) {
+      port_->MarkSecret(false);
       Show(kUnableToWrite, kComPortError, MessageIcon::None);
       return;
     }
     clock_.Sleep(kByteGap);
   }
+  port_->MarkSecret(false);
 }
 
 std::uint8_t TKORAComm::PollAnswer() {
@@ -230,8 +234,9 @@ int TKORAComm::EnterServiceMode() {
   const std::string code = serviceCode_.empty() ? std::string(kora::kServiceCodeText) : serviceCode_;
   const std::string request =
       std::string(1, wire::kServiceRequest1) + wire::kServiceRequest2 + code;
+  // The code is marked secret, so that no record of the line keeps it.
   SendBytes(reinterpret_cast<const std::uint8_t*>(request.data()),
-            static_cast<unsigned>(request.size()));
+            static_cast<unsigned>(request.size()), 2, static_cast<unsigned>(request.size()));
 
   // SendBytes reports its own write failure and returns nothing, so the
   // answer is awaited even then.

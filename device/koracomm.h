@@ -61,7 +61,7 @@ class TKORAComm {
   // Writes count bytes one at a time with 10 ms after each; reads nothing. A
   // failed write is shown (no icon) and ends the call. Nothing happens on a
   // closed port beyond the CheckPortOpen message.
-  void SendBytes(const std::uint8_t* data, unsigned count);
+  void SendBytes(const std::uint8_t* data, unsigned count) { SendBytes(data, count, count, count); }
 
   // Sends one memory write command ("A" address "D" data "R") a character at
   // a time, checking each echo, and judges the status letter that answers the
@@ -105,6 +105,10 @@ class TKORAComm {
   // Reads one answer byte when one is waiting; 0 when none is. Throws
   // ECommError.
   std::uint8_t PollAnswer();
+  // SendBytes, with bytes secretBegin to secretEnd - 1 marked secret at the
+  // port (device/serialport.h); the bytes and waits on the line are the same.
+  void SendBytes(const std::uint8_t* data, unsigned count, unsigned secretBegin,
+                 unsigned secretEnd);
   void Show(const char* text, const char* caption, MessageIcon icon);
 
   MessageSink& sink_;

@@ -40,4 +40,9 @@ class SerialPort {
   // The number of received bytes waiting to be read. PortNotOpen on a closed
   // port; QueueQueryFailed when the query fails.
   virtual std::uint32_t BytesWaiting() = 0;
+
+  // Marks what follows, until cleared, as secret (the service code): a port
+  // that records the line keeps only that such bytes went, never the bytes.
+  // Sends and waits nothing; the real port ignores it.
+  virtual void MarkSecret(bool /*secret*/) {}
 };

@@ -5,6 +5,7 @@
 
 #include "device/koracomm.h"
 #include "device/progresssink.h"
+#include "device/uploadrecorder.h"
 
 namespace {
 
@@ -25,9 +26,13 @@ class CountedProgress : public ProgressSink {
 
 }  // namespace
 
-UploadSequence::UploadSequence(TKORAComm& link, UploadPlan plan) : link_(link), plan_(std::move(plan)) {}
+UploadSequence::UploadSequence(TKORAComm& link, UploadPlan plan, UploadRecorder* recorder)
+    : link_(link), plan_(std::move(plan)), recorder_(recorder) {}
 
-int UploadSequence::OpenPort() { return link_.OpenPort(); }
+int UploadSequence::OpenPort() {
+  if (recorder_) recorder_->Begin(plan_.record, link_.CommandDelay());
+  return link_.OpenPort();
+}
 
 int UploadSequence::Program(ProgressSink& progress) {
   if (link_.EnterServiceMode() != 0) return -1;
@@ -44,6 +49,7 @@ int UploadSequence::Program(ProgressSink& progress) {
 void UploadSequence::Finish() {
   link_.ClosePort();
   if (completed_) link_.ShowPowerCycleNotice(plan_.noticeCaption);
+  if (recorder_) recorder_->Complete(Result());
 }
 
 UploadResult UploadSequence::Result() const {

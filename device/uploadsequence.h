@@ -7,8 +7,11 @@
 #include <functional>
 #include <string>
 
+#include "history/uploadrecord.h"
+
 class ProgressSink;
 class TKORAComm;
+class UploadRecorder;
 
 // What one upload sends and how it is announced.
 struct UploadPlan {
@@ -21,6 +24,9 @@ struct UploadPlan {
   // step itself (WriteText steps by itself). May run on a worker thread, so it
   // must own copies of what it sends and touch no window.
   std::function<int(TKORAComm& link, ProgressSink& progress)> writeData;
+  // What the programming record keeps of the data: what, the data, the
+  // source file and the SHA-256. The rest is filled in when the record begins.
+  UploadStart record;
 };
 
 struct UploadResult {
@@ -42,8 +48,11 @@ struct UploadResult {
 class UploadSequence {
  public:
   // link: opened, driven and closed here; not owned, must outlive the
-  // sequence. plan: copied.
-  UploadSequence(TKORAComm& link, UploadPlan plan);
+  // sequence. plan: copied. recorder: the programming record of this upload
+  // (device/uploadrecorder.h), begun at OpenPort before the port opens and
+  // completed at the end of Finish; null records nothing. Not owned, must
+  // outlive the sequence.
+  UploadSequence(TKORAComm& link, UploadPlan plan, UploadRecorder* recorder = nullptr);
 
   // 0 when the port is open; -1 after "Unable to open PC COM Port!" was shown.
   [[nodiscard]] int OpenPort();
@@ -53,7 +62,8 @@ class UploadSequence {
   // failure was shown.
   [[nodiscard]] int Program(ProgressSink& progress);
 
-  // Closes the port and, when Program returned 0, shows the power-cycle notice.
+  // Closes the port and, when Program returned 0, shows the power-cycle
+  // notice; then completes the record.
   void Finish();
 
   // How the upload has gone so far; final once Finish has returned.
@@ -65,6 +75,7 @@ class UploadSequence {
  private:
   TKORAComm& link_;
   UploadPlan plan_;
+  UploadRecorder* recorder_;
   int steps_ = 0;
   bool completed_ = false;
 };

@@ -1,5 +1,7 @@
 #include "machine/portlist.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSerialPortInfo>
 #include <algorithm>
 
@@ -33,14 +35,45 @@ bool PortList::NaturalLess(const QString& a, const QString& b) {
   return (a.size() - i) < (b.size() - j);
 }
 
+std::map<QString, QString> PortList::StableNames(const QString& byIdFolder) {
+  std::map<QString, QString> names;
+  // Name order, so that a device with two links always gets the same one.
+  const QDir folder(byIdFolder);
+  for (const QFileInfo& link : folder.entryInfoList(QDir::System | QDir::Files, QDir::Name)) {
+    if (!link.isSymLink()) continue;
+    const QString device = link.canonicalFilePath();  // empty when the link leads nowhere
+    if (!device.isEmpty()) names.emplace(device, link.absoluteFilePath());
+  }
+  return names;
+}
+
+QString PortList::SavedName(const PortEntry& port) {
+  return port.stableName.isEmpty() ? port.name : port.stableName;
+}
+
+bool PortList::IsNamedBy(const PortEntry& port, const QString& savedName) {
+  return port.name == savedName || (!port.stableName.isEmpty() && port.stableName == savedName);
+}
+
+QString PortList::ToolTip(const PortEntry& port) {
+  QStringList lines;
+  if (!port.description.isEmpty()) lines << port.description;
+  if (!port.serialNumber.isEmpty()) lines << "Serial number: " + port.serialNumber;
+  if (!port.stableName.isEmpty()) lines << port.stableName;
+  return lines.join('\n');
+}
+
 std::vector<PortEntry> PortList::PresentPorts() {
   std::vector<PortEntry> ports;
+  const std::map<QString, QString> stableNames = StableNames();
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
     QString description = info.description();
     if (!info.manufacturer().isEmpty()) {
       description += (description.isEmpty() ? "" : " - ") + info.manufacturer();
     }
-    ports.push_back({info.systemLocation(), description});
+    const auto stable = stableNames.find(QFileInfo(info.systemLocation()).canonicalFilePath());
+    ports.push_back({info.systemLocation(), description, false, info.serialNumber(),
+                     stable == stableNames.end() ? QString() : stable->second});
   }
   std::sort(ports.begin(), ports.end(),
             [](const PortEntry& a, const PortEntry& b) { return NaturalLess(a.name, b.name); });
@@ -55,7 +88,7 @@ std::vector<PortEntry> PortList::PresentPorts() {
 
 std::vector<PortEntry> PortList::WithSavedPort(std::vector<PortEntry> ports, const QString& savedPort) {
   const bool listed = std::any_of(ports.begin(), ports.end(),
-                                  [&](const PortEntry& p) { return p.name == savedPort; });
+                                  [&](const PortEntry& p) { return IsNamedBy(p, savedPort); });
   const std::string path = savedPort.toLocal8Bit().toStdString();
   if (!listed && ttydevice::IsTerminalDevice(path) && !ttydevice::IsForeignLink(path)) {
     ports.push_back({savedPort, "From korapc.ini"});
@@ -64,10 +97,13 @@ std::vector<PortEntry> PortList::WithSavedPort(std::vector<PortEntry> ports, con
 }
 
 std::vector<PortEntry> PortList::Refreshed(std::vector<PortEntry> present, const QString& savedPort,
-                                           const QString& chosen) {
+                                           const PortEntry& chosen) {
   std::vector<PortEntry> ports = WithSavedPort(std::move(present), savedPort);
-  const bool listed = std::any_of(ports.begin(), ports.end(),
-                                  [&](const PortEntry& p) { return p.name == chosen; });
-  if (!chosen.isEmpty() && !listed) ports.push_back({chosen, "Not present", true});
+  const bool listed = std::any_of(ports.begin(), ports.end(), [&](const PortEntry& p) {
+    return chosen.stableName.isEmpty() ? p.name == chosen.name : p.stableName == chosen.stableName;
+  });
+  if (!chosen.name.isEmpty() && !listed) {
+    ports.push_back({chosen.name, "Not present", true, chosen.serialNumber, chosen.stableName});
+  }
   return ports;
 }

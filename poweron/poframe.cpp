@@ -75,6 +75,11 @@ TPOMain::~TPOMain() {
   }
 }
 
+void TPOMain::SetValues(const TPowerOn& values) {
+  PowerOn = values;
+  FillGrid();
+}
+
 void TPOMain::FillGrid() {
   sgPowerOn->setUpdatesEnabled(false);
   sgPowerOn->SetRowCount(sgPowerOn->getDispLstSize() + 1);
@@ -111,6 +116,6 @@ void TPOMain::btnSetPowerOnClick() {
     sgPowerOn->deselectAll();
     sgPowerOn->selectRow(option + 1);
   };
-  RefuseOrRunPowerOnUpload(PowerOn, services_.messages, pointAt,
+  RefuseOrRunPowerOnUpload(PowerOn, setup_.dataFilePath, services_.messages, pointAt,
                            [this](const UploadPlan& plan) { lastUpload_ = uploads_.Run(plan); });
 }

@@ -44,6 +44,9 @@ class TPOMain : public QWidget {
 
   // The current value set, owned by the page.
   const TPowerOn& Values() const { return PowerOn; }
+  // Replaces the value set with values and redraws the grid; nothing is
+  // uploaded. Kept like an edit: saved to poweron.dat when the page closes.
+  void SetValues(const TPowerOn& values);
   // How the last "Set Power On Values" ended: completed, and the progress
   // bar's position against its maximum. All zero before the first upload and
   // after one refused before the port was opened.

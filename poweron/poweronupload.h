@@ -27,8 +27,10 @@ inline constexpr int kPowerOnProgressMaximum = PowerOnOptionCount;
 
 // The upload of values: "Sending Power On Values...", 20 steps, the notice
 // captioned "Power On Settings", and WritePowerOnValues on a copy of values.
-// Check the values with FirstInvalidPowerOnOption first.
-UploadPlan PowerOnUploadPlan(const TPowerOn& values);
+// Check the values with FirstInvalidPowerOnOption first. The plan's record
+// holds the twenty values, sourceFile (the file they came from; "" for none)
+// and the SHA-256 of the values as poweron.dat would hold them.
+UploadPlan PowerOnUploadPlan(const TPowerOn& values, const std::string& sourceFile = "");
 
 // The message shown instead of an upload when option's value is not one of
 // its list, naming the option and the value.
@@ -42,8 +44,8 @@ void ShowPowerOnRefusal(const TPowerOn& values, int option, MessageSink& sink);
 // korapc-program both do. When an option's value is outside its list,
 // refused (unless empty) gets that option first, so that a page can point at
 // it, then ShowPowerOnRefusal shows it through sink, and run is not called.
-// Otherwise run gets PowerOnUploadPlan(values) and nothing is shown. Returns
-// true when run was called.
-bool RefuseOrRunPowerOnUpload(const TPowerOn& values, MessageSink& sink,
-                              const std::function<void(int option)>& refused,
+// Otherwise run gets PowerOnUploadPlan(values, sourceFile) and nothing is
+// shown. Returns true when run was called.
+bool RefuseOrRunPowerOnUpload(const TPowerOn& values, const std::string& sourceFile,
+                              MessageSink& sink, const std::function<void(int option)>& refused,
                               const std::function<void(const UploadPlan&)>& run);

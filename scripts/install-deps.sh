@@ -6,11 +6,12 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev libgl-dev
-  libsimpleini-dev libicu-dev libudev-dev
+  libsimpleini-dev libicu-dev libudev-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev libxcb1-dev libxcb-damage0-dev
   clang libclang-rt-dev
   xvfb xauth fonts-dejavu-core
   ccache
+  poppler-utils
 )
 
 missing=()

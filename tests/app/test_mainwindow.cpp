@@ -15,6 +15,7 @@
 #include "common/settingsfile.h"
 #include "autoselect/autoselectframe.h"
 #include "grid/esstringgrid.h"
+#include "historyview/historypage.h"
 #include "poweron/poframe.h"
 #include "support/pseudoterminal.h"
 #include "support/tempdir.h"
@@ -39,11 +40,16 @@ TEST_F(MainWindowTest, FirstStartIsCentredDefaultSizedOnPowerOnWithTheFirstPort)
   const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
   EXPECT_EQ(form.pos(), area.center() - QPoint(270, 300));
   EXPECT_FALSE(form.windowState() & Qt::WindowMaximized);
-  ASSERT_EQ(form.PageControl->count(), 3);
+  ASSERT_EQ(form.PageControl->count(), 4);
   EXPECT_EQ(form.PageControl->tabText(0), "Power On");
   EXPECT_EQ(form.PageControl->tabText(1), "Auto Selections");
   EXPECT_EQ(form.PageControl->tabText(2), "Settings");
+  EXPECT_EQ(form.PageControl->tabText(3), "History");
   EXPECT_EQ(form.PageControl->currentIndex(), 0);
+  // A record restored into a page brings that page forward.
+  form.PageControl->setCurrentIndex(3);
+  emit form.HistoryPage1->Restored(form.AutoSelectMain1);
+  EXPECT_EQ(form.PageControl->currentIndex(), 1);
   EXPECT_EQ(form.cbComPort->currentText(), "/dev/ttyS0");
   EXPECT_EQ(ChosenComPort, "/dev/ttyS0");
   EXPECT_EQ(ServiceCode, "5173920468");
@@ -103,6 +109,62 @@ TEST_F(MainWindowTest, ASavedCharacterDeviceThatIsNoTerminalIsNotOffered) {
   EXPECT_EQ(form.cbComPort->count(), 3);
   EXPECT_EQ(form.cbComPort->currentText(), "/dev/ttyS0");
   EXPECT_EQ(ChosenComPort, "/dev/ttyS0");
+}
+
+std::vector<PortEntry> TwoAdapters() {
+  return {{"/dev/ttyS0", "built-in"},
+          {"/dev/ttyUSB0", "FT232R USB UART - FTDI", false, "A50285BI",
+           "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0"},
+          {"/dev/ttyUSB1", "CP2102 - Silicon Labs", false, "0001",
+           "/dev/serial/by-id/usb-Silicon_Labs_CP2102-if00-port0"}};
+}
+
+TEST_F(MainWindowTest, AnAdapterIsShownByPortNameAndSavedByItsStableName) {
+  struct Case {
+    std::string saved;     // COMPORT before
+    QString shown;         // the entry chosen at start
+    std::string savedNow;  // COMPORT after closing
+  };
+  const std::string ftdi = "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0";
+  const std::string cp = "/dev/serial/by-id/usb-Silicon_Labs_CP2102-if00-port0";
+  for (const Case& c : {Case{"/dev/ttyUSB1", "/dev/ttyUSB1", cp}, Case{ftdi, "/dev/ttyUSB0", ftdi},
+                        Case{cp, "/dev/ttyUSB1", cp},
+                        Case{"/dev/ttyS0", "/dev/ttyS0", "/dev/ttyS0"}}) {
+    WriteIni("[KORAPCForm]\nCOMPORT=" + c.saved + "\n");
+    {
+      TKORAPCForm form(nullptr, TwoAdapters);
+      EXPECT_EQ(form.cbComPort->currentText(), c.shown) << c.saved;
+      EXPECT_EQ(ChosenComPort, c.savedNow) << c.saved;
+      EXPECT_EQ(form.cbComPort->itemData(1, Qt::ToolTipRole).toString(),
+                "FT232R USB UART - FTDI\nSerial number: A50285BI\n" + QString::fromStdString(ftdi));
+    }
+    const SettingsFile ini(GetSettingsFilePath());
+    EXPECT_EQ(ini.ReadString("KORAPCForm", "COMPORT", ""), c.savedNow);
+  }
+}
+
+TEST_F(MainWindowTest, AfterAReplugTheChosenAdapterIsFollowedToItsNewNumber) {
+  std::vector<PortEntry> ports = TwoAdapters();
+  WriteIni("[KORAPCForm]\nCOMPORT=/dev/ttyUSB0\n");
+  TKORAPCForm form(nullptr, [&] { return ports; });
+  const std::string ftdi = ports[1].stableName.toStdString();
+  ASSERT_EQ(ChosenComPort, ftdi);
+  std::swap(ports[1].name, ports[2].name);  // the two adapters swap numbers
+  form.RefreshPortList();
+  EXPECT_EQ(form.cbComPort->currentText(), "/dev/ttyUSB1");
+  EXPECT_EQ(ChosenComPort, ftdi);
+  EXPECT_EQ(form.cbComPort->count(), 3);
+
+  // The chosen adapter is pulled out and the other takes its old number: it
+  // stays chosen, marked missing, and an upload cannot reach the other one.
+  ports.erase(ports.begin() + 1);
+  ports[1].name = "/dev/ttyUSB1";
+  form.RefreshPortList();
+  ASSERT_EQ(form.cbComPort->count(), 3);
+  EXPECT_EQ(form.cbComPort->currentIndex(), 2);
+  EXPECT_EQ(form.cbComPort->itemData(2, Qt::ToolTipRole).toString().section('\n', 0, 0),
+            "Not present");
+  EXPECT_EQ(ChosenComPort, ftdi);
 }
 
 TEST_F(MainWindowTest, PickingAPortPublishesItAndClosingSavesPortAndPage) {

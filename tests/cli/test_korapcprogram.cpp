@@ -24,6 +24,7 @@
 #include "support/recordingmessagesink.h"
 #include "support/scriptedfilepicker.h"
 #include "support/scriptedport.h"
+#include "support/scriptedports.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -52,21 +53,6 @@ class SummingClock : public Clock {
   std::atomic<int> totalMs{0};
 };
 
-// A scripted port of its own for every device, made from any worker.
-class ScriptedPorts : public PortFactory {
- public:
-  std::unique_ptr<SerialPort> MakePort(const std::string& device) override {
-    const std::lock_guard lock(mutex);
-    opened.push_back(device);
-    ScriptedPort& port = ports[device];
-    if (!port.respond) port.respond = ScriptedPort::Instrument();
-    return port.Handle();
-  }
-
-  std::mutex mutex;
-  std::map<std::string, ScriptedPort> ports;
-  Lines opened;
-};
 
 class KorapcProgramTest : public ::testing::Test {
  protected:

@@ -195,12 +195,12 @@ TEST(RefuseOrRun, RefusesTheFirstInvalidEntryBeforeAnythingRunsAndElseRunsThePla
   EXPECT_EQ(badList[2].AddKey(0), 0);
   const auto powerOn = [](const TPowerOn& values) {
     return [values](MessageSink& sink, const auto& refused, const auto& run) {
-      return RefuseOrRunPowerOnUpload(values, sink, refused, run);
+      return RefuseOrRunPowerOnUpload(values, "", sink, refused, run);
     };
   };
   const auto autoSelections = [](const AutoSelectList& list) {
     return [list](MessageSink& sink, const auto& refused, const auto& run) {
-      return RefuseOrRunAutoSelectUpload(list, sink, refused, run);
+      return RefuseOrRunAutoSelectUpload(list, "", sink, refused, run);
     };
   };
   const RefuseOrRunCase cases[] = {

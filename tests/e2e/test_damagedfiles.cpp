@@ -129,10 +129,11 @@ class DamagedFileTest : public ::testing::TestWithParam<std::tuple<Target, Damag
   // tables or of the files, never a stray byte.
   void ExpectSane(TKORAPCForm& form) {
     EXPECT_EQ(form.windowTitle(), "Quorvel KORApc");
-    ASSERT_EQ(form.PageControl->count(), 3);
+    ASSERT_EQ(form.PageControl->count(), 4);
     EXPECT_EQ(form.PageControl->tabText(0), "Power On");
     EXPECT_EQ(form.PageControl->tabText(1), "Auto Selections");
     EXPECT_EQ(form.PageControl->tabText(2), "Settings");
+    EXPECT_EQ(form.PageControl->tabText(3), "History");
     EXPECT_GE(form.PageControl->currentIndex(), 0);
 
     const TesStringGrid& power = *form.POMain1->sgPowerOn;

@@ -159,25 +159,31 @@ struct FolderRow {
 const std::vector<FolderRow> kFolders = {
     {"common", {}},
     {"catalogue", {"common"}},
-    {"device", {"common"}},
+    {"history", {"common"}},
+    {"device", {"common", "history"}},
     {"machine", {"common", "device"}},
     {"services", {"common", "device"}},
     {"tools", {"common", "device"}},
     {"grid", {"common"}},
     {"ui", {"common", "grid"}},
-    {"ui/upload", {"common", "device", "services", "ui"}},
-    {"autoselect", {"common", "catalogue", "device", "services", "grid", "ui", "ui/upload"}},
-    {"poweron", {"common", "device", "services", "grid", "ui", "ui/upload"}},
+    {"ui/upload", {"common", "history", "device", "services", "ui"}},
+    {"autoselect",
+     {"common", "catalogue", "history", "device", "services", "grid", "ui", "ui/upload"}},
+    {"poweron", {"common", "history", "device", "services", "grid", "ui", "ui/upload"}},
+    {"historyview", {"common", "catalogue", "history", "ui", "autoselect", "poweron"}},
     {"fuzz", {"common", "autoselect", "poweron"}},
-    {"cli", {"common", "catalogue", "device", "machine", "services", "autoselect", "poweron"}},
+    {"cli",
+     {"common", "catalogue", "history", "device", "machine", "services", "autoselect", "poweron",
+      "historyview"}},
     {"app",
-     {"common", "catalogue", "device", "machine", "services", "grid", "ui", "ui/upload",
-      "autoselect", "poweron"}},
+     {"common", "catalogue", "history", "device", "machine", "services", "grid", "ui", "ui/upload",
+      "autoselect", "poweron", "historyview"}},
     // The helpers of every test: anything but the programs' tops.
     {"tests/support",
-     {"common", "catalogue", "device", "machine", "services", "tools", "grid", "ui", "ui/upload",
-      "autoselect", "poweron"}},
-    {"bench", {"common", "device", "autoselect", "poweron", "tests/support"}},
+     {"common", "catalogue", "history", "device", "machine", "services", "tools", "grid", "ui",
+      "ui/upload", "autoselect", "poweron", "historyview"}},
+    {"bench",
+     {"common", "history", "device", "autoselect", "poweron", "historyview", "tests/support"}},
 };
 
 // What a test folder may include beyond what the folder it tests may, that
@@ -185,7 +191,7 @@ const std::vector<FolderRow> kFolders = {
 const std::map<std::string, std::vector<std::string>> kTestExtras = {
     {"tests/device", {"autoselect", "poweron"}},  // the upload sequence with both uploads' plans
     {"tests/e2e", {"app", "ui", "ui/upload", "grid", "machine", "services", "device", "autoselect",
-                   "poweron", "common"}},
+                   "poweron", "common", "history", "historyview"}},
     {"tests/layering", {}},
 };
 

@@ -61,7 +61,7 @@ TEST(PortList, ARefreshKeepsAChosenPortThatWentAwayShownAndMarked) {
   PseudoTerminal pty;
   const std::vector<PortEntry> present{{"/dev/ttyS0", "built-in"}, {"/dev/ttyUSB1", "adapter"}};
 
-  const auto gone = PortList::Refreshed(present, "", "/dev/ttyUSB0");
+  const auto gone = PortList::Refreshed(present, "", {"/dev/ttyUSB0"});
   ASSERT_EQ(gone.size(), 3u);
   EXPECT_EQ(gone[2].name, "/dev/ttyUSB0");
   EXPECT_EQ(gone[2].description, "Not present");
@@ -70,14 +70,78 @@ TEST(PortList, ARefreshKeepsAChosenPortThatWentAwayShownAndMarked) {
   EXPECT_FALSE(gone[1].missing);
 
   // Still there, or nothing chosen: nothing is added.
-  EXPECT_EQ(PortList::Refreshed(present, "", "/dev/ttyUSB1").size(), 2u);
-  EXPECT_EQ(PortList::Refreshed(present, "", "").size(), 2u);
+  EXPECT_EQ(PortList::Refreshed(present, "", {"/dev/ttyUSB1"}).size(), 2u);
+  EXPECT_EQ(PortList::Refreshed(present, "", {}).size(), 2u);
 
   // The port named in korapc.ini keeps being offered, and counts as listed.
-  const auto saved = PortList::Refreshed(present, Q(pty.Path()), Q(pty.Path()));
+  const auto saved = PortList::Refreshed(present, Q(pty.Path()), {Q(pty.Path())});
   ASSERT_EQ(saved.size(), 3u);
   EXPECT_EQ(saved[2].name, Q(pty.Path()));
   EXPECT_FALSE(saved[2].missing);
+}
+
+TEST(PortList, StableNamesAreTheLinksOfTheByIdFolderByTheDeviceTheyLeadTo) {
+  PseudoTerminal a;
+  PseudoTerminal b;
+  TempDir byId;
+  // Two links to a: the first in name order is kept. A dangling link and a
+  // plain file are no names.
+  const std::string ftdi = byId.File("usb-FTDI_FT232R_A50285BI-if00-port0");
+  ASSERT_EQ(::symlink(a.Path().c_str(), ftdi.c_str()), 0);
+  ASSERT_EQ(::symlink(a.Path().c_str(), byId.File("usb-ZZZ-if00").c_str()), 0);
+  ASSERT_EQ(::symlink(b.Path().c_str(), byId.File("usb-Prolific_PL2303-if00-port0").c_str()), 0);
+  ASSERT_EQ(::symlink("/dev/no-such-tty", byId.File("usb-gone-if00").c_str()), 0);
+  TempDir::WriteAll(byId.File("README"), "not a link");
+
+  const auto names = PortList::StableNames(Q(byId.path()));
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(names.at(Q(a.Path())), Q(byId.File("usb-FTDI_FT232R_A50285BI-if00-port0")));
+  EXPECT_EQ(names.at(Q(b.Path())), Q(byId.File("usb-Prolific_PL2303-if00-port0")));
+  EXPECT_TRUE(PortList::StableNames(Q(byId.File("missing"))).empty());
+}
+
+TEST(PortList, AnAdapterIsSavedByItsStableNameAndKnownByEitherName) {
+  const PortEntry ftdi{"/dev/ttyUSB0", "FT232R USB UART - FTDI", false, "A50285BI",
+                       "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0"};
+  const PortEntry uart{"/dev/ttyS0", "", false, "", ""};
+  EXPECT_EQ(PortList::SavedName(ftdi), ftdi.stableName);
+  EXPECT_EQ(PortList::SavedName(uart), "/dev/ttyS0");
+
+  struct Case {
+    const PortEntry& port;
+    QString saved;
+    bool named;
+  };
+  for (const Case& c : {Case{ftdi, "/dev/ttyUSB0", true}, Case{ftdi, ftdi.stableName, true},
+                        Case{ftdi, "/dev/ttyusb0", false}, Case{ftdi, "/dev/ttyUSB1", false},
+                        Case{uart, "/dev/ttyS0", true}, Case{uart, "", false}}) {
+    EXPECT_EQ(PortList::IsNamedBy(c.port, c.saved), c.named) << c.saved.toStdString();
+  }
+
+  EXPECT_EQ(PortList::ToolTip(ftdi), "FT232R USB UART - FTDI\nSerial number: A50285BI\n"
+                                     "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0");
+  EXPECT_EQ(PortList::ToolTip({"/dev/ttyS0", "built-in"}), "built-in");
+  EXPECT_EQ(PortList::ToolTip(uart), "");
+}
+
+TEST(PortList, ARefreshFollowsTheChosenAdapterByItsStableName) {
+  const QString stable = "/dev/serial/by-id/usb-FTDI_A";
+  // The adapter came back as ttyUSB1, and another took ttyUSB0: the chosen
+  // one is listed, so nothing is added.
+  const std::vector<PortEntry> swapped{{"/dev/ttyUSB0", "other", false, "B", "/dev/serial/by-id/B"},
+                                       {"/dev/ttyUSB1", "FTDI", false, "A", stable}};
+  EXPECT_EQ(PortList::Refreshed(swapped, "", {"/dev/ttyUSB0", "", false, "A", stable}).size(), 2u);
+
+  // Only the other adapter is left: the chosen one is shown missing under
+  // its old name, its stable name kept.
+  const auto gone = PortList::Refreshed({swapped[0]}, "", {"/dev/ttyUSB0", "", false, "A", stable});
+  ASSERT_EQ(gone.size(), 2u);
+  EXPECT_EQ(gone[1].name, "/dev/ttyUSB0");
+  EXPECT_TRUE(gone[1].missing);
+  EXPECT_EQ(gone[1].stableName, stable);
+
+  // A stable name in korapc.ini counts as listed when its adapter is.
+  EXPECT_EQ(PortList::WithSavedPort(swapped, stable).size(), 2u);
 }
 
 class VirtualKoraPortTest : public ::testing::Test {

@@ -9,6 +9,8 @@
 class FakeClock : public Clock {
  public:
   void Sleep(int ms) override;
+  // The sum of all recorded waits, in µs: time passes only by waiting.
+  std::int64_t NowMicroseconds() override { return std::int64_t{TotalMs()} * 1000; }
 
   // The sum of all recorded waits in ms.
   int TotalMs() const;

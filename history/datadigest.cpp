@@ -1,0 +1,18 @@
+#include "history/datadigest.h"
+
+#include <openssl/evp.h>
+
+#include <cstdio>
+
+std::string DataSha256(std::string_view bytes) {
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int size = 0;
+  if (EVP_Digest(bytes.data(), bytes.size(), digest, &size, EVP_sha256(), nullptr) != 1) return {};
+  std::string hex;
+  for (unsigned int i = 0; i < size; ++i) {
+    char pair[3];
+    std::snprintf(pair, sizeof pair, "%02x", digest[i]);
+    hex += pair;
+  }
+  return hex;
+}
