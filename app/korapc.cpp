@@ -13,11 +13,11 @@
 #include <QVBoxLayout>
 #include <future>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "common/settingsfile.h"
 #include "ui/uifont.h"
 #include "autoselect/autoselectframe.h"
-#include "device/koraprogressform.h"
+#include "ui/upload/koraprogressform.h"
 #include "poweron/poframe.h"
 #include "historyview/historypage.h"
 #include "history/sqlitehistorystore.h"
@@ -47,15 +47,32 @@ TKORAProgress* RunningUpload() {
   return nullptr;
 }
 
-// A page's files in the data folder; every upload takes the port chosen then.
+// A page's files in the data folder.
 PageSetup PageFiles(std::string dataFilePath) {
-  return {GetSettingsFilePath(), std::move(dataFilePath), &CurrentLinkSettings};
+  return {GetSettingsFilePath(), std::move(dataFilePath)};
 }
 
 }  // namespace
 
 TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<PortWatcher> watcher)
-    : QWidget(parent), lister_(std::move(lister)), watcher_(std::move(watcher)) {
+    : TKORAPCForm(std::make_unique<WindowServices>(this), parent, std::move(lister),
+                  std::move(watcher)) {}
+
+TKORAPCForm::TKORAPCForm(std::unique_ptr<WindowServices> own, QWidget* parent, PortLister lister,
+                         std::unique_ptr<PortWatcher> watcher)
+    : TKORAPCForm(own->Get(), parent, std::move(lister), std::move(watcher)) {
+  // The services stay where the pages and the runner were given them.
+  ownServices_ = std::move(own);
+}
+
+TKORAPCForm::TKORAPCForm(Services& services, QWidget* parent, PortLister lister,
+                         std::unique_ptr<PortWatcher> watcher)
+    : QWidget(parent),
+      services_(services),
+      history_(SqliteHistoryStore::Open(GetHistoryFilePath(), historyMessages_)),
+      uploads_(*this, services_, &CurrentLinkSettings, history_.get()),
+      lister_(std::move(lister)),
+      watcher_(std::move(watcher)) {
   // Listing the ports walks every tty the system has (about 12 ms); it runs
   // beside the building of the pages instead of before the first paint.
   std::future<std::vector<PortEntry>> firstScan;
@@ -75,20 +92,17 @@ TKORAPCForm::TKORAPCForm(QWidget* parent, PortLister lister, std::unique_ptr<Por
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(PageControl);
 
-  history_ = SqliteHistoryStore::Open(GetHistoryFilePath(), historyMessages_);
-
   TabSheet3 = new QWidget(PageControl);
   TabSheet3->setObjectName("TabSheet3");
   // The page loads poweron.dat and its grid layout as it is built.
-  POMain1 = new TPOMain(PageFiles(GetPowerOnFilePath()), TabSheet3);
+  POMain1 = new TPOMain(PageFiles(GetPowerOnFilePath()), services_, uploads_, TabSheet3);
   FillPage(TabSheet3, POMain1);
-  POMain1->SetHistory(history_.get());
   TabSheet1 = new QWidget(PageControl);
   TabSheet1->setObjectName("TabSheet1");
   // The page loads autoselect.asl and its grid layout as it is built.
-  AutoSelectMain1 = new TAutoSelectMain(PageFiles(GetAutoSelectFilePath()), TabSheet1);
+  AutoSelectMain1 =
+      new TAutoSelectMain(PageFiles(GetAutoSelectFilePath()), services_, uploads_, TabSheet1);
   FillPage(TabSheet1, AutoSelectMain1);
-  AutoSelectMain1->SetHistory(history_.get());
   TabSheet2 = new QWidget(PageControl);
   TabSheet2->setObjectName("TabSheet2");
   PageControl->addTab(TabSheet3, "Power On");
@@ -136,6 +150,7 @@ TKORAPCForm::~TKORAPCForm() {
     cbComPortChange();
   }
   SaveWindowSettings();
+  delete PageControl;  // the pages, while the services and the runner they hold still live
 }
 
 void TKORAPCForm::paintEvent(QPaintEvent* event) {

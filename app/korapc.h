@@ -7,9 +7,11 @@
 #include <memory>
 #include <vector>
 
-#include "app/portlist.h"
 #include "app/portwatcher.h"
+#include "app/windowservices.h"
+#include "machine/portlist.h"
 #include "ui/qtmessagesink.h"
+#include "ui/upload/uploadrunner.h"
 
 class QComboBox;
 class QFrame;
@@ -33,12 +35,18 @@ class TKORAPCForm : public QWidget {
   // through a PortWatcher of its own; unless the Settings page is the one
   // shown, that first list is waited for, shown and published only right
   // after the window's first paint. watcher, when given, is what makes the
-  // list be scanned again (taken over).
+  // list be scanned again (taken over). The window builds the program's
+  // services (WindowServices) over itself and hands them to the pages, the
+  // editors and its one upload runner.
   explicit TKORAPCForm(QWidget* parent = nullptr, PortLister lister = {},
                        std::unique_ptr<PortWatcher> watcher = {});
+  // The same with services given instead, as tests give recorders, a fake
+  // clock and scripted ports; not owned, must outlive the window.
+  TKORAPCForm(Services& services, QWidget* parent = nullptr, PortLister lister = {},
+              std::unique_ptr<PortWatcher> watcher = {});
 
   // Saves the window settings to korapc.ini; the pages then save their own
-  // state as they are destroyed.
+  // state as they are destroyed, before the services and the runner go.
   ~TKORAPCForm() override;
 
   // Publishes the selected port in ChosenComPort: its stable name
@@ -53,6 +61,10 @@ class TKORAPCForm : public QWidget {
   // TKORAProgress window exists) nothing is scanned: the refresh waits until
   // that window is gone.
   void RefreshPortList();
+
+  // The one upload runner of the program; both pages upload through it, so
+  // that only one upload runs at a time.
+  UploadRunner& Uploads() { return uploads_; }
 
   // The programming record of this window's uploads (history.sqlite in the
   // state folder), opened as the window is built; never null. A store that
@@ -78,6 +90,11 @@ class TKORAPCForm : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  // Builds the window's own services and keeps them (delegated to by the
+  // first public constructor).
+  TKORAPCForm(std::unique_ptr<WindowServices> own, QWidget* parent, PortLister lister,
+              std::unique_ptr<PortWatcher> watcher);
+
   void BuildSettingsPage();
   void FillPortList(const std::vector<PortEntry>& ports);
   // Waits for the first scan, when one is pending, fills cbComPort from it
@@ -93,6 +110,13 @@ class TKORAPCForm : public QWidget {
   void SaveWindowSettings();
   int Scaled(int designPixels) const;
 
+  // The program's own services, when none were given. The destructor
+  // deletes the pages first, so that these outlive everything that uses them.
+  std::unique_ptr<WindowServices> ownServices_;
+  Services& services_;
+  QtMessageSink historyMessages_{this};
+  std::unique_ptr<SqliteHistoryStore> history_;  // opened before the runner that records into it
+  UploadRunner uploads_;
   double scale_ = 1.0;  // the font's height against the 8-point Tahoma the layout was drawn for
   PortLister lister_;
   QString savedPort_;   // COMPORT as read at start
@@ -100,6 +124,4 @@ class TKORAPCForm : public QWidget {
   bool refreshWaitsForUpload_ = false;
   std::future<std::vector<PortEntry>> firstScan_;  // the scan of the ports present, until joined
   bool joinPosted_ = false;
-  QtMessageSink historyMessages_{this};
-  std::unique_ptr<SqliteHistoryStore> history_;
 };

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "app/programidentity.h"
 #include "common/replacefile.h"

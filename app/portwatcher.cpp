@@ -10,8 +10,8 @@
 #include <libudev.h>
 #include <unistd.h>
 
-#include "app/koraglobals.h"
-#include "app/ttydevice.h"
+#include "machine/koraglobals.h"
+#include "machine/ttydevice.h"
 
 namespace {
 

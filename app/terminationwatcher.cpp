@@ -10,7 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "device/koraprogressform.h"
+#include "ui/upload/koraprogressform.h"
 
 namespace {
 

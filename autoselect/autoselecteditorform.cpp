@@ -14,12 +14,14 @@
 #include <string>
 #include <string_view>
 
-#include "ui/qtmessagesink.h"
+#include "ui/dialogbuttons.h"
 #include "ui/uifont.h"
 #include "autoselect/autonamevalidator.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
 #include "catalogue/keycatalogue.h"
+#include "common/messagesink.h"
+#include "services/services.h"
 
 namespace {
 
@@ -137,22 +139,22 @@ KeyComboBox* AddList(QFormLayout* form, const char* label, const char* comboName
 }  // namespace
 
 TAutoSelectEditor::TAutoSelectEditor(QWidget* parent, TAutoSelect& entry, int autoNumber,
-                                     MessageSink* sink)
+                                     Services& services)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       workEntry(entry),
       targetEntry(entry),
-      sink_(sink) {
-  if (sink_ == nullptr) {
-    ownSink_ = std::make_unique<QtMessageSink>(this);
-    sink_ = ownSink_.get();
-  }
+      services_(services) {
   setObjectName("AutoSelectEditor");
   setWindowTitle("Auto Editor - Auto No. " + QString::number(autoNumber));
   setFont(KoraUiFont());
 
-  buildControls();
+  auto* column = new QVBoxLayout(this);
+  buildHeader(*column);
+  buildTypePages(*column);
+  buildButtons(*column);
+  connectControls();
   fillCombos();
   PageControlType->tabBar()->hide();
   selectType(0);
@@ -166,9 +168,7 @@ TAutoSelectEditor::TAutoSelectEditor(QWidget* parent, TAutoSelect& entry, int au
 
 TAutoSelectEditor::~TAutoSelectEditor() = default;
 
-void TAutoSelectEditor::buildControls() {
-  auto* column = new QVBoxLayout(this);
-
+void TAutoSelectEditor::buildHeader(QVBoxLayout& column) {
   auto* top = new QFormLayout;
   top->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
   top->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
@@ -187,8 +187,10 @@ void TAutoSelectEditor::buildControls() {
   for (const TypeRow& type : kTypes) cbType->addItem(type.caption);
   top->addRow(lblName, txtName);
   top->addRow(lblType, cbType);
-  column->addLayout(top);
+  column.addLayout(top);
+}
 
+void TAutoSelectEditor::buildTypePages(QVBoxLayout& column) {
   PageControlType = new QTabWidget(this);
   PageControlType->setObjectName("PageControlType");
   for (const TypeRow& type : kTypes) {
@@ -201,7 +203,7 @@ void TAutoSelectEditor::buildControls() {
     innerTabs_.push_back(tabs);
     PageControlType->addTab(page, type.caption);
   }
-  column->addWidget(PageControlType, 1);
+  column.addWidget(PageControlType, 1);
 
   // A type's inner tabs come in the order of their first lists, then the
   // temperature / cardiac-output frame's.
@@ -223,21 +225,18 @@ void TAutoSelectEditor::buildControls() {
     tabs->addTab(frame, kTempCOTab);
     this->*kTypes[type].frame = frame;
   }
+}
 
+void TAutoSelectEditor::buildButtons(QVBoxLayout& column) {
+  MakeOkCancelButtons(*this, btnOK, btnCancel);
   auto* bottom = new QHBoxLayout;
-  btnOK = new QPushButton("OK", this);
-  btnOK->setObjectName("btnOK");
-  // Enter presses the button that has the focus, and OK when none has: a
-  // technician who tabs to Cancel and presses Enter must not store the edit.
-  btnOK->setDefault(true);
-  btnCancel = new QPushButton("Cancel", this);
-  btnCancel->setObjectName("btnCancel");
-  btnCancel->setAutoDefault(true);
   bottom->addStretch(1);
   bottom->addWidget(btnOK);
   bottom->addWidget(btnCancel);
-  column->addLayout(bottom);
+  column.addLayout(bottom);
+}
 
+void TAutoSelectEditor::connectControls() {
   // activated() comes only from a user's choice, so the dialog's own
   // selections (filling, loading, carrying, resetting) run no handler.
   for (int type = 0; type < TypeCount; ++type) {
@@ -370,9 +369,10 @@ void TAutoSelectEditor::storeEntry() {
 
 void TAutoSelectEditor::cbSelectionChange(QComboBox* sender) {
   if (countCommands(autoType) != -1) return;
-  sink_->ShowMessage("Auto Selection has exceeded " + std::to_string(MaxAutoSelectKeys) +
-                         " commands. Remove a command before selecting another.",
-                     "Too many commands", MessageIcon::Exclamation);
+  services_.messages.ShowMessage("Auto Selection has exceeded " +
+                                     std::to_string(MaxAutoSelectKeys) +
+                                     " commands. Remove a command before selecting another.",
+                                 "Too many commands", MessageIcon::Exclamation);
   sender->setCurrentIndex(0);
 }
 

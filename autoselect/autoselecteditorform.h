@@ -4,7 +4,7 @@
 //
 // How the auto-selection page uses it, for auto selection number n (1..10):
 //
-//   TAutoSelectEditor editor(this, list[n - 1], n);
+//   TAutoSelectEditor editor(this, list[n - 1], n, services);
 //   editor.exec();       // Accepted after OK, Rejected after Cancel, Esc or the close box
 //   ...redraw the grid row...
 //
@@ -14,7 +14,7 @@
 // The dialog works on its own copy of the entry. Only OK writes to it, and
 // only when the chosen type's lists give at most ten codes (otherwise OK
 // closes without writing, as the limit can only be passed through a type
-// change). The "Too many commands" message goes through sink.
+// change). The "Too many commands" message goes through the services.
 //
 // The rules - the last code chooses the type, the ten-command limit, the
 // temperature / cardiac-output choices travelling with the type - are
@@ -22,7 +22,6 @@
 #pragma once
 
 #include <QDialog>
-#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -32,13 +31,14 @@
 
 class AutoNameValidator;
 class KeyComboBox;
-class MessageSink;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class QVBoxLayout;
 class TTempCOOptions;
+struct Services;
 
 class TAutoSelectEditor : public QDialog {
   Q_OBJECT
@@ -49,10 +49,9 @@ class TAutoSelectEditor : public QDialog {
 
   // entry: the page's element for auto selection autoNumber; it must outlive
   // the dialog and is not owned. parent places the dialog (centred over it).
-  // sink shows the "Too many commands" message; not owned, may be null for a
-  // message box over the dialog.
-  TAutoSelectEditor(QWidget* parent, TAutoSelect& entry, int autoNumber,
-                    MessageSink* sink = nullptr);
+  // services shows the "Too many commands" message; not owned, must outlive
+  // the dialog.
+  TAutoSelectEditor(QWidget* parent, TAutoSelect& entry, int autoNumber, Services& services);
   ~TAutoSelectEditor() override;
 
   // Empties and refills the 31 value lists, each at "NO SELECTION", and
@@ -155,7 +154,11 @@ class TAutoSelectEditor : public QDialog {
   TTempCOOptions* PerfTempCOOptions = nullptr;
 
  private:
-  void buildControls();
+  // The dialog's parts, top to bottom, and what their signals run.
+  void buildHeader(QVBoxLayout& column);
+  void buildTypePages(QVBoxLayout& column);
+  void buildButtons(QVBoxLayout& column);
+  void connectControls();
   // Shows type's page without carrying or counting anything.
   void selectType(int type);
   // Appends the codes type's lists give, its frame's included, in their order;
@@ -174,7 +177,6 @@ class TAutoSelectEditor : public QDialog {
   AutoNameText nameText_;  // txtName's text and the name bytes behind it
   AutoNameValidator* nameValidator_ = nullptr;
   int autoType = 0;
-  MessageSink* sink_;
-  std::unique_ptr<MessageSink> ownSink_;
+  Services& services_;
   std::vector<QTabWidget*> innerTabs_;
 };

@@ -8,13 +8,15 @@
 #include "ui/ansitext.h"
 #include "ui/icons.h"
 #include "ui/pageparts.h"
-#include "ui/qtmessagesink.h"
+#include "common/filepicker.h"
 #include "common/settingsfile.h"
 #include "autoselect/autoselecteditorform.h"
 #include "autoselect/autoselectfile.h"
 #include "autoselect/autoselectupload.h"
-#include "ui/qtfilepicker.h"
 #include "grid/esstringgrid.h"
+#include "grid/gridlayoutfile.h"
+#include "services/services.h"
+#include "ui/upload/uploadrunner.h"
 
 namespace {
 
@@ -22,9 +24,9 @@ const FileDialogOptions kAslDialog{"Auto Selection Files (*.asl);;All Files (*)"
 
 }  // namespace
 
-TAutoSelectMain::TAutoSelectMain(PageSetup setup, QWidget* parent, MessageSink* sink, Clock* clock,
-                                 FilePicker* picker)
-    : QWidget(parent), setup_(std::move(setup)), sink_(sink), clock_(clock), picker_(picker) {
+TAutoSelectMain::TAutoSelectMain(PageSetup setup, Services& services, UploadRunner& uploads,
+                                 QWidget* parent)
+    : QWidget(parent), setup_(std::move(setup)), services_(services), uploads_(uploads) {
   setObjectName("AutoSelectMain");
 
   // The components; the list starts empty.
@@ -79,12 +81,12 @@ void TAutoSelectMain::SaveDefaultFile() {
 
 void TAutoSelectMain::LoadGridLayout() {
   const SettingsFile ini(setup_.settingsFilePath);
-  sgAutoSelect->loadGridSettings(ini);
+  ::LoadGridLayout(*sgAutoSelect, ini);
 }
 
 void TAutoSelectMain::SaveGridLayout() {
   SettingsFile ini(setup_.settingsFilePath);
-  sgAutoSelect->saveGridSettings(ini);
+  ::SaveGridLayout(*sgAutoSelect, ini);
 }
 
 void TAutoSelectMain::SetAutoSelections(const AutoSelectList& list) {
@@ -127,7 +129,7 @@ void TAutoSelectMain::EditEntry(int row) {
   // An empty list still shows one blank row, which stands for no entry.
   if (row < 1 || row > static_cast<int>(AutoSelects.size())) return;
   {
-    TAutoSelectEditor editor(this, AutoSelects[static_cast<std::size_t>(row - 1)], row, sink_);
+    TAutoSelectEditor editor(this, AutoSelects[static_cast<std::size_t>(row - 1)], row, services_);
     editor.exec();
   }
   RefreshGrid();
@@ -141,41 +143,27 @@ void TAutoSelectMain::sgAutoSelectDblClick(int row) {
 }
 
 void TAutoSelectMain::tbOpenClick() {
-  QtFilePicker dialogs(window());
-  FilePicker& picker = picker_ != nullptr ? *picker_ : dialogs;
-  const std::optional<std::string> path = picker.PickOpenFile(kAslDialog);
+  const std::optional<std::string> path = services_.files.PickOpenFile(kAslDialog);
   if (!path) return;
-  QtMessageSink boxes(window());
-  MessageSink& sink = sink_ != nullptr ? *sink_ : boxes;
-  if (OpenAutoSelectFile(*path, AutoSelects, sink) != 0) return;
+  if (OpenAutoSelectFile(*path, AutoSelects, services_.messages) != 0) return;
   FillDispLst();
   RefreshGrid();
 }
 
 void TAutoSelectMain::tbSaveClick() {
-  QtFilePicker dialogs(window());
-  FilePicker& picker = picker_ != nullptr ? *picker_ : dialogs;
-  const std::optional<std::string> path = picker.PickSaveFile(kAslDialog);
+  const std::optional<std::string> path = services_.files.PickSaveFile(kAslDialog);
   if (!path) return;
-  QtMessageSink boxes(window());
-  MessageSink& sink = sink_ != nullptr ? *sink_ : boxes;
   // A failure has been shown to the user, and the list stays as it is.
-  static_cast<void>(SaveAutoSelectFile(*path, AutoSelects, sink));
+  static_cast<void>(SaveAutoSelectFile(*path, AutoSelects, services_.messages));
 }
 
 void TAutoSelectMain::btnSetAutoClick() {
-  // A code the instrument does not have would be stored as a meaningless
-  // word, so the list is refused before the port is even opened.
-  if (const int invalid = FirstInvalidAutoSelect(AutoSelects); invalid >= 0) {
-    sgAutoSelect->SetRow(invalid + 1);
+  lastUpload_ = {};
+  const auto pointAt = [this](int entry) {
+    sgAutoSelect->SetRow(entry + 1);
     sgAutoSelect->deselectAll();
-    sgAutoSelect->selectRow(invalid + 1);
-    lastUpload_ = {};
-    QtMessageSink boxes(window());
-    ShowAutoSelectRefusal(AutoSelects, invalid, sink_ != nullptr ? *sink_ : boxes);
-    return;
-  }
-  UploadRunner runner(this, sink_, clock_, {}, history_);
-  lastUpload_ =
-      runner.Run(AutoSelectUploadPlan(AutoSelects, setup_.dataFilePath), setup_.linkSettings());
+    sgAutoSelect->selectRow(entry + 1);
+  };
+  RefuseOrRunAutoSelectUpload(AutoSelects, setup_.dataFilePath, services_.messages, pointAt,
+                              [this](const UploadPlan& plan) { lastUpload_ = uploads_.Run(plan); });
 }

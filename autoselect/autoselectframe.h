@@ -8,17 +8,14 @@
 
 #include "autoselect/tautoselect.h"
 #include "device/uploadsequence.h"
-#include "device/uploadrunner.h"
 #include "ui/pagesetup.h"
 
-class Clock;
-class HistoryStore;
-class FilePicker;
-class MessageSink;
 class QPushButton;
 class QToolBar;
 class QToolButton;
 class TesStringGrid;
+class UploadRunner;
+struct Services;
 
 class TAutoSelectMain : public QWidget {
   Q_OBJECT
@@ -27,27 +24,16 @@ class TAutoSelectMain : public QWidget {
   // Builds the page, loads setup.dataFilePath (autoselect.asl; ten empty
   // entries when there is none; as many entries as it holds complete records
   // otherwise), fills the grid and loads its column layout from
-  // setup.settingsFilePath (korapc.ini).
-  // sink: where messages go (message boxes when null). clock: how the
-  // protocol waits (real sleeps when null). picker: the open and save dialogs
-  // (QFileDialogs when null). None is owned; each must outlive the page or be
-  // replaced through the setters below.
-  explicit TAutoSelectMain(PageSetup setup, QWidget* parent = nullptr,
-                           MessageSink* sink = nullptr, Clock* clock = nullptr,
-                           FilePicker* picker = nullptr);
+  // setup.settingsFilePath (korapc.ini). services gives the messages and
+  // the open and save dialogs, to the editor too; uploads sends the list.
+  // Neither is owned; both must outlive the page.
+  TAutoSelectMain(PageSetup setup, Services& services, UploadRunner& uploads,
+                  QWidget* parent = nullptr);
 
   // Saves the grid's column layout to korapc.ini, then the list to
   // autoselect.asl (the files of the setup), whether or not anything
   // changed; a failure is not shown.
   ~TAutoSelectMain() override;
-
-  // Replace the injection points; null goes back to the real dialogs, boxes
-  // and sleeps. Not owned.
-  void SetMessageSink(MessageSink* sink) { sink_ = sink; }
-  void SetClock(Clock* clock) { clock_ = clock; }
-  // Where uploads are recorded; null (the default) records nothing. Not owned.
-  void SetHistory(HistoryStore* history) { history_ = history; }
-  void SetFilePicker(FilePicker* picker) { picker_ = picker; }
 
   // Rebuilds the grid from the display list: one row per entry (number and
   // name), or one blank row when the list is empty.
@@ -101,9 +87,7 @@ class TAutoSelectMain : public QWidget {
 
   AutoSelectList AutoSelects;
   PageSetup setup_;
-  MessageSink* sink_;
-  Clock* clock_;
-  HistoryStore* history_ = nullptr;
-  FilePicker* picker_;
+  Services& services_;
+  UploadRunner& uploads_;
   UploadResult lastUpload_;
 };

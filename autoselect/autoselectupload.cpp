@@ -98,3 +98,17 @@ UploadPlan AutoSelectUploadPlan(const AutoSelectList& list, const std::string& s
   };
   return plan;
 }
+
+bool RefuseOrRunAutoSelectUpload(const AutoSelectList& list, const std::string& sourceFile,
+                                 MessageSink& sink, const std::function<void(int index)>& refused,
+                                 const std::function<void(const UploadPlan&)>& run) {
+  // A code the instrument does not have would be stored as a meaningless
+  // word, so the list is refused before the port is even opened.
+  if (const int invalid = FirstInvalidAutoSelect(list); invalid >= 0) {
+    if (refused) refused(invalid);
+    ShowAutoSelectRefusal(list, invalid, sink);
+    return false;
+  }
+  run(AutoSelectUploadPlan(list, sourceFile));
+  return true;
+}

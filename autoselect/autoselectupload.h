@@ -8,6 +8,7 @@
 // korapc-program both upload through AutoSelectUploadPlan.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "autoselect/tautoselect.h"
@@ -64,3 +65,14 @@ void ShowAutoSelectRefusal(const AutoSelectList& list, int index, MessageSink& s
 // they came from; "" for none) and the SHA-256 of those entries as an .asl
 // file would hold them.
 UploadPlan AutoSelectUploadPlan(const AutoSelectList& list, const std::string& sourceFile = "");
+
+// Refuse or run the upload of list, as "Set Auto Selections" and
+// korapc-program both do. When an entry to be written holds a key code
+// outside 1..511, refused (unless empty) gets that entry's index first, so
+// that a page can point at it, then ShowAutoSelectRefusal shows it through
+// sink, and run is not called. Otherwise run gets
+// AutoSelectUploadPlan(list, sourceFile) and nothing is shown. Returns true
+// when run was called.
+bool RefuseOrRunAutoSelectUpload(const AutoSelectList& list, const std::string& sourceFile,
+                                 MessageSink& sink, const std::function<void(int index)>& refused,
+                                 const std::function<void(const UploadPlan&)>& run);

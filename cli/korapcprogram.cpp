@@ -12,7 +12,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "common/messagesink.h"
 #include "common/settingsfile.h"
 #include "cli/programoptions.h"
@@ -22,7 +22,7 @@
 #include "cli/samedevice.h"
 #include "cli/uploadjobs.h"
 #include "device/linksettings.h"
-#include "common/systemclock.h"
+#include "services/services.h"
 #include "cli/historyreport.h"
 #include "history/sqlitehistorystore.h"
 
@@ -184,12 +184,10 @@ int ReadHistory(const ProgramOptions& options, const ProgramEnvironment& env, Hi
 std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int commandDelay,
                                      const std::vector<UploadJob>& jobs,
                                      const std::vector<Rehearsal>& rehearsals,
-                                     const ProgramEnvironment& env, HistoryStore& history,
-                                     HistoryMessages& historyMessages) {
+                                     const ProgramEnvironment& env, Services& services,
+                                     HistoryStore& history, HistoryMessages& historyMessages) {
   ProgressConsole console(*env.err, ports, env.errIsTerminal, env.terminalWidth);
   historyMessages.SetConsole(&console);
-  SystemClock systemClock;
-  Clock& clock = env.clock ? *env.clock : systemClock;
   std::atomic<bool> stop{false};
   std::atomic<std::size_t> done{0};
   // Each worker adds to it as it ends, which wakes this thread at once.
@@ -201,8 +199,8 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int 
     const StopSignalsBlocked blocked;  // the workers start with them blocked
     for (std::size_t i = 0; i < ports.size(); ++i) {
       workers.emplace_back([&, i] {
-        PortProgrammer programmer(ports[i], commandDelay, jobs, rehearsals, console, i, stop, clock,
-                                  env.openPort, &history);
+        PortProgrammer programmer(ports[i], commandDelay, jobs, rehearsals, console, i, stop,
+                                  services.clock, services.ports, &history);
         reports[i] = programmer.Run();
         ++done;
         const std::uint64_t one = 1;
@@ -239,7 +237,8 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int 
 
 }  // namespace
 
-int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironment& env) {
+int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironment& env,
+                     Services& services) {
   const ParsedOptions parsed = ParseProgramOptions(args);
   if (!parsed.error.empty()) return UsageError(env, parsed.error, parsed.options.json);
   const ProgramOptions& options = parsed.options;
@@ -302,7 +301,8 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
   }
 
   const std::vector<PortReport> reports =
-      ProgramPorts(ports, commandDelay, built.jobs, rehearsals, env, history(), historyMessages);
+      ProgramPorts(ports, commandDelay, built.jobs, rehearsals, env, services, history(),
+                   historyMessages);
   std::ostream& summary = options.json ? *env.err : *env.out;
   for (const PortReport& report : reports) summary << SummaryLine(report) << "\n";
   if (options.json) *env.out << JsonSummary(reports, std::nullopt);

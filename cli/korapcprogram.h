@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/portlist.h"
+#include "machine/portlist.h"
 #include "cli/portprogrammer.h"
 
-class Clock;
 class HistoryStore;
+struct Services;
 struct UploadRecord;
 
 struct ProgramEnvironment {
@@ -22,11 +22,6 @@ struct ProgramEnvironment {
   // Readable (a byte or more) once the user asks the program to stop, as
   // SIGINT does in main; -1 when nothing ever asks.
   int stopFd = -1;
-  // The port of each upload; empty: a TCommPort. Tests give scripted ports.
-  NamedPortFactory openPort;
-  // The waits of every port; null: real sleeps. Must be safe to call from
-  // several threads at once.
-  Clock* clock = nullptr;
   // The ports present; empty: PortList::PresentPorts.
   PortLister listPorts;
   // The programming record every upload goes to and --history reads; null:
@@ -44,5 +39,8 @@ struct ProgramEnvironment {
 // any port is opened; with --json a usage error is also a JSON object on
 // env.out (programreport.h). The ports are then programmed in parallel, one
 // worker each, while this thread keeps the progress lines and watches
-// env.stopFd. Sets ServiceCode.
-int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironment& env);
+// env.stopFd. Every port waits through services.clock and gets its serial
+// port from services.ports (main gives ProgramServices, tests scripted
+// ports). Sets ServiceCode.
+int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironment& env,
+                     Services& services);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "cli/korapcprogram.h"
+#include "cli/programservices.h"
 #include "historyview/uploadreport.h"
 
 namespace {
@@ -49,5 +50,6 @@ int main(int argc, char* argv[]) {
     std::string error;
     return WriteUploadReportOffscreen(record, path, error) ? std::string() : error;
   };
-  return RunKorapcProgram(std::vector<std::string>(argv + 1, argv + argc), env);
+  ProgramServices services(std::cerr);
+  return RunKorapcProgram(std::vector<std::string>(argv + 1, argv + argc), env, services.Get());
 }

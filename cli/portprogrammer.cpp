@@ -5,6 +5,7 @@
 #include "common/messagesink.h"
 #include "cli/progressconsole.h"
 #include "device/koracomm.h"
+#include "device/portfactory.h"
 #include "device/progresssink.h"
 #include "device/uploadrecorder.h"
 
@@ -73,7 +74,7 @@ PortProgrammer::PortProgrammer(std::string port, int commandDelay,
                                const std::vector<UploadJob>& jobs,
                                const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
                                std::size_t index, const std::atomic<bool>& stop, Clock& clock,
-                               NamedPortFactory openPort, HistoryStore* history)
+                               PortFactory& ports, HistoryStore* history)
     : port_(std::move(port)),
       commandDelay_(commandDelay),
       jobs_(jobs),
@@ -82,7 +83,7 @@ PortProgrammer::PortProgrammer(std::string port, int commandDelay,
       index_(index),
       stop_(stop),
       clock_(clock),
-      openPort_(std::move(openPort)),
+      ports_(ports),
       history_(history) {}
 
 PortReport PortProgrammer::Run() {
@@ -106,7 +107,7 @@ PortReport PortProgrammer::Run() {
     console_.UploadStarted(index_, job.name, rehearsals_.at(k), job.plan.progressMaximum);
     PortSteps steps(console_, index_);
     try {
-      std::unique_ptr<SerialPort> port = openPort_ ? openPort_(port_) : nullptr;
+      std::unique_ptr<SerialPort> port = ports_.MakePort(port_);
       std::optional<UploadRecorder> recorder;
       if (history_) {
         recorder.emplace(*history_, clock_, port_);

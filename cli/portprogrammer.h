@@ -5,19 +5,17 @@
 
 #include <atomic>
 #include <cstddef>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/rehearsal.h"
 #include "cli/uploadjobs.h"
-#include "device/serialport.h"
 #include "device/uploadsequence.h"
 
 class Clock;
 class HistoryStore;
+class PortFactory;
 class ProgressConsole;
 
 struct UploadReport {
@@ -38,22 +36,19 @@ struct PortReport {
   bool Programmed() const;
 };
 
-// Makes the serial port of one upload through the named device; empty means
-// a TCommPort.
-using NamedPortFactory = std::function<std::unique_ptr<SerialPort>(const std::string& device)>;
-
 class PortProgrammer {
  public:
   // port: the device path. commandDelay: ms ("DELAY" or --delay). jobs and
-  // rehearsals (one per job, same order), console, stop and clock are not
-  // owned and must outlive the object. index: the port's line on console.
+  // rehearsals (one per job, same order), console, stop, clock and ports are
+  // not owned and must outlive the object. index: the port's line on console.
+  // ports makes the port of each upload.
   // stop: once true, no further upload is begun; the one running goes on to
   // its end, as the window program lets an upload end before it closes.
   // history: where each upload is recorded; null records nothing. Not owned.
   PortProgrammer(std::string port, int commandDelay, const std::vector<UploadJob>& jobs,
                  const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
                  std::size_t index, const std::atomic<bool>& stop, Clock& clock,
-                 NamedPortFactory openPort = {}, HistoryStore* history = nullptr);
+                 PortFactory& ports, HistoryStore* history = nullptr);
 
   // Sends the jobs in order and stops at the first that fails; every message
   // goes to the console as one line. The power-cycle notice ("Switch KORA-1
@@ -70,6 +65,6 @@ class PortProgrammer {
   std::size_t index_;
   const std::atomic<bool>& stop_;
   Clock& clock_;
-  NamedPortFactory openPort_;
+  PortFactory& ports_;
   HistoryStore* history_;
 };

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "common/messagesink.h"
 #include "autoselect/autoselectfile.h"
 #include "autoselect/autoselectupload.h"
@@ -62,11 +62,8 @@ std::optional<FileRefusal> AddPowerOn(const std::string& path, std::vector<Uploa
     sink.ShowMessage(kReadErrorText, kReadErrorCaption, MessageIcon::Stop);
     return sink.refusal;
   }
-  if (const int invalid = FirstInvalidPowerOnOption(values); invalid >= 0) {
-    ShowPowerOnRefusal(values, invalid, sink);
-    return sink.refusal;
-  }
-  jobs.push_back({kPowerOnJobName, PowerOnUploadPlan(values, AbsolutePath(path))});
+  const auto add = [&jobs](const UploadPlan& plan) { jobs.push_back({kPowerOnJobName, plan}); };
+  if (!RefuseOrRunPowerOnUpload(values, AbsolutePath(path), sink, {}, add)) return sink.refusal;
   return std::nullopt;
 }
 
@@ -95,11 +92,8 @@ std::optional<FileRefusal> AddAutoSelections(const std::string& given, std::vect
       return sink.refusal;
     }
   }
-  if (const int invalid = FirstInvalidAutoSelect(list); invalid >= 0) {
-    ShowAutoSelectRefusal(list, invalid, sink);
-    return sink.refusal;
-  }
-  jobs.push_back({kAutoSelectJobName, AutoSelectUploadPlan(list, AbsolutePath(path))});
+  const auto add = [&jobs](const UploadPlan& plan) { jobs.push_back({kAutoSelectJobName, plan}); };
+  if (!RefuseOrRunAutoSelectUpload(list, AbsolutePath(path), sink, {}, add)) return sink.refusal;
   return std::nullopt;
 }
 

@@ -13,15 +13,12 @@
 #include <climits>
 #include <string>
 
-#include "common/settingsfile.h"
 
 namespace {
 
 constexpr int kDefaultColWidth = 64;
 constexpr int kWheelNotch = 120;  // eighths of a degree per wheel notch
 const QColor kGridLineColor(192, 192, 192);
-
-std::string WidthKey(int col) { return "COL_" + std::to_string(col) + "_WIDTH"; }
 
 }  // namespace
 
@@ -339,20 +336,15 @@ void TesStringGrid::ApplyDefaultWidths() {
   }
 }
 
-void TesStringGrid::loadGridSettings(const SettingsFile& ini) {
-  const std::string section = objectName().toStdString();
-  // Without a name the grid has no section of its own: the keys at the top of
-  // the file are not its keys.
-  const bool named = !section.empty();
-  widenToTexts_ = widenDefaultsToTexts_ && !(named && ini.HasSection(section));
+void TesStringGrid::applyLayout(const ColumnLayout& layout) {
+  widenToTexts_ = widenDefaultsToTexts_ && !layout.saved;
   const int count = columnCount();
   defaultWidth_.assign(static_cast<size_t>(std::max(count - 1, 0)), false);
   for (int col = 0; col < count - 1; ++col) {
-    // INT_MIN stands for "missing or not an integer"; stored, it would be
-    // far below zero and so take the default all the same. Zero or less can
-    // only come from a damaged file: such a column could never be grabbed
-    // again, so it gets the default width too.
-    const int width = named ? ini.ReadInteger(section, WidthKey(col), INT_MIN) : INT_MIN;
+    // Zero or less can only come from a damaged file: such a column could
+    // never be grabbed again, so it gets the default width too.
+    const int width =
+        col < static_cast<int>(layout.widths.size()) ? layout.widths[static_cast<size_t>(col)] : 0;
     if (width <= 0) {
       defaultWidth_[static_cast<size_t>(col)] = true;
       continue;
@@ -362,20 +354,17 @@ void TesStringGrid::loadGridSettings(const SettingsFile& ini) {
   ApplyDefaultWidths();
   // Drawn already: this is the real width, and it stays.
   if (painted_) defaultWidth_.assign(defaultWidth_.size(), false);
-  setSortCol(named ? ini.ReadInteger(section, "COL_SORTBY", 0) : 0);
-  setAscending(named ? ini.ReadInteger(section, "ASCENDING", 1) != 0 : true);
+  setSortCol(layout.sortCol);
+  setAscending(layout.ascending);
 }
 
-bool TesStringGrid::saveGridSettings(SettingsFile& ini) const {
-  const std::string section = objectName().toStdString();
-  if (section.empty()) return false;
-  bool written = true;
-  for (int col = 0; col < columnCount() - 1; ++col) {
-    written = ini.WriteInteger(section, WidthKey(col), columnWidth(col)) && written;
-  }
-  written = ini.WriteInteger(section, "COL_SORTBY", sortCol_) && written;
-  written = ini.WriteInteger(section, "ASCENDING", ascending_ ? 1 : 0) && written;
-  return written;
+TesStringGrid::ColumnLayout TesStringGrid::layout() const {
+  ColumnLayout layout;
+  for (int col = 0; col < columnCount() - 1; ++col) layout.widths.push_back(columnWidth(col));
+  layout.sortCol = sortCol_;
+  layout.ascending = ascending_;
+  layout.saved = true;
+  return layout;
 }
 
 // --- Painting ---

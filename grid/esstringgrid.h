@@ -12,7 +12,6 @@
 #include <vector>
 
 class QPainter;
-class SettingsFile;
 
 // How a page uses the grid
 // ------------------------
@@ -24,13 +23,13 @@ class SettingsFile;
 //   sg->setObjectName("sgPowerOn");          // the settings section's name
 //   sg->SetColCount(3);
 //   sg->SetColWidths(0, 51); ...             // designed widths
-//   sg->resize(designWidth, designHeight);   // before loadGridSettings: its
+//   sg->resize(designWidth, designHeight);   // before LoadGridLayout: its
 //                                            // defaults come from the width
 //   sg->SetCells(0, 0, "No.");               // header cells: row 0
 //   sg->clearDispLst(); for (i ...) sg->addDispLst(i);
 //   sg->SetRowCount(sg->getDispLstSize() + 1);
 //   sg->SetCells(col, row, text);            // data cells: rows 1 ..
-//   { SettingsFile ini(GetSettingsFilePath()); sg->loadGridSettings(ini); }
+//   { SettingsFile ini(GetSettingsFilePath()); LoadGridLayout(*sg, ini); }
 //   sg->setSelLstSize(); sg->selectRow(sg->Row()); sg->setSortCol(-1);
 //   connect(sg, &TesStringGrid::DblClick, this, &Page::sgPowerOnDblClick);
 //
@@ -42,7 +41,8 @@ class SettingsFile;
 // dragging a border. A right click makes its row current (and selects it
 // unless it is part of the selection) before Qt's usual contextMenuPolicy
 // shows any context menu.
-// On destruction the page calls saveGridSettings(). The text shown is Qt
+// On destruction the page calls SaveGridLayout() (grid/gridlayoutfile.h).
+// The text shown is Qt
 // text; the pages convert the core's bytes with ui/ansitext.h.
 //
 // Selection: every displayed item has one flag in selLst; data row r shows
@@ -162,30 +162,34 @@ class TesStringGrid : public QTableWidget {
   // Gives the last column the client width the other columns leave, when
   // they leave any; otherwise the last column keeps its width.
   void resizeLastCol();
-  // Reads the widths of all but the last column, "COL_SORTBY" and "ASCENDING"
-  // from the section named after objectName(). A missing or non-integer width
-  // gives ClientWidth() / (ColCount() + 1); a width of zero or less gives the
-  // same default, and a width that would push a column border off the screen
-  // is narrowed, so that every border can still be dragged. The caller owns
-  // the file and keeps it open. A grid without an objectName reads nothing
-  // and takes the defaults.
+  // A column layout as the settings file keeps it (grid/gridlayoutfile.h).
+  struct ColumnLayout {
+    // All but the last column, from the left; a width of zero or less, and a
+    // column beyond the list, takes the default width.
+    std::vector<int> widths;
+    int sortCol = 0;
+    bool ascending = true;
+    bool saved = false;  // the file holds a layout of this grid (not the first start)
+  };
+  // Gives all but the last column layout's widths, and sets the sort column
+  // and direction. A default width is ClientWidth() / (ColCount() + 1), and a
+  // width that would push a column border off the screen is narrowed, so
+  // that every border can still be dragged.
   //
   // A page loads its layout before the window is laid out, so the grid does
   // not have its real width yet: a column with the default width takes it
   // afresh from the client width at every resize until the grid is first
   // drawn (so from the width it really has in the window), unless
   // SetColWidths has set that column since.
-  void loadGridSettings(const SettingsFile& ini);
-  // When on, and the settings file has no section at all for this grid (the
-  // first start), every column with the default width is widened to show its
-  // texts whole, header included. Off at first; set it before loading.
+  void applyLayout(const ColumnLayout& layout);
+  // The widths of all but the last column, the sort column and direction.
+  ColumnLayout layout() const;
+  // When on, and a layout applied was never saved (the first start), every
+  // column with the default width is widened to show its texts whole, header
+  // included. Off at first; set it before applying the layout.
   void setWidenDefaultsToTexts(bool on) { widenDefaultsToTexts_ = on; }
   // Width in pixels that shows every text of column col whole, header included.
   int TextWidth(int col) const;
-  // Writes the widths of all but the last column, "COL_SORTBY" and
-  // "ASCENDING" (1 or 0) to the section named after objectName(). Returns
-  // false when the file could not be written or the grid has no objectName.
-  bool saveGridSettings(SettingsFile& ini) const;
 
  signals:
   // A data row (1 .. RowCount() - 1) was double-clicked with the left button.

@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "ui/ansitext.h"
+#include "ui/dialogbuttons.h"
 #include "ui/uifont.h"
 #include "poweron/poweronoptions.h"
 
@@ -30,14 +31,7 @@ TPOEditor::TPOEditor(TPowerOn& values, int option, QWidget* parent)
   cbPOValue->setObjectName("cbPOValue");
   cbPOValue->setEditable(false);
 
-  btnOK = new QPushButton("OK", this);
-  btnOK->setObjectName("btnOK");
-  // Enter presses the button that has the focus, and OK when none has: a
-  // technician who tabs to Cancel and presses Enter must not store the edit.
-  btnOK->setDefault(true);
-  btnCancel = new QPushButton("Cancel", this);
-  btnCancel->setObjectName("btnCancel");
-  btnCancel->setAutoDefault(true);
+  MakeOkCancelButtons(*this, btnOK, btnCancel);
 
   cbPOValue->clear();
   lblPOOption->setText(AnsiToQString(PowerOnOptionName(option_) + ":"));

@@ -11,15 +11,16 @@
 #include "ui/ansitext.h"
 #include "ui/icons.h"
 #include "ui/pageparts.h"
-#include "ui/qtmessagesink.h"
 #include "common/settingsfile.h"
-#include "device/uploadrunner.h"
 #include "grid/esstringgrid.h"
+#include "grid/gridlayoutfile.h"
 #include "poweron/poeditorform.h"
 #include "poweron/poweronupload.h"
+#include "services/services.h"
+#include "ui/upload/uploadrunner.h"
 
-TPOMain::TPOMain(PageSetup setup, QWidget* parent, MessageSink* sink, Clock* clock)
-    : QWidget(parent), setup_(std::move(setup)), sink_(sink), clock_(clock) {
+TPOMain::TPOMain(PageSetup setup, Services& services, UploadRunner& uploads, QWidget* parent)
+    : QWidget(parent), setup_(std::move(setup)), services_(services), uploads_(uploads) {
   setObjectName("POMain");
 
   // The components; the value set starts all 0.
@@ -49,7 +50,7 @@ TPOMain::TPOMain(PageSetup setup, QWidget* parent, MessageSink* sink, Clock* clo
     // the grid has a section of its own, its widths are the user's.
     sgPowerOn->setWidenDefaultsToTexts(true);
     const SettingsFile ini(setup_.settingsFilePath);
-    sgPowerOn->loadGridSettings(ini);
+    LoadGridLayout(*sgPowerOn, ini);
   }
   // Row 1 selected, no sort indicator whatever the settings held.
   sgPowerOn->setSelLstSize();
@@ -64,7 +65,7 @@ TPOMain::TPOMain(PageSetup setup, QWidget* parent, MessageSink* sink, Clock* clo
 TPOMain::~TPOMain() {
   {
     SettingsFile ini(setup_.settingsFilePath);
-    sgPowerOn->saveGridSettings(ini);
+    SaveGridLayout(*sgPowerOn, ini);
   }
   const std::string& path = setup_.dataFilePath;
   // The program is closing and no window may block that; the old file is
@@ -109,17 +110,12 @@ void TPOMain::sgPowerOnDblClick(int row) {
 }
 
 void TPOMain::btnSetPowerOnClick() {
-  // A value the instrument's own list does not have would be stored as a
-  // meaningless index, so it is refused before the port is even opened.
-  if (const int invalid = FirstInvalidPowerOnOption(PowerOn); invalid >= 0) {
-    sgPowerOn->SetRow(invalid + 1);
+  lastUpload_ = {};
+  const auto pointAt = [this](int option) {
+    sgPowerOn->SetRow(option + 1);
     sgPowerOn->deselectAll();
-    sgPowerOn->selectRow(invalid + 1);
-    lastUpload_ = {};
-    QtMessageSink boxes(window());
-    ShowPowerOnRefusal(PowerOn, invalid, sink_ != nullptr ? *sink_ : boxes);
-    return;
-  }
-  UploadRunner runner(this, sink_, clock_, {}, history_);
-  lastUpload_ = runner.Run(PowerOnUploadPlan(PowerOn, setup_.dataFilePath), setup_.linkSettings());
+    sgPowerOn->selectRow(option + 1);
+  };
+  RefuseOrRunPowerOnUpload(PowerOn, setup_.dataFilePath, services_.messages, pointAt,
+                           [this](const UploadPlan& plan) { lastUpload_ = uploads_.Run(plan); });
 }

@@ -9,13 +9,12 @@
 #include "poweron/tpoweron.h"
 #include "ui/pagesetup.h"
 
-class Clock;
-class HistoryStore;
-class MessageSink;
 class QPushButton;
 class QToolBar;
 class QToolButton;
 class TesStringGrid;
+class UploadRunner;
+struct Services;
 
 class TPOMain : public QWidget {
   Q_OBJECT
@@ -23,23 +22,14 @@ class TPOMain : public QWidget {
  public:
   // Builds the page, loads setup.dataFilePath (poweron.dat; the factory
   // defaults when it is missing or bad), fills the grid and loads its column
-  // layout from setup.settingsFilePath (korapc.ini). sink shows the upload's
-  // messages (message boxes when null);
-  // clock makes the protocol's waits (real sleeps when null).
-  // Neither is owned; both must outlive the page.
-  explicit TPOMain(PageSetup setup, QWidget* parent = nullptr, MessageSink* sink = nullptr,
-                   Clock* clock = nullptr);
+  // layout from setup.settingsFilePath (korapc.ini). services shows the
+  // refusals; uploads sends the values. Neither is owned; both must outlive
+  // the page.
+  TPOMain(PageSetup setup, Services& services, UploadRunner& uploads, QWidget* parent = nullptr);
 
   // Saves the grid's column layout to korapc.ini, then the values to
   // poweron.dat (the files of the setup), whether or not anything changed.
   ~TPOMain() override;
-
-  // Replace the injection points; null goes back to the real message boxes
-  // and sleeps. Not owned.
-  void SetMessageSink(MessageSink* sink) { sink_ = sink; }
-  void SetClock(Clock* clock) { clock_ = clock; }
-  // Where uploads are recorded; null (the default) records nothing. Not owned.
-  void SetHistory(HistoryStore* history) { history_ = history; }
 
   // Rebuilds every row of the grid from the current values.
   void FillGrid();
@@ -73,8 +63,7 @@ class TPOMain : public QWidget {
 
   TPowerOn PowerOn;
   PageSetup setup_;
-  MessageSink* sink_;
-  Clock* clock_;
-  HistoryStore* history_ = nullptr;
+  Services& services_;
+  UploadRunner& uploads_;
   UploadResult lastUpload_;
 };

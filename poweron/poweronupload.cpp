@@ -43,3 +43,17 @@ UploadPlan PowerOnUploadPlan(const TPowerOn& values, const std::string& sourceFi
 void ShowPowerOnRefusal(const TPowerOn& values, int option, MessageSink& sink) {
   sink.ShowMessage(InvalidPowerOnValueMessage(values, option), kPowerOnNoticeCaption, MessageIcon::Exclamation);
 }
+
+bool RefuseOrRunPowerOnUpload(const TPowerOn& values, const std::string& sourceFile,
+                              MessageSink& sink, const std::function<void(int option)>& refused,
+                              const std::function<void(const UploadPlan&)>& run) {
+  // A value the instrument's own list does not have would be stored as a
+  // meaningless index, so it is refused before the port is even opened.
+  if (const int invalid = FirstInvalidPowerOnOption(values); invalid >= 0) {
+    if (refused) refused(invalid);
+    ShowPowerOnRefusal(values, invalid, sink);
+    return false;
+  }
+  run(PowerOnUploadPlan(values, sourceFile));
+  return true;
+}

@@ -3,6 +3,7 @@
 // program and korapc-program both upload through PowerOnUploadPlan.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "device/uploadsequence.h"
@@ -38,3 +39,13 @@ std::string InvalidPowerOnValueMessage(const TPowerOn& values, int option);
 // Shows InvalidPowerOnValueMessage for option through sink, captioned
 // "Power On Settings", with the exclamation icon.
 void ShowPowerOnRefusal(const TPowerOn& values, int option, MessageSink& sink);
+
+// Refuse or run the upload of values, as "Set Power On Values" and
+// korapc-program both do. When an option's value is outside its list,
+// refused (unless empty) gets that option first, so that a page can point at
+// it, then ShowPowerOnRefusal shows it through sink, and run is not called.
+// Otherwise run gets PowerOnUploadPlan(values, sourceFile) and nothing is
+// shown. Returns true when run was called.
+bool RefuseOrRunPowerOnUpload(const TPowerOn& values, const std::string& sourceFile,
+                              MessageSink& sink, const std::function<void(int option)>& refused,
+                              const std::function<void(const UploadPlan&)>& run);

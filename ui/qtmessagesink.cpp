@@ -1,5 +1,6 @@
 #include "ui/qtmessagesink.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 #include "ui/ansitext.h"
@@ -14,6 +15,10 @@ void QtMessageSink::ShowMessage(const std::string& text, const std::string& capt
     case MessageIcon::Information: qtIcon = QMessageBox::Information; break;
   }
   // A text may quote a name from a file, which can hold any byte.
-  QMessageBox box(qtIcon, AnsiToShownText(caption), AnsiToShownLines(text), QMessageBox::Ok, parent_);
+  // One sink serves the whole window program: a message of the progress
+  // window's upload or of an editor belongs over that window.
+  QWidget* over = QApplication::activeModalWidget();
+  QMessageBox box(qtIcon, AnsiToShownText(caption), AnsiToShownLines(text), QMessageBox::Ok,
+                  over != nullptr ? over : parent_);
   box.exec();
 }

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "common/settingsfile.h"
 #include "autoselect/autoselectframe.h"
 #include "grid/esstringgrid.h"

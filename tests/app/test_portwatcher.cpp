@@ -11,10 +11,10 @@
 #include <memory>
 #include <unistd.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "common/settingsfile.h"
-#include "device/koraprogressform.h"
+#include "ui/upload/koraprogressform.h"
 #include "support/pseudoterminal.h"
 #include "support/scopedenv.h"
 #include "support/tempdir.h"

@@ -9,9 +9,9 @@
 #include <gtest/gtest.h>
 
 #include "app/korapc.h"
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "common/settingsfile.h"
-#include "device/koraprogressform.h"
+#include "ui/upload/koraprogressform.h"
 #include "support/tempdir.h"
 
 namespace {

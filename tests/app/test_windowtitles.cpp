@@ -21,7 +21,7 @@
 #include "autoselect/tautoselect.h"
 #include "poweron/poeditorform.h"
 #include "poweron/tpoweron.h"
-#include "support/recordingmessagesink.h"
+#include "support/testservices.h"
 #include "support/tempdir.h"
 #include "ui/qtmessagesink.h"
 
@@ -91,7 +91,7 @@ class WindowTitleTest : public ::testing::Test {
 TEST_F(WindowTitleTest, TitleBarsShowTheCaptionsAndNothingMore) {
   TPowerOn values;
   TAutoSelect entry;
-  RecordingMessageSink tooMany;
+  TestServices fakes;
   struct Case {
     std::function<Titles()> read;
     std::string expected;
@@ -104,7 +104,7 @@ TEST_F(WindowTitleTest, TitleBarsShowTheCaptionsAndNothingMore) {
        },
        "Power On Editor"},
       {[&] {
-         TAutoSelectEditor editor(form.get(), entry, 1, &tooMany);
+         TAutoSelectEditor editor(form.get(), entry, 1, fakes.services);
          return TitlesOf(editor);
        },
        "Auto Editor - Auto No. 1"},

@@ -21,7 +21,7 @@
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
 #include "support/autoselectentry.h"
-#include "support/recordingmessagesink.h"
+#include "support/testservices.h"
 
 namespace {
 
@@ -61,12 +61,13 @@ class AutoSelectEditorTest : public ::testing::Test {
     return lists;
   }
 
-  RecordingMessageSink sink;
+  TestServices fakes;
+  RecordingMessageSink& sink = fakes.messages;
 };
 
 TEST_F(AutoSelectEditorTest, AnEmptyEntryOpensOnType0WithNothingChosenAndOKStoresItEmpty) {
   TAutoSelect entry = Entry("", {});
-  TAutoSelectEditor editor(nullptr, entry, 3, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 3, fakes.services);
   EXPECT_EQ(editor.windowTitle(), "Auto Editor - Auto No. 3");
   EXPECT_EQ(editor.txtName->text(), "");
   EXPECT_EQ(editor.cbType->currentText(), "Multiparameter Simulation");
@@ -86,7 +87,7 @@ TEST_F(AutoSelectEditorTest, AnEmptyEntryOpensOnType0WithNothingChosenAndOKStore
 
 TEST_F(AutoSelectEditorTest, TheTypesPagesAndListsAreLaidOutAsTheTableSays) {
   TAutoSelect entry;
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   ASSERT_EQ(editor.cbType->count(), 5);
   EXPECT_EQ(editor.cbType->itemText(4), "ECG Performance Test");
   EXPECT_FALSE(editor.cbType->isEditable());
@@ -127,7 +128,7 @@ TEST_F(AutoSelectEditorTest, TheTypesPagesAndListsAreLaidOutAsTheTableSays) {
 
 TEST_F(AutoSelectEditorTest, EachTypesListsAreTheComposersInTheSameOrder) {
   TAutoSelect entry;
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   std::set<const KeyComboBox*> seen;
   for (int type = 0; type < TAutoSelectEditor::TypeCount; ++type) {
     const std::vector<KeyComboBox*> lists = editor.valueLists(type);
@@ -149,7 +150,7 @@ TEST_F(AutoSelectEditorTest, EachTypesListsAreTheComposersInTheSameOrder) {
 
 TEST_F(AutoSelectEditorTest, EachCollectorGivesTheListsOfItsTabInOrder) {
   TAutoSelect entry;
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   for (int type = 0; type < TAutoSelectEditor::TypeCount; ++type) {
     for (KeyComboBox* list : editor.valueLists(type)) list->setCurrentIndex(1);
     for (KeyComboBox* list : editor.tempCOFrame(type)->lists()) list->setCurrentIndex(1);
@@ -190,7 +191,7 @@ TEST_F(AutoSelectEditorTest, EachCollectorGivesTheListsOfItsTabInOrder) {
 
 TEST_F(AutoSelectEditorTest, Codes13And232ShowOnType0AndInAllFiveFrames) {
   TAutoSelect entry = Entry("AUTO", {13, 232});
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   EXPECT_EQ(editor.txtName->text(), "AUTO");
   EXPECT_EQ(editor.currentAutoType(), 0);
   EXPECT_EQ(editor.cbECGRate->currentText(), Padded("80 BPM"));
@@ -201,14 +202,14 @@ TEST_F(AutoSelectEditorTest, Codes13And232ShowOnType0AndInAllFiveFrames) {
 
 TEST_F(AutoSelectEditorTest, OKWritesTheCodesInTheOrderOfTheLists) {
   TAutoSelect entry = Entry("ORDER", {232, 13});
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   editor.btnOKClick();
   EXPECT_EQ(entry, Entry("ORDER", {13, 232}));
 }
 
 TEST_F(AutoSelectEditorTest, TheLastTypedCodeChoosesTheTypeAndOKKeepsOnlyThatTypesCodes) {
   TAutoSelect entry = Entry("FETAL", {80, 300, 272});
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   EXPECT_EQ(editor.cbType->currentText(), "Fetal Simulation");
   EXPECT_EQ(editor.PageControlType->currentIndex(), 2);
   EXPECT_EQ(editor.cbArrhythmia->currentText(), Padded("PVC1 RonT LVF*"));
@@ -219,7 +220,7 @@ TEST_F(AutoSelectEditorTest, TheLastTypedCodeChoosesTheTypeAndOKKeepsOnlyThatTyp
 
 TEST_F(AutoSelectEditorTest, CodesNoListOffersAreDroppedByOK) {
   TAutoSelect entry = Entry("X", {2, 64, 480});
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   EXPECT_EQ(editor.currentAutoType(), 0);  // 64 lies within type 0's bounds
   EXPECT_EQ(entry, Entry("X", {2, 64, 480}));  // nothing written before OK
   editor.btnOKClick();
@@ -228,7 +229,7 @@ TEST_F(AutoSelectEditorTest, CodesNoListOffersAreDroppedByOK) {
 
 TEST_F(AutoSelectEditorTest, Codes290Then64OpenType0AndStoreNothing) {
   TAutoSelect entry = Entry("", {290, 64});
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   EXPECT_EQ(editor.currentAutoType(), 0);
   EXPECT_EQ(editor.PageControlType->currentIndex(), 0);
   EXPECT_EQ(editor.cbFetalRate->currentText(), Padded("60 BPM"));
@@ -239,7 +240,7 @@ TEST_F(AutoSelectEditorTest, Codes290Then64OpenType0AndStoreNothing) {
 
 TEST_F(AutoSelectEditorTest, TheEleventhListBringsTheMessageAndGoesBack) {
   TAutoSelect entry;
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   editor.show();
   const std::vector<KeyComboBox*> lists = editor.valueLists(0);
   for (int i = 0; i < 10; ++i) Choose(lists[static_cast<std::size_t>(i)], 1);
@@ -272,7 +273,7 @@ TEST_F(AutoSelectEditorTest, TheEleventhListBringsTheMessageAndGoesBack) {
 
 TEST_F(AutoSelectEditorTest, PassingTheLimitThroughATypeChangeMakesOKChangeNothing) {
   TAutoSelect entry = Entry("KEEP", {13});
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   editor.show();
   const std::vector<KeyComboBox*> lists = editor.valueLists(0);
   for (int i = 0; i < 10; ++i) Choose(lists[static_cast<std::size_t>(i)], 1);
@@ -293,7 +294,7 @@ TEST_F(AutoSelectEditorTest, PassingTheLimitThroughATypeChangeMakesOKChangeNothi
 
 TEST_F(AutoSelectEditorTest, FrameChoicesTravelWithTheTypeAndTheOtherListsStay) {
   TAutoSelect entry = Entry("", {13, 231, 276});
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   editor.show();
   ChooseType(editor, 3);
   EXPECT_EQ(editor.currentAutoType(), 3);
@@ -321,7 +322,7 @@ TEST_F(AutoSelectEditorTest, FrameChoicesTravelWithTheTypeAndTheOtherListsStay) 
 
 TEST_F(AutoSelectEditorTest, AReservedArrhythmiaItemIsACommandOfItsOwn) {
   TAutoSelect entry;
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   editor.show();
   ChooseType(editor, 1);
   Choose(editor.cbArrhythmia, 21);
@@ -333,7 +334,7 @@ TEST_F(AutoSelectEditorTest, AReservedArrhythmiaItemIsACommandOfItsOwn) {
 
 TEST_F(AutoSelectEditorTest, TheNameIsTypedInUpperCaseUpTo20AnsiCharacters) {
   TAutoSelect entry;
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   editor.show();
   editor.txtName->setFocus();
   Type(editor.txtName, QString::fromUtf8("ab\u0101cdéÿßµ€"));  // ā has no single byte
@@ -346,7 +347,7 @@ TEST_F(AutoSelectEditorTest, TheNameIsTypedInUpperCaseUpTo20AnsiCharacters) {
 
 TEST_F(AutoSelectEditorTest, ALowerCaseNameFromAFileIsShownAndStoredInUpperCase) {
   TAutoSelect entry = Entry("night \xE9t\xE9", {});
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   EXPECT_EQ(editor.txtName->text(), QString::fromUtf8("NIGHT ÉTÉ"));
   editor.btnOKClick();
   EXPECT_EQ(entry.GetName(), "NIGHT \xC9T\xC9");
@@ -357,7 +358,7 @@ const QString kMark(QChar::ReplacementCharacter);
 
 TEST_F(AutoSelectEditorTest, UnprintableNameBytesShowAsAMarkAndOKKeepsThemAsTheyWere) {
   TAutoSelect entry = Entry(std::string("ab\x01" "C\x7F\x9D\tz", 8), {13});
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   EXPECT_EQ(editor.txtName->text(), "AB" + kMark + "C" + kMark + kMark + kMark + "Z");
   editor.show();
   QTest::mouseClick(editor.btnOK, Qt::LeftButton);
@@ -367,7 +368,7 @@ TEST_F(AutoSelectEditorTest, UnprintableNameBytesShowAsAMarkAndOKKeepsThemAsThey
 
 TEST_F(AutoSelectEditorTest, EditingANameKeepsTheUnprintableBytesTheUserLeftAlone) {
   TAutoSelect entry = Entry("A\x01" "B\x02\x03", {});
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   editor.show();
   QLineEdit* field = editor.txtName;
   field->setFocus();
@@ -388,7 +389,7 @@ TEST_F(AutoSelectEditorTest, EditingANameKeepsTheUnprintableBytesTheUserLeftAlon
 TEST_F(AutoSelectEditorTest, OfTwoMarksInARowTheOneDeletedIsTheOneThatGoes) {
   for (const bool backspace : {true, false}) {
     TAutoSelect entry = Entry("\x01\x02", {});
-    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
     editor.show();
     editor.txtName->setFocus();
     editor.txtName->setCursorPosition(1);
@@ -400,7 +401,7 @@ TEST_F(AutoSelectEditorTest, OfTwoMarksInARowTheOneDeletedIsTheOneThatGoes) {
 
 TEST_F(AutoSelectEditorTest, UndoBringsADeletedByteBackAndNoMarkCanBeTypedIn) {
   TAutoSelect entry = Entry("A\x05", {});
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   editor.show();
   QLineEdit* field = editor.txtName;
   field->setFocus();
@@ -415,7 +416,7 @@ TEST_F(AutoSelectEditorTest, UndoBringsADeletedByteBackAndNoMarkCanBeTypedIn) {
   EXPECT_EQ(entry.GetName(), "A\x05");
 
   TAutoSelect plain = Entry("PLAIN", {});
-  TAutoSelectEditor other(nullptr, plain, 2, &sink);
+  TAutoSelectEditor other(nullptr, plain, 2, fakes.services);
   other.show();
   other.txtName->setFocus();
   Type(other.txtName, kMark);
@@ -440,14 +441,14 @@ TEST_F(AutoSelectEditorTest, CancelEscapeAndTheCloseBoxChangeNothing) {
   const TAutoSelect original = Entry("SAME", {13, 232});
   TAutoSelect entry = original;
   {
-    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
     editor.show();
     Choose(editor.cbECGAmp, 2);
     QTest::mouseClick(editor.btnCancel, Qt::LeftButton);
     EXPECT_EQ(editor.result(), QDialog::Rejected);
   }
   {
-    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
     editor.show();
     editor.txtName->setFocus();
     QTest::keyClicks(editor.txtName, "x");
@@ -456,7 +457,7 @@ TEST_F(AutoSelectEditorTest, CancelEscapeAndTheCloseBoxChangeNothing) {
     EXPECT_EQ(editor.result(), QDialog::Rejected);
   }
   {
-    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
     editor.show();
     ChooseType(editor, 4);
     editor.close();
@@ -471,7 +472,7 @@ void PressEnter() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return)
 TEST_F(AutoSelectEditorTest, EnterOnAFocusedCancelStoresNothing) {
   const TAutoSelect original = Entry("SAME", {13});
   TAutoSelect entry = original;
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   editor.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
   Choose(editor.cbECGAmp, 2);  // the edit the technician thinks better of
@@ -489,7 +490,7 @@ TEST_F(AutoSelectEditorTest, EnterOnAFocusedCancelStoresNothing) {
 TEST_F(AutoSelectEditorTest, EnterInTheNameOrAListPressesOKOnceNoButtonHasTheFocus) {
   TAutoSelect entry = Entry("OLD", {});
   {
-    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
     editor.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
     editor.btnCancel->setFocus();  // Cancel was the default while it had the focus
@@ -503,7 +504,7 @@ TEST_F(AutoSelectEditorTest, EnterInTheNameOrAListPressesOKOnceNoButtonHasTheFoc
   }
   EXPECT_EQ(entry, Entry("NEW", {}));
   {
-    TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+    TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
     editor.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
     Choose(editor.cbECGRate, 4);
@@ -516,7 +517,7 @@ TEST_F(AutoSelectEditorTest, EnterInTheNameOrAListPressesOKOnceNoButtonHasTheFoc
 
 TEST_F(AutoSelectEditorTest, TheFullModalRoadThroughExec) {
   TAutoSelect entry;
-  TAutoSelectEditor editor(nullptr, entry, 7, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 7, fakes.services);
   QTimer::singleShot(0, &editor, [&] {
     editor.txtName->setFocus();
     QTest::keyClicks(editor.txtName, "paced");

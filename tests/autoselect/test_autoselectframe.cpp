@@ -14,9 +14,8 @@
 #include "autoselect/autoselecteditorform.h"
 #include "grid/esstringgrid.h"
 #include "support/aslrecord.h"
-#include "support/recordingmessagesink.h"
-#include "support/scriptedfilepicker.h"
 #include "support/tempdir.h"
+#include "support/pagebench.h"
 
 namespace {
 
@@ -41,18 +40,15 @@ void Cancel(TAutoSelectEditor& editor) { QTest::mouseClick(editor.btnCancel, Qt:
 
 class AutoSelectMainTest : public ::testing::Test {
  protected:
-  // A page whose files are in data and whose uploads find no port.
-  PageSetup Setup() const {
-    return {data.File("korapc.ini"), data.File("autoselect.asl"),
-            [] { return LinkSettings{"/nonexistent/ttyKORA", LinkSettings::kDefaultCommandDelay, ""}; }};
-  }
+  // A page whose files are in data and whose uploads go to the scripted port.
+  PageSetup Setup() const { return {data.File("korapc.ini"), data.File("autoselect.asl")}; }
 
   std::unique_ptr<TAutoSelectMain> MakePage(const std::string& defaultFile) {
     TempDir::WriteAll(data.File("autoselect.asl"), defaultFile);
     return MakePage();
   }
   std::unique_ptr<TAutoSelectMain> MakePage() {
-    auto page = std::make_unique<TAutoSelectMain>(Setup(), nullptr, &sink, nullptr, &picker);
+    auto page = std::make_unique<TAutoSelectMain>(Setup(), bench.fakes.services, bench.runner);
     page->resize(540, 560);
     page->show();
     QCoreApplication::processEvents();
@@ -72,8 +68,9 @@ class AutoSelectMainTest : public ::testing::Test {
 
   TempDir data;   // the page's data folder
   TempDir files;
-  RecordingMessageSink sink;
-  ScriptedFilePicker picker;
+  PageBench bench;
+  RecordingMessageSink& sink = bench.fakes.messages;
+  ScriptedFilePicker& picker = bench.fakes.files;
 };
 
 TEST_F(AutoSelectMainTest, TheFirstRunShowsTenNumberedRowsAndLeavingWritesTenEmptyRecords) {
@@ -100,7 +97,8 @@ TEST_F(AutoSelectMainTest, AThreeRecordDefaultFileGivesThreeRowsAndABarOfNinety)
   auto page =
       MakePage(AslRecord("ECG 80", {13}) + AslRecord("", {}) + AslRecord("\xE9T\xC9", {13}) + "short");
   EXPECT_EQ(Rows(*page), (std::vector<QString>{"1 ECG 80", "2 ", QString::fromUtf8("3 \u00E9T\u00C9")}));
-  // The port does not exist: only its message, but the plan was for three slots.
+  // The port will not open: only its message, but the plan was for three slots.
+  bench.fakes.port.failOpen = true;
   QTest::mouseClick(page->btnSetAuto, Qt::LeftButton);
   EXPECT_EQ(page->LastUpload().maximum, 90);
   ASSERT_EQ(sink.messages.size(), 1u);

@@ -1,23 +1,22 @@
-// "Set Auto Selections" from the page, through the real serial port, against
-// the virtual KORA-1. A full upload takes about 40 seconds of protocol waits.
-#include <QApplication>
+// "Set Auto Selections" from the page, through the upload runner, over the
+// scripted port and the fake clock.
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "autoselect/autoselectframe.h"
-#include "common/programstrings.h"
-#include "device/koraprogressform.h"
-#include "support/progressobservingsink.h"
 #include "support/aslrecord.h"
-#include "support/recordingmessagesink.h"
+#include "support/refusingwrite.h"
 #include "support/tempdir.h"
-#include "support/virtualkorahost.h"
+#include "support/pagebench.h"
 
 namespace {
 
 const RecordedMessage kNotice{"Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.",
                               "Auto Selections", MessageIcon::None};
+const std::string kServiceRequest = "MS5173920468";
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -42,33 +41,49 @@ Bytes SlotsOf(const std::string& file) {
   return memory;
 }
 
-// A pseudo-terminal can hold a byte on its way to the virtual KORA-1 for more
-// than 10 ms when the kernel's worker is late, and the link then sends it again
-// (as it must: the protocol has no checksum). What this test looks at is what
-// reaches the instrument, so it gives each echo 20 ms; the waits of the default
-// pace are pinned against the scripted port and timed in bench/bench_upload.
-constexpr int kRealTimeDelayMs = 20;
-
 class AutoSelectMainUploadTest : public ::testing::Test {
  protected:
-  void Upload(const std::string& defaultFile, const std::vector<std::string>& hostArgs = {}) {
+  void Upload(const std::string& defaultFile) {
     TempDir::WriteAll(data.File("autoselect.asl"), defaultFile);
-    host = std::make_unique<VirtualKoraHost>(hostArgs);
-    const LinkSettings link{host->LinkPath(), kRealTimeDelayMs, kora::kServiceCodeText};
     page = std::make_unique<TAutoSelectMain>(
-        PageSetup{data.File("korapc.ini"), data.File("autoselect.asl"), [link] { return link; }}, nullptr,
-        &sink);
+        PageSetup{data.File("korapc.ini"), data.File("autoselect.asl")}, bench.fakes.services,
+        bench.runner);
     page->show();
     QTest::mouseClick(page->btnSetAuto, Qt::LeftButton);
   }
-  Bytes Memory(int first, int last) const {
-    const Bytes memory = host->Memory();
-    return {memory.begin() + first, memory.begin() + last + 1};
+  // The memory commands written after the service-mode request, each
+  // "A" address "D" value "R", in order.
+  std::vector<std::pair<int, int>> Writes() const {
+    std::vector<std::pair<int, int>> writes;
+    EXPECT_EQ(port.written.rfind(kServiceRequest, 0), 0u);
+    std::size_t at = kServiceRequest.size();
+    while (at < port.written.size() && port.written[at] == 'A') {
+      const std::size_t d = port.written.find('D', at);
+      const std::size_t r = port.written.find('R', at);
+      writes.emplace_back(std::stoi(port.written.substr(at + 1, d - at - 1)),
+                          std::stoi(port.written.substr(d + 1, r - d - 1)));
+      at = r + 1;
+    }
+    return writes;
+  }
+  // Memory first..last as the accepted writes leave it (0xFF where nothing
+  // was written); accepted: how many of the writes the instrument stored.
+  Bytes Memory(int first, int last, std::size_t accepted = SIZE_MAX) const {
+    std::map<int, int> memory;
+    const auto writes = Writes();
+    for (std::size_t i = 0; i < writes.size() && i < accepted; ++i)
+      memory[writes[i].first] = writes[i].second;
+    Bytes bytes;
+    for (int a = first; a <= last; ++a) {
+      bytes.push_back(memory.count(a) != 0 ? static_cast<std::uint8_t>(memory[a]) : 0xFF);
+    }
+    return bytes;
   }
 
   TempDir data;  // the page's data folder
-  ProgressObservingSink sink;
-  std::unique_ptr<VirtualKoraHost> host;
+  PageBench bench;
+  ProgressObservingSink& sink = bench.fakes.messages;
+  ScriptedPort& port = bench.fakes.port;
   std::unique_ptr<TAutoSelectMain> page;
 };
 
@@ -84,8 +99,15 @@ TEST_F(AutoSelectMainUploadTest, TenEntriesFillMemory512To911AndEndWithTheNotice
   EXPECT_TRUE(page->LastUpload().completed);
   EXPECT_EQ(page->LastUpload().stepsDone, 300);
   EXPECT_EQ(page->LastUpload().maximum, 300);
-  EXPECT_TRUE(host->WaitForLog("X: service mode ended"));
+  EXPECT_EQ(port.written.back(), 'X');
+  EXPECT_FALSE(port.open);
 
+  // Each slot in address order, one byte a write: the first slot's writes as
+  // they go out, its name then its three words.
+  ASSERT_EQ(Writes().size(), 400u);
+  EXPECT_EQ(port.written.substr(kServiceRequest.size(), 32), "A512D69RA513D67RA514D71RA515D32R");
+  EXPECT_NE(port.written.find("A531D32RA532D13RA533D0RA534D44RA535D1RA536D255RA537D1RA538D0R"),
+            std::string::npos);
   // The entry with three codes: its padded name, three words, seven zero words.
   const std::string name0 = "ECG 80" + std::string(14, ' ');
   Bytes slot0(name0.begin(), name0.end());
@@ -100,19 +122,19 @@ TEST_F(AutoSelectMainUploadTest, TenEntriesFillMemory512To911AndEndWithTheNotice
 
 TEST_F(AutoSelectMainUploadTest, AFailureInTheThirdOfThreeSlotsSendsNoXAndShowsNoNotice) {
   // Bar of 90; the 100th command is the third name's last byte.
-  Upload(AslRecord("ONE", {13}) + AslRecord("TWO", {14}) + AslRecord("THREE", {15}),
-         {"--fault", "N@100"});
+  port.respond = InstrumentRefusingWrite(100, 'N');
+  Upload(AslRecord("ONE", {13}) + AslRecord("TWO", {14}) + AslRecord("THREE", {15}));
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(sink.messages[0].caption, "KORA-1 Memory Error");
   EXPECT_EQ(sink.progressPosition, std::vector<int>{79});
   EXPECT_FALSE(page->LastUpload().completed);
   EXPECT_EQ(page->LastUpload().maximum, 90);
-  EXPECT_EQ(host->Commands().size(), 100u);
-  host->Stop();
-  EXPECT_EQ(host->Log().find("X: service mode ended"), std::string::npos);
-  EXPECT_EQ(Memory(572, 573), (Bytes{14, 0}));      // the second slot is whole
-  EXPECT_EQ(Memory(610, 611), (Bytes{' ', 0xFF}));  // 611 was refused
-  EXPECT_EQ(Memory(632, 911), Bytes(280, 0xFF));    // slots 3 to 9 untouched
+  EXPECT_EQ(Writes().size(), 100u);
+  EXPECT_EQ(port.written.find('X'), std::string::npos);
+  EXPECT_EQ(port.written.substr(port.written.size() - 8), "A611D32R");  // the refused write
+  EXPECT_EQ(Memory(572, 573, 99), (Bytes{14, 0}));      // the second slot is whole
+  EXPECT_EQ(Memory(610, 611, 99), (Bytes{' ', 0xFF}));  // 611 was refused
+  EXPECT_EQ(Memory(632, 911, 99), Bytes(280, 0xFF));    // slots 3 to 9 untouched
 }
 
 }  // namespace

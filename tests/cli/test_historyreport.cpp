@@ -15,7 +15,10 @@
 #include "common/clock.h"
 #include "history/sqlitehistorystore.h"
 #include "support/recordingmessagesink.h"
+#include "services/services.h"
+#include "support/scriptedfilepicker.h"
 #include "support/scriptedport.h"
+#include "support/scriptedports.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -35,19 +38,12 @@ class HistoryReportTest : public ::testing::Test {
   void SetUp() override {
     env.out = &out;
     env.err = &err;
-    env.clock = &clock;
     env.history = store.get();
-    env.openPort = [this](const std::string& device) {
-      const std::lock_guard lock(mutex);
-      ScriptedPort& port = ports[device];
-      if (!port.respond) port.respond = ScriptedPort::Instrument();
-      return port.Handle();
-    };
   }
   int Run(const Lines& args) {
     out.str("");
     err.str("");
-    return RunKorapcProgram(args, env);
+    return RunKorapcProgram(args, env, services);
   }
   std::string PowerOnFile() {
     const std::string path = files.File("poweron.dat");
@@ -65,9 +61,12 @@ class HistoryReportTest : public ::testing::Test {
   std::ostringstream out;
   std::ostringstream err;
   NoWaitClock clock;
+  ScriptedPorts scripted;
+  RecordingMessageSink messages;
+  ScriptedFilePicker dialogs;
+  Services services{messages, clock, dialogs, scripted};
   ProgramEnvironment env;
-  std::mutex mutex;
-  std::map<std::string, ScriptedPort> ports;
+  std::map<std::string, ScriptedPort>& ports = scripted.ports;
 };
 
 TEST_F(HistoryReportTest, EveryUploadIsRecordedAndListedNewestFirst) {

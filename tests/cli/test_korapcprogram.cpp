@@ -15,11 +15,16 @@
 #include <sstream>
 #include <unistd.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "common/clock.h"
 #include "support/aslrecord.h"
+#include "device/portfactory.h"
+#include "services/services.h"
 #include "support/pseudoterminal.h"
+#include "support/recordingmessagesink.h"
+#include "support/scriptedfilepicker.h"
 #include "support/scriptedport.h"
+#include "support/scriptedports.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -48,24 +53,17 @@ class SummingClock : public Clock {
   std::atomic<int> totalMs{0};
 };
 
+
 class KorapcProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
     env.out = &out;
     env.err = &err;
-    env.clock = &clock;
-    env.openPort = [this](const std::string& device) {
-      const std::lock_guard lock(mutex);
-      opened.push_back(device);
-      ScriptedPort& port = ports[device];
-      if (!port.respond) port.respond = ScriptedPort::Instrument();
-      return port.Handle();
-    };
     env.listPorts = [] {
       return std::vector<PortEntry>{{"/dev/ttyS0", ""}, {"/dev/ttyUSB0", "FT232R USB UART - FTDI"}};
     };
   }
-  int Run(const Lines& args) { return RunKorapcProgram(args, env); }
+  int Run(const Lines& args) { return RunKorapcProgram(args, env, services); }
   std::string File(const std::string& name, const std::string& bytes) {
     TempDir::WriteAll(files.File(name), bytes);
     return files.File(name);
@@ -76,10 +74,13 @@ class KorapcProgramTest : public ::testing::Test {
   std::ostringstream out;
   std::ostringstream err;
   SummingClock clock;
+  ScriptedPorts scripted;
+  RecordingMessageSink messages;
+  ScriptedFilePicker dialogs;
+  Services services{messages, clock, dialogs, scripted};
   ProgramEnvironment env;
-  std::mutex mutex;
-  std::map<std::string, ScriptedPort> ports;
-  Lines opened;
+  std::map<std::string, ScriptedPort>& ports = scripted.ports;
+  Lines& opened = scripted.opened;
 };
 
 TEST_F(KorapcProgramTest, BadUsageIsExitStatusTwoWithAHintAndNothingElse) {

@@ -8,8 +8,8 @@
 #include <memory>
 #include <sstream>
 
-#include "app/koraglobals.h"
-#include "cli/programrun.h"
+#include "machine/koraglobals.h"
+#include "support/programrun.h"
 #include "support/aslrecord.h"
 #include "support/tempdir.h"
 #include "support/virtualkorahost.h"

@@ -6,12 +6,14 @@
 
 #include <sstream>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "cli/progressconsole.h"
 #include "common/clock.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
 #include "support/scriptedport.h"
+#include "support/scriptedportfactory.h"
+#include "support/writesplan.h"
 
 namespace {
 
@@ -24,26 +26,10 @@ class NoWaitClock : public Clock {
 
 // n writes of value 1 from address first, one step each.
 UploadJob Job(const std::string& name, int first, int n, const std::string& caption) {
-  UploadJob job;
-  job.name = name;
-  job.plan.progressText = "Sending...";
-  job.plan.progressMaximum = n;
-  job.plan.noticeCaption = caption;
-  job.plan.writeData = [first, n](TKORAComm& link, ProgressSink& progress) {
-    for (int a = first; a < first + n; ++a) {
-      if (link.WriteValue(a, "1") != 0) return -1;
-      progress.StepProgress();
-    }
-    return 0;
-  };
-  return job;
+  return {name, WritesPlan(first, n, "1", "Sending...", caption)};
 }
 
-std::string Commands(int first, int n) {
-  std::string commands;
-  for (int a = first; a < first + n; ++a) commands += "A" + std::to_string(a) + "D1R";
-  return commands;
-}
+std::string Commands(int first, int n) { return WritesCommands(first, n, "1"); }
 
 class PortProgrammerTest : public ::testing::Test {
  protected:
@@ -56,10 +42,7 @@ class PortProgrammerTest : public ::testing::Test {
   PortReport Run() {
     ProgressConsole console(err, {"/dev/ttyTEST4"}, false);
     PortProgrammer programmer("/dev/ttyTEST4", 10, jobs, rehearsals, console, 0, stop, clock,
-                              [this](const std::string& device) {
-                                opened.push_back(device);
-                                return port.Handle();
-                              });
+                              ports);
     return programmer.Run();
   }
 
@@ -69,7 +52,8 @@ class PortProgrammerTest : public ::testing::Test {
   std::ostringstream err;
   std::vector<UploadJob> jobs;
   std::vector<Rehearsal> rehearsals;
-  std::vector<std::string> opened;
+  ScriptedPortFactory ports{port};
+  std::vector<std::string>& opened = ports.devices;
 };
 
 TEST_F(PortProgrammerTest, EachUploadGoesOutInTurnAsItsOwnSequence) {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "autoselect/autoselectupload.h"
 #include "poweron/poweronupload.h"
 

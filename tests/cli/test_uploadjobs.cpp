@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "support/aslrecord.h"
 #include "support/tempdir.h"
 

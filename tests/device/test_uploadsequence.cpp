@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 #include "autoselect/autoselectupload.h"
@@ -12,7 +13,9 @@
 #include "support/countingprogress.h"
 #include "support/fakeclock.h"
 #include "support/recordingmessagesink.h"
+#include "support/refusingwrite.h"
 #include "support/scriptedport.h"
+#include "support/writesplan.h"
 
 namespace {
 
@@ -23,26 +26,7 @@ const std::string kNoticeText = "Switch KORA-1 power OFF, then switch\nback ON f
 
 // Three writes, one step each, to addresses 300 to 302.
 UploadPlan ThreeValues() {
-  UploadPlan plan;
-  plan.progressText = "Sending Test Values...";
-  plan.progressMaximum = 3;
-  plan.noticeCaption = "Test Values";
-  plan.writeData = [](TKORAComm& link, ProgressSink& progress) {
-    for (int address = 300; address < 303; ++address) {
-      if (link.WriteValue(address, "7") != 0) return -1;
-      progress.StepProgress();
-    }
-    return 0;
-  };
-  return plan;
-}
-
-// An instrument that answers the n-th final R (from 1) with letter instead of V.
-ScriptedPort::Responder FailingFinal(int n, char letter) {
-  return [n, letter, finals = 0, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable {
-    if (c == 'R' && ++finals == n) return std::string(1, letter);
-    return instrument(c);
-  };
+  return WritesPlan(300, 3, "7", "Sending Test Values...", "Test Values");
 }
 
 class UploadSequenceTest : public ::testing::Test {
@@ -104,7 +88,7 @@ TEST_F(UploadSequenceTest, ARefusedServiceCodeWritesNothingAndClosesThePort) {
 }
 
 TEST_F(UploadSequenceTest, AFailedWriteEndsTheUploadWithoutXOrNotice) {
-  port.respond = FailingFinal(2, 'T');
+  port.respond = InstrumentRefusingWrite(2, 'T');
   const UploadResult result = Run(ThreeValues());
   EXPECT_EQ(port.written, "MS5173920468A300D7RA301D7R");
   EXPECT_EQ(sink.messages, (Messages{{"Invalid data value!" + kAdvice, "KORA-1 Memory Error", MessageIcon::Stop}}));
@@ -189,6 +173,57 @@ TEST(UploadRefusals, ShowTheirMessageUnderTheUploadsCaptionWithTheExclamationIco
   EXPECT_EQ(sink.messages,
             (Messages{{InvalidPowerOnValueMessage(values, 7), "Power On Settings", MessageIcon::Exclamation},
                       {InvalidAutoSelectMessage(list, 1), "Auto Selections", MessageIcon::Exclamation}}));
+}
+
+// Refuse or run, for both kinds of upload: what was refused, what was run.
+struct RefuseOrRunCase {
+  const char* name;
+  std::function<bool(MessageSink&, const std::function<void(int)>&,
+                     const std::function<void(const UploadPlan&)>&)>
+      upload;
+  int refused;      // the index handed to refused, -1 for none
+  int runMaximum;   // the plan's maximum handed to run, -1 for no run
+  std::string caption;  // of the one message, empty for none
+};
+
+TEST(RefuseOrRun, RefusesTheFirstInvalidEntryBeforeAnythingRunsAndElseRunsThePlan) {
+  TPowerOn badValues;
+  badValues.SetValue(4, 99);
+  badValues.SetValue(9, 99);
+  AutoSelectList badList(3);
+  EXPECT_EQ(badList[1].AddKey(512), 0);
+  EXPECT_EQ(badList[2].AddKey(0), 0);
+  const auto powerOn = [](const TPowerOn& values) {
+    return [values](MessageSink& sink, const auto& refused, const auto& run) {
+      return RefuseOrRunPowerOnUpload(values, "", sink, refused, run);
+    };
+  };
+  const auto autoSelections = [](const AutoSelectList& list) {
+    return [list](MessageSink& sink, const auto& refused, const auto& run) {
+      return RefuseOrRunAutoSelectUpload(list, "", sink, refused, run);
+    };
+  };
+  const RefuseOrRunCase cases[] = {
+      {"power-on defaults", powerOn(TPowerOn()), -1, 20, ""},
+      {"power-on value outside its list", powerOn(badValues), 4, -1, "Power On Settings"},
+      {"three sound auto selections", autoSelections(AutoSelectList(3)), -1, 90, ""},
+      {"auto selection with code 512", autoSelections(badList), 1, -1, "Auto Selections"},
+  };
+  for (const RefuseOrRunCase& c : cases) {
+    RecordingMessageSink sink;
+    int refused = -1;
+    int runMaximum = -1;
+    const bool ran = c.upload(
+        sink, [&refused](int index) { refused = index; },
+        [&runMaximum](const UploadPlan& plan) { runMaximum = plan.progressMaximum; });
+    EXPECT_EQ(ran, c.runMaximum >= 0) << c.name;
+    EXPECT_EQ(refused, c.refused) << c.name;
+    EXPECT_EQ(runMaximum, c.runMaximum) << c.name;
+    ASSERT_EQ(sink.messages.size(), c.caption.empty() ? 0u : 1u) << c.name;
+    if (!c.caption.empty()) {
+      EXPECT_EQ(sink.messages[0].caption, c.caption) << c.name;
+    }
+  }
 }
 
 }  // namespace

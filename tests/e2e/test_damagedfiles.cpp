@@ -13,15 +13,15 @@
 #include <unistd.h>
 
 #include "ui/ansitext.h"
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "common/settingsfile.h"
 #include "autoselect/autoselectframe.h"
-#include "e2e/e2esupport.h"
+#include "support/e2esupport.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poframe.h"
 #include "poweron/poweronoptions.h"
-#include "support/recordingmessagesink.h"
+#include "support/testservices.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -90,9 +90,8 @@ class DamagedFileTest : public ::testing::TestWithParam<std::tuple<Target, Damag
   }
 
   std::unique_ptr<TKORAPCForm> Open() {
-    auto form = std::make_unique<TKORAPCForm>(nullptr, e2e::TwoPorts("/tmp/no-such-kora-link"));
-    form->POMain1->SetMessageSink(&sink_);
-    form->AutoSelectMain1->SetMessageSink(&sink_);
+    auto form = std::make_unique<TKORAPCForm>(fakes_.services, nullptr,
+                                              e2e::TwoPorts("/tmp/no-such-kora-link"));
     form->show();
     QCoreApplication::processEvents();
     return form;
@@ -182,7 +181,8 @@ class DamagedFileTest : public ::testing::TestWithParam<std::tuple<Target, Damag
   }
 
   ScopedConfigHome home_;
-  RecordingMessageSink sink_;
+  TestServices fakes_;
+  RecordingMessageSink& sink_ = fakes_.messages;
   std::string good_[3];
 };
 

@@ -13,18 +13,22 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "common/settingsfile.h"
 #include "autoselect/autoselecteditorform.h"
 #include "autoselect/autoselectframe.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
-#include "e2e/e2esupport.h"
+#include "support/e2esupport.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poeditorform.h"
 #include "poweron/poframe.h"
+#include "common/systemclock.h"
+#include "device/commportfactory.h"
+#include "services/services.h"
 #include "support/recordingmessagesink.h"
+#include "support/scriptedfilepicker.h"
 #include "support/tempdir.h"
 #include "support/virtualkorahost.h"
 
@@ -37,11 +41,19 @@ const std::string kPowerCycle = "Switch KORA-1 power OFF, then switch\nback ON f
 // The grid shows value texts padded with blanks to 27 characters.
 QString Padded(const char* text) { return QString::fromUtf8(text).leftJustified(27, ' '); }
 
-// The window a user sees, with the pages' messages recorded instead of shown.
-std::unique_ptr<TKORAPCForm> OpenWindow(const std::string& link, RecordingMessageSink& sink) {
-  auto form = std::make_unique<TKORAPCForm>(nullptr, e2e::TwoPorts(link));
-  form->POMain1->SetMessageSink(&sink);
-  form->AutoSelectMain1->SetMessageSink(&sink);
+// The program's own waits and serial ports, with the messages recorded
+// instead of shown.
+struct RealTimeServices {
+  RecordingMessageSink messages;
+  SystemClock clock;
+  ScriptedFilePicker files;
+  CommPortFactory ports;
+  Services services{messages, clock, files, ports};
+};
+
+// The window a user sees.
+std::unique_ptr<TKORAPCForm> OpenWindow(const std::string& link, Services& services) {
+  auto form = std::make_unique<TKORAPCForm>(services, nullptr, e2e::TwoPorts(link));
   form->show();
   QCoreApplication::processEvents();
   return form;
@@ -62,10 +74,11 @@ TEST(NewUser, EditsUploadsClosesAndFindsEverythingAsLeft) {
   TempDir::WriteAll(GetSettingsFilePath(), "[KORACOMM]\nDELAY=20\n");
   VirtualKoraHost kora;
   const std::string link = kora.LinkPath();
-  RecordingMessageSink sink;
+  RealTimeServices real;
+  RecordingMessageSink& sink = real.messages;
   ChosenComPort.clear();
 
-  auto form = OpenWindow(link, sink);
+  auto form = OpenWindow(link, real.services);
   TPOMain& power = *form->POMain1;
   TAutoSelectMain& autos = *form->AutoSelectMain1;
 
@@ -205,7 +218,7 @@ TEST(NewUser, EditsUploadsClosesAndFindsEverythingAsLeft) {
 
   // --- The next morning: everything as it was left ---
   ChosenComPort.clear();
-  form = OpenWindow(link, sink);
+  form = OpenWindow(link, real.services);
   EXPECT_EQ(form->cbComPort->currentText(), QString::fromStdString(link));
   EXPECT_EQ(ChosenComPort, link);
   EXPECT_EQ(form->PageControl->currentIndex(), 1);

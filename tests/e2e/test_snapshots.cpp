@@ -14,16 +14,16 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "autoselect/autoselecteditorform.h"
 #include "autoselect/autoselectframe.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
-#include "e2e/e2esupport.h"
+#include "support/e2esupport.h"
 #include "poweron/poeditorform.h"
 #include "poweron/poframe.h"
-#include "support/recordingmessagesink.h"
+#include "support/testservices.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -117,7 +117,8 @@ class SnapshotTest : public ::testing::Test {
   }
 
   ScopedConfigHome home;
-  RecordingMessageSink sink;
+  TestServices fakes;
+  RecordingMessageSink& sink = fakes.messages;
 };
 
 TEST_F(SnapshotTest, TheThreeTabs) {
@@ -146,7 +147,7 @@ TEST_F(SnapshotTest, TheAutoSelectionEditorOnEveryTypeAndTab) {
   TAutoSelect entry;
   entry.SetName("MORNING CHECK");
   for (const int code : {13, 29, 180, 232}) EXPECT_EQ(entry.AddKey(code), 0);
-  TAutoSelectEditor editor(nullptr, entry, 1, &sink);
+  TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   editor.show();
   ExpectWholeAndSharp(editor, "type 0, ECG");
   Snapshot(editor, "editor-auto-selection");

@@ -1,4 +1,5 @@
 #include "grid/esstringgrid.h"
+#include "grid/gridlayoutfile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -322,7 +323,7 @@ TEST_F(GridTest, ADoubleClickOnAHeaderBorderKeepsTheWidthThatIsSaved) {
   const std::string path = dir.File("korapc.ini");
   {
     SettingsFile ini(path);
-    ASSERT_TRUE(grid.saveGridSettings(ini));
+    ASSERT_TRUE(SaveGridLayout(grid, ini));
   }
   EXPECT_EQ(TempDir::ReadAll(path),
             "[sgTest]\nCOL_0_WIDTH=50\nCOL_1_WIDTH=120\nCOL_SORTBY=-1\nASCENDING=1\n");
@@ -612,8 +613,8 @@ TEST_F(LayoutTest, WithoutASectionColumnsGetAQuarterOrAThirdOfTheWidth) {
   auto power = Grid("sgPowerOn", 3, 404);
   auto autos = Grid("sgAutoSelect", 2, 405);
   SettingsFile ini(path);
-  power->loadGridSettings(ini);
-  autos->loadGridSettings(ini);
+  LoadGridLayout(*power, ini);
+  LoadGridLayout(*autos, ini);
   EXPECT_EQ(power->ClientWidth(), 404);
   EXPECT_EQ(power->ColWidths(0), 101);
   EXPECT_EQ(power->ColWidths(1), 101);
@@ -631,9 +632,9 @@ TEST_F(LayoutTest, ADefaultWidthIsTakenAgainFromTheRealWidthWhenTheGridIsFirstSh
   auto set = Grid("sgSet", 3, 400);
   {
     SettingsFile ini(path);
-    power->loadGridSettings(ini);
-    autos->loadGridSettings(ini);
-    set->loadGridSettings(ini);
+    LoadGridLayout(*power, ini);
+    LoadGridLayout(*autos, ini);
+    LoadGridLayout(*set, ini);
   }
   EXPECT_EQ(power->ColWidths(0), 100);  // from the width the grid had when it loaded
   set->SetColWidths(0, 77);             // set since: no longer a default
@@ -665,7 +666,7 @@ TEST_F(LayoutTest, ColumnsAreWidenedToTheirTextsOnlyWhenTheFileHasNoSectionForTh
     grid->SetCells(1, 1, longText);
     grid->setWidenDefaultsToTexts(true);
     SettingsFile ini(path);
-    grid->loadGridSettings(ini);
+    LoadGridLayout(*grid, ini);
     return grid;
   };
   auto first = Filled("sgPowerOn");      // no section at all: a first start
@@ -685,9 +686,9 @@ TEST_F(LayoutTest, ASavedLayoutIsRestoredAndAWidthThatIsNoIntegerGivesTheDefault
   auto autos = Grid("sgAutoSelect", 2, 500);
   auto wide = Grid("sgWide", 3, 400);
   SettingsFile ini(path);
-  power->loadGridSettings(ini);
-  autos->loadGridSettings(ini);
-  wide->loadGridSettings(ini);
+  LoadGridLayout(*power, ini);
+  LoadGridLayout(*autos, ini);
+  LoadGridLayout(*wide, ini);
   EXPECT_EQ(power->ColWidths(0), 51);
   EXPECT_EQ(power->ColWidths(1), 183);
   EXPECT_EQ(power->ColWidths(2), 500 - 51 - 183);
@@ -708,7 +709,7 @@ TEST_F(LayoutTest, SavingWritesAllButTheLastWidthAndARestartShowsThemAgain) {
     grid->SetColWidths(1, 150);
     grid->setSortCol(-1);
     SettingsFile ini(path);
-    EXPECT_TRUE(grid->saveGridSettings(ini));
+    EXPECT_TRUE(SaveGridLayout(*grid, ini));
   }
   const std::string text = TempDir::ReadAll(path);
   EXPECT_NE(text.find("[KORAPCForm]\nWIDTH=620\n"), std::string::npos) << text;
@@ -719,7 +720,7 @@ TEST_F(LayoutTest, SavingWritesAllButTheLastWidthAndARestartShowsThemAgain) {
 
   auto again = Grid("sgPowerOn", 3, 500);
   SettingsFile ini(path);
-  again->loadGridSettings(ini);
+  LoadGridLayout(*again, ini);
   EXPECT_EQ(again->ColWidths(0), 77);
   EXPECT_EQ(again->ColWidths(1), 150);
   EXPECT_EQ(again->sortCol(), -1);
@@ -730,13 +731,13 @@ TEST_F(LayoutTest, AnyAscendingOtherThanZeroReadsTrueAndIsWrittenBackAsOne) {
   auto grid = Grid("sgAutoSelect", 2, 400);
   {
     SettingsFile ini(path);
-    grid->loadGridSettings(ini);
+    LoadGridLayout(*grid, ini);
   }
   EXPECT_TRUE(grid->ascending());
   EXPECT_EQ(grid->sortCol(), 0);
   {
     SettingsFile ini(path);
-    grid->saveGridSettings(ini);
+    SaveGridLayout(*grid, ini);
   }
   EXPECT_EQ(TempDir::ReadAll(path), "[sgAutoSelect]\nCOL_0_WIDTH=53\nCOL_SORTBY=0\nASCENDING=1\n");
 }
@@ -745,10 +746,10 @@ TEST_F(LayoutTest, AGridWithoutANameNeitherReadsNorWritesKeysOutsideASection) {
   Write("COL_0_WIDTH=70\nASCENDING=0\n[sgAutoSelect]\nCOL_0_WIDTH=53\n");
   auto grid = Grid("", 2, 300);
   SettingsFile ini(path);
-  grid->loadGridSettings(ini);
+  LoadGridLayout(*grid, ini);
   EXPECT_EQ(grid->ColWidths(0), 100);
   EXPECT_TRUE(grid->ascending());
-  EXPECT_FALSE(grid->saveGridSettings(ini));
+  EXPECT_FALSE(SaveGridLayout(*grid, ini));
   EXPECT_EQ(TempDir::ReadAll(path), "COL_0_WIDTH=70\nASCENDING=0\n[sgAutoSelect]\nCOL_0_WIDTH=53\n");
 }
 
@@ -761,9 +762,9 @@ TEST_F(LayoutTest, DamagedWidthsLeaveEveryColumnWithinReach) {
   auto autos = Grid("sgAutoSelect", 2, 400);
   auto wider = Grid("sgWider", 2, 300);
   SettingsFile ini(path);
-  power->loadGridSettings(ini);
-  autos->loadGridSettings(ini);
-  wider->loadGridSettings(ini);
+  LoadGridLayout(*power, ini);
+  LoadGridLayout(*autos, ini);
+  LoadGridLayout(*wider, ini);
   // Zero and negative widths could never be grabbed again: they get the default.
   EXPECT_EQ(power->ColWidths(0), 100);
   EXPECT_EQ(power->ColWidths(1), 100);

@@ -14,6 +14,7 @@
 #include "history/tracetext.h"
 #include "poweron/poframe.h"
 #include "support/aslrecord.h"
+#include "support/pagebench.h"
 #include "support/recordingmessagesink.h"
 #include "support/scriptedfilepicker.h"
 #include "support/scriptedquestion.h"
@@ -44,11 +45,11 @@ class HistoryPageTest : public ::testing::Test {
     std::string asl = AslRecord("ADULT NSR", {10, 13});
     for (int i = 1; i < 10; ++i) asl += AslRecord("", {});
     TempDir::WriteAll(data.File("autoselect.asl"), asl);
-    const auto link = [] { return LinkSettings{"/nonexistent/tty", 10, ""}; };
-    powerOn = std::make_unique<TPOMain>(
-        PageSetup{data.File("korapc.ini"), data.File("poweron.dat"), link}, nullptr, &sink);
+    powerOn = std::make_unique<TPOMain>(PageSetup{data.File("korapc.ini"), data.File("poweron.dat")},
+                                        bench.fakes.services, bench.runner);
     autoSelect = std::make_unique<TAutoSelectMain>(
-        PageSetup{data.File("korapc.ini"), data.File("autoselect.asl"), link}, nullptr, &sink);
+        PageSetup{data.File("korapc.ini"), data.File("autoselect.asl")}, bench.fakes.services,
+        bench.runner);
   }
 
   // A record that ended with result (none: interrupted), with trace.
@@ -86,6 +87,7 @@ class HistoryPageTest : public ::testing::Test {
   std::unique_ptr<SqliteHistoryStore> store = SqliteHistoryStore::Open(data.File("h.sqlite"), sink);
   ScriptedFilePicker picker;
   ScriptedQuestion question;
+  PageBench bench;  // the pages' services and runner
   std::unique_ptr<TPOMain> powerOn;
   std::unique_ptr<TAutoSelectMain> autoSelect;
 };

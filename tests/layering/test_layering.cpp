@@ -1,6 +1,10 @@
 // The layers of the tree, read from its #include lines:
-//  - only the tops of the two programs, app/ and cli/, and their tests
-//    (tests/app/, tests/e2e/, tests/cli/) include app/;
+//  - every folder includes only itself and the folders its row of kFolders
+//    names, each of which lies below it in the table, so that every arrow
+//    points down; a test folder includes what the folder it tests may, that
+//    folder and tests/support/;
+//  - only the top of the window program, app/, and its tests (tests/app/,
+//    tests/e2e/) include app/;
 //  - no source of korapc_core, no core test and no core test helper reaches a
 //    Qt header, directly or through a header of ours.
 // Each check is first shown to find what it is meant to find in a small tree
@@ -9,6 +13,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -60,28 +65,34 @@ std::string Where(const fs::path& root, const fs::path& file, int line) {
   return file.lexically_relative(root).generic_string() + ":" + std::to_string(line);
 }
 
-// Every line outside app/, cli/ (the top of korapc-program, which lists the
-// ports and finds the data folder as the window program does), tests/app/,
-// tests/e2e/ and tests/cli/ that includes a file of
-// app/, as "path:line: target", sorted. Folders whose names start with "." or "build",
-// and skip (a build folder elsewhere in the tree), are not read.
-std::vector<std::string> AppIncludesOutsideApp(const fs::path& root, const fs::path& skip = {}) {
-  std::vector<std::string> found;
-  const fs::path app = root / "app";
+// The source files below root, leaving out the folders in leaveOut, skip (a
+// build folder elsewhere in the tree) and those whose names start with "."
+// or "build".
+std::vector<fs::path> SourcesIn(const fs::path& root, const fs::path& skip = {},
+                                const std::set<fs::path>& leaveOut = {}) {
+  std::vector<fs::path> files;
   for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
     const fs::path& path = it->path();
     const std::string name = path.filename().string();
-    if (it->is_directory()) {
-      std::error_code ec;
-      const bool generated = name.rfind("build", 0) == 0 || name.front() == '.' ||
-                             (!skip.empty() && fs::equivalent(path, skip, ec));
-      if (generated || path == app || path == root / "cli" || path == root / "tests" / "app" ||
-          path == root / "tests" / "e2e" || path == root / "tests" / "cli") {
-        it.disable_recursion_pending();
-      }
-      continue;
+    std::error_code ec;
+    if (it->is_directory() &&
+        (name.rfind("build", 0) == 0 || name.front() == '.' || leaveOut.count(path) != 0 ||
+         (!skip.empty() && fs::equivalent(path, skip, ec)))) {
+      it.disable_recursion_pending();
+    } else if (!it->is_directory() && IsSourceFile(path)) {
+      files.push_back(path);
     }
-    if (!IsSourceFile(path)) continue;
+  }
+  return files;
+}
+
+// Every line outside app/, tests/app/ and tests/e2e/ that includes a file of
+// app/, as "path:line: target", sorted. skip as for SourcesIn.
+std::vector<std::string> AppIncludesOutsideApp(const fs::path& root, const fs::path& skip = {}) {
+  std::vector<std::string> found;
+  const fs::path app = root / "app";
+  for (const fs::path& path :
+       SourcesIn(root, skip, {app, root / "tests" / "app", root / "tests" / "e2e"})) {
     for (const Include& include : IncludesOf(path)) {
       // "app/x.h" from the top of the tree, or a relative path that lands in app/.
       const bool intoApp = include.target.rfind("app/", 0) == 0 ||
@@ -137,6 +148,119 @@ std::vector<fs::path> ListedSources(const std::string& listFile) {
   return files;
 }
 
+
+// The folders, bottom to top, and which others each may include. A folder
+// may name only folders above it in this table (below it in the layers).
+struct FolderRow {
+  std::string folder;
+  std::vector<std::string> mayInclude;
+};
+
+const std::vector<FolderRow> kFolders = {
+    {"common", {}},
+    {"catalogue", {"common"}},
+    {"history", {"common"}},
+    {"device", {"common", "history"}},
+    {"machine", {"common", "device"}},
+    {"services", {"common", "device"}},
+    {"tools", {"common", "device"}},
+    {"grid", {"common"}},
+    {"ui", {"common", "grid"}},
+    {"ui/upload", {"common", "history", "device", "services", "ui"}},
+    {"autoselect",
+     {"common", "catalogue", "history", "device", "services", "grid", "ui", "ui/upload"}},
+    {"poweron", {"common", "history", "device", "services", "grid", "ui", "ui/upload"}},
+    {"historyview", {"common", "catalogue", "history", "ui", "autoselect", "poweron"}},
+    {"fuzz", {"common", "autoselect", "poweron"}},
+    {"cli",
+     {"common", "catalogue", "history", "device", "machine", "services", "autoselect", "poweron",
+      "historyview"}},
+    {"app",
+     {"common", "catalogue", "history", "device", "machine", "services", "grid", "ui", "ui/upload",
+      "autoselect", "poweron", "historyview"}},
+    // The helpers of every test: anything but the programs' tops.
+    {"tests/support",
+     {"common", "catalogue", "history", "device", "machine", "services", "tools", "grid", "ui",
+      "ui/upload", "autoselect", "poweron", "historyview"}},
+    {"bench",
+     {"common", "history", "device", "autoselect", "poweron", "historyview", "tests/support"}},
+};
+
+// What a test folder may include beyond what the folder it tests may, that
+// folder and tests/support/.
+const std::map<std::string, std::vector<std::string>> kTestExtras = {
+    {"tests/device", {"autoselect", "poweron"}},  // the upload sequence with both uploads' plans
+    {"tests/e2e", {"app", "ui", "ui/upload", "grid", "machine", "services", "device", "autoselect",
+                   "poweron", "common", "history", "historyview"}},
+    {"tests/layering", {}},
+};
+
+// The row of folder in kFolders, or null.
+const FolderRow* RowOf(const std::string& folder) {
+  for (const FolderRow& row : kFolders) {
+    if (row.folder == folder) return &row;
+  }
+  return nullptr;
+}
+
+// The folder of kFolders (or the test folder tests/<folder>) that holds path,
+// relative to the root, with the longest name; empty when none does.
+std::string FolderOf(const fs::path& relative) {
+  const std::string path = relative.generic_string();
+  std::string best;
+  auto consider = [&](const std::string& folder) {
+    if (path.rfind(folder + "/", 0) == 0 && folder.size() > best.size()) best = folder;
+  };
+  for (const FolderRow& row : kFolders) {
+    consider(row.folder);
+    consider("tests/" + row.folder);
+  }
+  for (const auto& [folder, extras] : kTestExtras) consider(folder);
+  return best;
+}
+
+// The folders a file in folder may include, itself among them.
+std::set<std::string> Allowed(const std::string& folder) {
+  std::set<std::string> allowed{folder};
+  std::string tested = folder;
+  if (folder.rfind("tests/", 0) == 0 && folder != "tests/support") {
+    tested = folder.substr(6);
+    allowed.insert({tested, "tests/support"});
+    if (const auto extras = kTestExtras.find(folder); extras != kTestExtras.end()) {
+      allowed.insert(extras->second.begin(), extras->second.end());
+    }
+  }
+  if (const FolderRow* row = RowOf(tested))
+    allowed.insert(row->mayInclude.begin(), row->mayInclude.end());
+  return allowed;
+}
+
+// Every quoted include, in the folders of the table and their tests, of a
+// file in a folder its row does not allow, as "path:line: target", sorted.
+// "support/x.h" is tests/support/x.h; other targets are found from root or
+// beside the including file. skip as for SourcesIn.
+std::vector<std::string> IncludesAgainstTheTable(const fs::path& root, const fs::path& skip = {}) {
+  std::vector<std::string> found;
+  for (const fs::path& path : SourcesIn(root, skip)) {
+    const std::string folder = FolderOf(path.lexically_relative(root));
+    if (folder.empty()) continue;
+    const std::set<std::string> allowed = Allowed(folder);
+    for (const Include& include : IncludesOf(path)) {
+      if (!include.quoted) continue;
+      fs::path target = include.target.rfind("support/", 0) == 0 ? root / "tests" / include.target
+                                                                 : root / include.target;
+      if (!fs::exists(target) && fs::exists(path.parent_path() / include.target)) {
+        target = path.parent_path() / include.target;
+      }
+      const std::string targetFolder = FolderOf(target.lexically_normal().lexically_relative(root));
+      if (allowed.count(targetFolder) == 0)
+        found.push_back(Where(root, path, include.line) + ": " + include.target);
+    }
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
 void Write(const TempDir& tree, const std::string& file, const std::string& text) {
   fs::create_directories(fs::path(tree.File(file)).parent_path());
   TempDir::WriteAll(tree.File(file), text);
@@ -160,6 +284,30 @@ TEST(LayeringCheck, FindsAppIncludedFromBelowButNotFromAppOrItsTests) {
                                       "ui/pageparts.h:1: ../app/icons.h"}));
 }
 
+TEST(LayeringCheck, FindsEveryIncludeThatTheFolderTableDoesNotAllow) {
+  // Each file of a small tree and its text.
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"common/clock.h", "#pragma once\n"},
+      {"device/koracomm.h", "#include \"common/clock.h\"\n"},
+      {"device/koracomm.cpp", "#include \"koracomm.h\"\n#include \"ui/upload/uploadrunner.h\"\n"},
+      {"ui/upload/uploadrunner.h", "#include \"device/koracomm.h\"\n#include <QWidget>\n"},
+      {"ui/icons.h", "#include \"upload/uploadrunner.h\"\n"},  // from beside it
+      {"tests/support/fakeclock.h", "#include \"common/clock.h\"\n"},
+      {"tests/device/test_koracomm.cpp",
+       "#include \"device/koracomm.h\"\n#include \"support/fakeclock.h\"\n#include \"grid/x.h\"\n"},
+      {"tests/ui/upload/test_uploadrunner.cpp", "#include \"ui/upload/uploadrunner.h\"\n"},
+      {"common/clock.cpp", "#include \"app/korapc.h\"\n"},
+      {"scripts/notes.cpp", "#include \"app/korapc.h\"\n"},  // in no folder of the table
+  };
+  TempDir tree;
+  for (const auto& [file, text] : files) Write(tree, file, text);
+  EXPECT_EQ(IncludesAgainstTheTable(tree.path()),
+            (std::vector<std::string>{"common/clock.cpp:1: app/korapc.h",
+                                      "device/koracomm.cpp:2: ui/upload/uploadrunner.h",
+                                      "tests/device/test_koracomm.cpp:3: grid/x.h",
+                                      "ui/icons.h:1: upload/uploadrunner.h"}));
+}
+
 TEST(LayeringCheck, FindsAQtHeaderACoreSourceReachesThroughItsOwnHeaders) {
   TempDir tree;
   const fs::path root = tree.path();
@@ -179,6 +327,24 @@ TEST(LayeringCheck, FindsAQtHeaderACoreSourceReachesThroughItsOwnHeaders) {
 
 TEST(Layering, NothingOutsideAppAndItsTestsIncludesApp) {
   EXPECT_EQ(AppIncludesOutsideApp(KORAPC_SOURCE_DIR, KORAPC_BINARY_DIR), std::vector<std::string>{});
+}
+
+TEST(Layering, EveryFolderNamesOnlyFoldersBelowIt) {
+  std::set<std::string> below;
+  for (const FolderRow& row : kFolders) {
+    for (const std::string& other : row.mayInclude)
+      EXPECT_EQ(below.count(other), 1u) << row.folder << " -> " << other;
+    below.insert(row.folder);
+  }
+  for (const auto& [folder, extras] : kTestExtras) {
+    for (const std::string& other : extras)
+      EXPECT_EQ(below.count(other), 1u) << folder << " -> " << other;
+  }
+}
+
+TEST(Layering, EveryIncludeFollowsTheFolderTable) {
+  EXPECT_EQ(IncludesAgainstTheTable(KORAPC_SOURCE_DIR, KORAPC_BINARY_DIR),
+            std::vector<std::string>{});
 }
 
 TEST(Layering, TheCoreAndItsTestsIncludeNoQtHeader) {

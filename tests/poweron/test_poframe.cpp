@@ -15,8 +15,8 @@
 #include "common/settingsfile.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poeditorform.h"
-#include "support/recordingmessagesink.h"
 #include "support/tempdir.h"
+#include "support/pagebench.h"
 
 namespace {
 
@@ -49,14 +49,11 @@ void Cancel(TPOEditor& editor) { QTest::keyClick(&editor, Qt::Key_Escape); }
 
 class POMainTest : public ::testing::Test {
  protected:
-  // A page whose files are in data and whose uploads find no port.
-  PageSetup Setup() const {
-    return {data.File("korapc.ini"), data.File("poweron.dat"),
-            [] { return LinkSettings{"/nonexistent/ttyKORA", LinkSettings::kDefaultCommandDelay, ""}; }};
-  }
+  // A page whose files are in data and whose uploads go to the scripted port.
+  PageSetup Setup() const { return {data.File("korapc.ini"), data.File("poweron.dat")}; }
 
   std::unique_ptr<TPOMain> MakePage() {
-    auto page = std::make_unique<TPOMain>(Setup(), nullptr, &sink);
+    auto page = std::make_unique<TPOMain>(Setup(), bench.fakes.services, bench.runner);
     page->resize(540, 560);
     page->show();
     QCoreApplication::processEvents();
@@ -68,7 +65,8 @@ class POMainTest : public ::testing::Test {
   }
 
   TempDir data;  // the page's data folder
-  RecordingMessageSink sink;
+  PageBench bench;
+  RecordingMessageSink& sink = bench.fakes.messages;
 };
 
 TEST_F(POMainTest, TheFirstStartShowsTheFactoryDefaultsWithRowOneSelected) {

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QThread>
 
-#include "device/koraprogressform.h"
+#include "ui/upload/koraprogressform.h"
 
 TKORAProgress* FindProgressWindow() {
   for (QWidget* widget : QApplication::topLevelWidgets()) {

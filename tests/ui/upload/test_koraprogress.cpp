@@ -4,7 +4,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include "device/koraprogressform.h"
+#include "ui/upload/koraprogressform.h"
 
 namespace {
 

@@ -10,15 +10,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "device/koracomm.h"
-#include "device/koraprogressform.h"
-#include "device/uploadrunner.h"
-#include "support/fakeclock.h"
-#include "support/progressobservingsink.h"
-#include "support/recordingmessagesink.h"
-#include "support/scriptedport.h"
+#include "ui/upload/koraprogressform.h"
+#include "ui/upload/uploadrunner.h"
+#include "support/refusingwrite.h"
+#include "support/testservices.h"
+#include "support/writesplan.h"
 
 namespace {
 
@@ -28,18 +29,7 @@ const LinkSettings kSettings{"/dev/ttyTEST1", LinkSettings::kDefaultCommandDelay
 
 // Twenty power-on style writes to addresses 272 to 291, one step each.
 UploadPlan TwentyValues() {
-  UploadPlan plan;
-  plan.progressText = "Sending Power On Values...";
-  plan.progressMaximum = 20;
-  plan.noticeCaption = "Power On Settings";
-  plan.writeData = [](TKORAComm& link, ProgressSink& progress) {
-    for (int i = 0; i < 20; ++i) {
-      if (link.WriteValue(272 + i, "1") != 0) return -1;
-      progress.StepProgress();
-    }
-    return 0;
-  };
-  return plan;
+  return WritesPlan(272, 20, "1", "Sending Power On Values...", "Power On Settings");
 }
 
 class UploadRunnerTest : public ::testing::Test {
@@ -47,31 +37,25 @@ class UploadRunnerTest : public ::testing::Test {
   void SetUp() override {
     mainWindow.resize(400, 300);
     mainWindow.show();
-    port.respond = ScriptedPort::Instrument();
-  }
-  UploadRunner Runner(Clock* useClock) {
-    return UploadRunner(&mainWindow, &sink, useClock, [this] { return port.Handle(); });
   }
 
   QWidget mainWindow;
-  ScriptedPort port;
-  FakeClock clock;
-  ObservingSink sink;
+  TestServices fakes;
+  ScriptedPort& port = fakes.port;
+  ObservingSink& sink = fakes.messages;
+  UploadRunner runner{mainWindow, fakes.services, [] { return kSettings; }};
 };
 
-std::string TwentyCommands() {
-  std::string commands;
-  for (int a = 272; a < 292; ++a) commands += "A" + std::to_string(a) + "D1R";
-  return commands;
-}
+std::string TwentyCommands() { return WritesCommands(272, 20, "1"); }
 
 TEST_F(UploadRunnerTest, SuccessfulUploadEndsWithXAndThePowerCycleNotice) {
-  const UploadResult result = Runner(&clock).Run(TwentyValues(), kSettings);
+  const UploadResult result = runner.Run(TwentyValues());
   EXPECT_TRUE(result.completed);
   EXPECT_EQ(result.stepsDone, 20);
   EXPECT_EQ(result.maximum, 20);
   EXPECT_EQ(port.written, "MS5173920468" + TwentyCommands() + "X");
   EXPECT_EQ(port.portName, "/dev/ttyTEST1");
+  EXPECT_EQ(fakes.ports.devices, std::vector<std::string>{"/dev/ttyTEST1"});
   EXPECT_FALSE(port.open);
   ASSERT_EQ(sink.messages.size(), 1u);
   EXPECT_EQ(sink.messages[0], (RecordedMessage{"Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.",
@@ -81,12 +65,8 @@ TEST_F(UploadRunnerTest, SuccessfulUploadEndsWithXAndThePowerCycleNotice) {
 }
 
 TEST_F(UploadRunnerTest, FailureAtTheTwelfthWriteShowsOverTheWindowAndStopsThere) {
-  int finals = 0;
-  port.respond = [&finals, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable {
-    if (c == 'R' && ++finals == 12) return std::string("T");
-    return instrument(c);
-  };
-  const UploadResult result = Runner(&clock).Run(TwentyValues(), kSettings);
+  port.respond = InstrumentRefusingWrite(12, 'T');
+  const UploadResult result = runner.Run(TwentyValues());
   EXPECT_FALSE(result.completed);
   EXPECT_EQ(result.stepsDone, 11);
   ASSERT_EQ(sink.messages.size(), 1u);
@@ -116,7 +96,7 @@ TEST_P(UploadRunnerEarlyEndTest, NothingIsWrittenAfterAFailedOpenOrServiceReques
   bool wrote = false;
   UploadPlan plan = TwentyValues();
   plan.writeData = [&wrote](TKORAComm&, ProgressSink&) { return wrote = true, 0; };
-  const UploadResult result = Runner(&clock).Run(plan, kSettings);
+  const UploadResult result = runner.Run(plan);
   EXPECT_FALSE(result.completed);
   EXPECT_EQ(result.stepsDone, 0);
   EXPECT_FALSE(wrote);
@@ -139,6 +119,32 @@ INSTANTIATE_TEST_SUITE_P(
                  {"Service mode password is incorrect.", "Communications Error", MessageIcon::Exclamation},
                  true, "MS5173920468"}));
 
+// A clock whose every wait off the GUI thread lasts until the GUI thread has
+// served one more tick of its timer: the protocol can only go on while that
+// thread keeps serving events. A wait on the GUI thread returns at once.
+class TickClock : public Clock {
+ public:
+  void Sleep(int) override {
+    if (std::this_thread::get_id() == gui_) return;
+    std::unique_lock lock(mutex_);
+    const int seen = ticks_;
+    ticked_.wait(lock, [&] { return ticks_ > seen; });
+  }
+  void Tick() {
+    {
+      const std::lock_guard lock(mutex_);
+      ++ticks_;
+    }
+    ticked_.notify_all();
+  }
+
+ private:
+  const std::thread::id gui_ = std::this_thread::get_id();
+  std::mutex mutex_;
+  std::condition_variable ticked_;
+  int ticks_ = 0;
+};
+
 TEST_F(UploadRunnerTest, ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndTheMainWindowLocked) {
   auto* button = new QPushButton("Set", &mainWindow);
   button->setGeometry(10, 10, 80, 30);
@@ -157,7 +163,7 @@ TEST_F(UploadRunnerTest, ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndT
   plan.writeData = [&](TKORAComm& link, ProgressSink& progress) {
     writerThread = std::this_thread::get_id();
     writing = true;
-    for (int i = 0; i < 5; ++i) {  // 5 real commands of about 100 ms each
+    for (int i = 0; i < 5; ++i) {  // 5 commands, each waiting for ticks of the GUI thread
       if (link.WriteValue(272 + i, "1") != 0) return -1;
       progress.StepProgress();
     }
@@ -165,20 +171,25 @@ TEST_F(UploadRunnerTest, ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndT
     return 0;
   };
 
+  TickClock clock;
+  Services services{sink, clock, fakes.files, fakes.ports};
+  UploadRunner ticking(mainWindow, services, [] { return kSettings; });
   int ticksWhileWriting = 0;
   bool progressWasModal = false;
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&] {
-    if (!writing) return;
-    ++ticksWhileWriting;
-    TKORAProgress* progress = FindProgressWindow();
-    progressWasModal = progress != nullptr && QApplication::activeModalWidget() == progress &&
-                       progress->isVisible();
-    clickButton();
+    if (writing) {
+      ++ticksWhileWriting;
+      TKORAProgress* progress = FindProgressWindow();
+      progressWasModal = progress != nullptr && QApplication::activeModalWidget() == progress &&
+                         progress->isVisible();
+      clickButton();
+    }
+    clock.Tick();
   });
-  ticker.start(10);
+  ticker.start(1);
 
-  const UploadResult result = Runner(nullptr).Run(plan, kSettings);  // real waits
+  const UploadResult result = ticking.Run(plan);
   ticker.stop();
   EXPECT_TRUE(result.completed);
   EXPECT_EQ(result.stepsDone, 5);
@@ -208,7 +219,8 @@ TEST_F(UploadRunnerTest, ClicksThatArriveWhileAnUploadRunsStartNoSecondUpload) {
   powerOn->show();
   autoSelections->show();
   std::vector<UploadResult> results;
-  const auto upload = [&] { results.push_back(Runner(&clock).Run(TwentyValues(), kSettings)); };
+  // Both buttons upload through the one runner, as both pages do.
+  const auto upload = [&] { results.push_back(runner.Run(TwentyValues())); };
   QObject::connect(powerOn, &QPushButton::clicked, upload);
   QObject::connect(autoSelections, &QPushButton::clicked, upload);
   // A click on the other button while the writes go on.
@@ -220,7 +232,7 @@ TEST_F(UploadRunnerTest, ClicksThatArriveWhileAnUploadRunsStartNoSecondUpload) {
   };
   QObject::disconnect(powerOn, nullptr, nullptr, nullptr);
   QObject::connect(powerOn, &QPushButton::clicked,
-                   [&] { results.push_back(Runner(&clock).Run(plan, kSettings)); });
+                   [&] { results.push_back(runner.Run(plan)); });
 
   // A double click: the second click waits in the queue while the first runs.
   QueueClick(powerOn);

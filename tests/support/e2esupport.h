@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "app/portlist.h"
+#include "machine/portlist.h"
 
 class QComboBox;
 class QTabWidget;

@@ -1,4 +1,4 @@
-#include "e2e/e2esupport.h"
+#include "support/e2esupport.h"
 
 #include <QComboBox>
 #include <QHeaderView>

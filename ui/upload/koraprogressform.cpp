@@ -1,4 +1,4 @@
-#include "device/koraprogressform.h"
+#include "ui/upload/koraprogressform.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

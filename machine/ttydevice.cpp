@@ -1,4 +1,4 @@
-#include "app/ttydevice.h"
+#include "machine/ttydevice.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -12,7 +12,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 #include "support/scopedenv.h"
 #include "support/tempdir.h"
 #include "support/virtualkorahost.h"

@@ -1,4 +1,4 @@
-#include "cli/programrun.h"
+#include "support/programrun.h"
 
 #include <chrono>
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "app/portlist.h"
+#include "machine/portlist.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -10,11 +10,7 @@ class GuiThreadMessageSink : public MessageSink {
  public:
   // guiContext: an object living on the GUI thread; target: where the
   // messages go there. Neither is owned; both must outlive every call.
-  GuiThreadMessageSink(QObject* guiContext, MessageSink* target);
-
-  // Changes where the messages go. GUI thread only, while no worker shows a
-  // message.
-  void SetTarget(MessageSink* target) { target_ = target; }
+  GuiThreadMessageSink(QObject& guiContext, MessageSink& target);
 
   // On the GUI thread, shows the message at once. From any other thread it
   // hands the message to the GUI thread and returns only when the target has
@@ -23,6 +19,6 @@ class GuiThreadMessageSink : public MessageSink {
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
 
  private:
-  QObject* context_;
-  MessageSink* target_;
+  QObject& context_;
+  MessageSink& target_;
 };

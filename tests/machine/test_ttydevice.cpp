@@ -1,4 +1,4 @@
-#include "app/ttydevice.h"
+#include "machine/ttydevice.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

@@ -1,12 +1,12 @@
-#include "app/portlist.h"
+#include "machine/portlist.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 #include <algorithm>
 
-#include "app/koraglobals.h"
-#include "app/ttydevice.h"
+#include "machine/koraglobals.h"
+#include "machine/ttydevice.h"
 
 // Written out rather than left to QCollator, whose numeric mode depends on the
 // locale and does nothing in the C locale.

@@ -1,4 +1,4 @@
-#include "app/koraglobals.h"
+#include "machine/koraglobals.h"
 
 #include <gtest/gtest.h>
 

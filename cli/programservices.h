@@ -1,0 +1,33 @@
+// ProgramServices: korapc-program's own services - real waits, a TCommPort
+// for each upload, a message that belongs to no port as one line on standard
+// error ("korapc-program: caption: text"), and no file dialog: its files come
+// from its command line, so every dialog counts as cancelled.
+#pragma once
+
+#include <ostream>
+
+#include "common/filepicker.h"
+#include "common/messagesink.h"
+#include "common/systemclock.h"
+#include "device/commportfactory.h"
+#include "services/services.h"
+
+class ProgramServices : private MessageSink, private FilePicker {
+ public:
+  // err: where the messages go; not owned, must outlive the object.
+  explicit ProgramServices(std::ostream& err) : err_(err) {}
+  ProgramServices(const ProgramServices&) = delete;
+  ProgramServices& operator=(const ProgramServices&) = delete;
+
+  Services& Get() { return services_; }
+
+ private:
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+  std::optional<std::string> PickOpenFile(const FileDialogOptions& options) override;
+  std::optional<std::string> PickSaveFile(const FileDialogOptions& options) override;
+
+  std::ostream& err_;
+  SystemClock clock_;
+  CommPortFactory ports_;
+  Services services_{*this, clock_, *this, ports_};
+};
