@@ -114,7 +114,7 @@ bool Drain(int fd) {
   return any;
 }
 
-std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int commandDelay,
+std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, const LinkSettings& pace,
                                      const std::vector<UploadJob>& jobs, const std::vector<Rehearsal>& rehearsals,
                                      const ProgramEnvironment& env) {
   ProgressConsole console(*env.err, ports, env.errIsTerminal, env.terminalWidth);
@@ -131,7 +131,7 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int 
     const StopSignalsBlocked blocked;  // the workers start with them blocked
     for (std::size_t i = 0; i < ports.size(); ++i) {
       workers.emplace_back([&, i] {
-        PortProgrammer programmer(ports[i], commandDelay, jobs, rehearsals, console, i, stop, clock, env.openPort);
+        PortProgrammer programmer(ports[i], pace, jobs, rehearsals, console, i, stop, clock, env.openPort);
         reports[i] = programmer.Run();
         ++done;
         const std::uint64_t one = 1;
@@ -198,9 +198,10 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
   if (ports.empty() && !options.dryRun) {
     return UsageError(env, "No port: give --port PATH, or choose a port on KORApc's Settings tab.");
   }
-  // "DELAY" is read once, for every port alike.
-  const int commandDelay =
-      options.commandDelay ? *options.commandDelay : ReadLinkSettings(GetSettingsFilePath(), "").commandDelay;
+  // "DELAY" and "ECHOGRACE" are read once, for every port alike.
+  LinkSettings pace = ReadLinkSettings(GetSettingsFilePath(), "");
+  if (options.commandDelay) pace.commandDelay = *options.commandDelay;
+  const int commandDelay = pace.commandDelay;
 
   std::vector<Rehearsal> rehearsals;
   for (const UploadJob& job : built.jobs) rehearsals.push_back(Rehearse(job.plan, commandDelay));
@@ -209,7 +210,7 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
     return kExitProgrammed;
   }
 
-  const std::vector<PortReport> reports = ProgramPorts(ports, commandDelay, built.jobs, rehearsals, env);
+  const std::vector<PortReport> reports = ProgramPorts(ports, pace, built.jobs, rehearsals, env);
   std::ostream& summary = options.json ? *env.err : *env.out;
   for (const PortReport& report : reports) summary << SummaryLine(report) << "\n";
   if (options.json) *env.out << JsonSummary(reports, std::nullopt);

@@ -50,11 +50,12 @@ bool PortReport::Programmed() const {
                                          [](const UploadReport& u) { return u.sent && u.result.completed; });
 }
 
-PortProgrammer::PortProgrammer(std::string port, int commandDelay, const std::vector<UploadJob>& jobs,
+PortProgrammer::PortProgrammer(std::string port, const LinkSettings& pace, const std::vector<UploadJob>& jobs,
                                const std::vector<Rehearsal>& rehearsals, ProgressConsole& console, std::size_t index,
                                const std::atomic<bool>& stop, Clock& clock, NamedPortFactory openPort)
     : port_(std::move(port)),
-      commandDelay_(commandDelay),
+      commandDelay_(pace.commandDelay),
+      echoGrace_(pace.echoGrace),
       jobs_(jobs),
       rehearsals_(rehearsals),
       console_(console),
@@ -84,7 +85,8 @@ PortReport PortProgrammer::Run() {
     console_.UploadStarted(index_, job.name, rehearsals_.at(k), job.plan.progressMaximum);
     PortSteps steps(console_, index_);
     try {
-      TKORAComm link(LinkSettings{port_, commandDelay_, ""}, messages, clock_, openPort_ ? openPort_(port_) : nullptr);
+      TKORAComm link(LinkSettings{port_, commandDelay_, "", echoGrace_}, messages, clock_,
+                     openPort_ ? openPort_(port_) : nullptr);
       UploadSequence sequence(link, job.plan);
       upload.result = sequence.Run(steps);
     } catch (...) {

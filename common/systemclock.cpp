@@ -55,3 +55,8 @@ void SystemClock::Sleep(int ms) {
   while (Before(Now(), deadline)) {
   }
 }
+
+std::int64_t SystemClock::NowMs() const {
+  const timespec now = Now();
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}

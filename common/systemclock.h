@@ -16,4 +16,7 @@ class SystemClock : public Clock {
   // less returns at once. The first call on a thread sets that thread's timer
   // slack to kTimerSlackNs, so that its waits end when they are due.
   void Sleep(int ms) override;
+
+  // CLOCK_MONOTONIC in whole ms.
+  std::int64_t NowMs() const override;
 };

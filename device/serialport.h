@@ -40,4 +40,10 @@ class SerialPort {
   // The number of received bytes waiting to be read. PortNotOpen on a closed
   // port; QueueQueryFailed when the query fails.
   virtual std::uint32_t BytesWaiting() = 0;
+
+  // Waits until a received byte is there to be read, or until timeoutMs
+  // have passed; true when a byte is there (at once when one already is).
+  // Reads nothing. A timeoutMs of 0 or less only looks. PortNotOpen on a
+  // closed port; ReadFailed when the wait fails or the device hangs up.
+  virtual bool WaitForInput(int timeoutMs) = 0;
 };

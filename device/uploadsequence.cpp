@@ -51,6 +51,7 @@ UploadResult UploadSequence::Result() const {
   result.completed = completed_;
   result.maximum = plan_.progressMaximum;
   result.stepsDone = std::clamp(steps_, 0, std::max(plan_.progressMaximum, 0));
+  result.link = link_.Figures();
   return result;
 }
 

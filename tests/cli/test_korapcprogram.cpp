@@ -43,6 +43,7 @@ Lines SplitLines(const std::string& text) {
 class SummingClock : public Clock {
  public:
   void Sleep(int ms) override { totalMs += ms; }
+  std::int64_t NowMs() const override { return totalMs; }
   std::atomic<int> totalMs{0};
 };
 

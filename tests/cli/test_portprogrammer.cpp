@@ -20,6 +20,7 @@ const std::string kAdvice = "\n\n-Power down KORA-1\n-Wait one second\n-Power up
 class NoWaitClock : public Clock {
  public:
   void Sleep(int) override {}
+  std::int64_t NowMs() const override { return 0; }
 };
 
 // n writes of value 1 from address first, one step each.
@@ -55,7 +56,7 @@ class PortProgrammerTest : public ::testing::Test {
   }
   PortReport Run() {
     ProgressConsole console(err, {"/dev/ttyTEST4"}, false);
-    PortProgrammer programmer("/dev/ttyTEST4", 10, jobs, rehearsals, console, 0, stop, clock,
+    PortProgrammer programmer("/dev/ttyTEST4", LinkSettings{"", 10}, jobs, rehearsals, console, 0, stop, clock,
                               [this](const std::string& device) {
                                 opened.push_back(device);
                                 return port.Handle();

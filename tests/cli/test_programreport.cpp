@@ -9,8 +9,8 @@
 
 namespace {
 
-UploadReport Sent(const std::string& name, bool completed, int steps, int maximum) {
-  return {name, true, UploadResult{completed, steps, maximum}};
+UploadReport Sent(const std::string& name, bool completed, int steps, int maximum, LinkFigures link = {}) {
+  return {name, true, UploadResult{completed, steps, maximum, link}};
 }
 UploadReport NotSent(const std::string& name) { return {name, false, {}}; }
 
