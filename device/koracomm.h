@@ -32,16 +32,17 @@ class TKORAComm {
   // hour) counts as 1000.
   static constexpr int kDefaultCommandDelay = LinkSettings::kDefaultCommandDelay;
   static constexpr int kMaxCommandDelay = 1000;
-  // Bounds of the echo grace ("ECHOGRACE"), clamped as the delay is.
+  // Bounds of the echo grace ("ECHOGRACE"), in ms, clamped as the delay is.
   static constexpr int kDefaultEchoGrace = LinkSettings::kDefaultEchoGrace;
   static constexpr int kMaxEchoGrace = 1000;
   // How long the service-mode answer is awaited beyond the echo grace, in ms.
   static constexpr int kServiceAnswerWait = 100;
 
   // settings: the port name, the command delay and the echo grace (bounded
-  // as above) and the service code; copied. sink, clock: where messages go and how waits are
-  // made; not owned, must outlive the object. port: the serial port to speak
-  // through; null builds a TCommPort (device/commport.h).
+  // as above) and the service code; copied. sink, clock: where messages go,
+  // how waits are made and the time is read; not owned, must outlive the
+  // object. port: the serial port to speak through; null builds a TCommPort
+  // (device/commport.h).
   // Gives the port its name and 9600 baud, 8 data bits, no parity, 1 stop
   // bit. Does not open the port.
   TKORAComm(const LinkSettings& settings, MessageSink& sink, Clock& clock,
