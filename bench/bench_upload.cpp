@@ -221,6 +221,7 @@ int main() {
   Measure("power-on defaults, answers after 16 ms, DELAY 10", Setup{10, 16}, PowerOnDefaults);
   // DELAY 0 against an instrument that answers as a real UART at 9600 baud
   // does, after 2 ms: each character goes as soon as its echo is in.
-  Measure("auto selections, answers after 2 ms, DELAY 0", Setup{0, 2, 35690 * 4 / 10}, AutoSelections);
+  Measure("auto selections, answers after 2 ms, DELAY 0", Setup{0, 2, 35690 * 4 / 10},
+          AutoSelections);
   return 0;
 }

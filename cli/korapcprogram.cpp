@@ -114,8 +114,9 @@ bool Drain(int fd) {
   return any;
 }
 
-std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, const LinkSettings& pace,
-                                     const std::vector<UploadJob>& jobs, const std::vector<Rehearsal>& rehearsals,
+std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports,
+                                     const LinkSettings& pace, const std::vector<UploadJob>& jobs,
+                                     const std::vector<Rehearsal>& rehearsals,
                                      const ProgramEnvironment& env) {
   ProgressConsole console(*env.err, ports, env.errIsTerminal, env.terminalWidth);
   SystemClock systemClock;
@@ -131,7 +132,8 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, cons
     const StopSignalsBlocked blocked;  // the workers start with them blocked
     for (std::size_t i = 0; i < ports.size(); ++i) {
       workers.emplace_back([&, i] {
-        PortProgrammer programmer(ports[i], pace, jobs, rehearsals, console, i, stop, clock, env.openPort);
+        PortProgrammer programmer(ports[i], pace, jobs, rehearsals, console, i, stop, clock,
+                                  env.openPort);
         reports[i] = programmer.Run();
         ++done;
         const std::uint64_t one = 1;

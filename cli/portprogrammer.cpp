@@ -50,9 +50,11 @@ bool PortReport::Programmed() const {
                                          [](const UploadReport& u) { return u.sent && u.result.completed; });
 }
 
-PortProgrammer::PortProgrammer(std::string port, const LinkSettings& pace, const std::vector<UploadJob>& jobs,
-                               const std::vector<Rehearsal>& rehearsals, ProgressConsole& console, std::size_t index,
-                               const std::atomic<bool>& stop, Clock& clock, NamedPortFactory openPort)
+PortProgrammer::PortProgrammer(std::string port, const LinkSettings& pace,
+                               const std::vector<UploadJob>& jobs,
+                               const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
+                               std::size_t index, const std::atomic<bool>& stop, Clock& clock,
+                               NamedPortFactory openPort)
     : port_(std::move(port)),
       commandDelay_(pace.commandDelay),
       echoGrace_(pace.echoGrace),

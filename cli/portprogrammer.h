@@ -52,8 +52,9 @@ class PortProgrammer {
   // stop: once true, no further upload is begun; the one running goes on to
   // its end, as the window program lets an upload end before it closes.
   PortProgrammer(std::string port, const LinkSettings& pace, const std::vector<UploadJob>& jobs,
-                 const std::vector<Rehearsal>& rehearsals, ProgressConsole& console, std::size_t index,
-                 const std::atomic<bool>& stop, Clock& clock, NamedPortFactory openPort = {});
+                 const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
+                 std::size_t index, const std::atomic<bool>& stop, Clock& clock,
+                 NamedPortFactory openPort = {});
 
   // Sends the jobs in order and stops at the first that fails; every message
   // goes to the console as one line. Never throws.

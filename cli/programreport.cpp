@@ -57,8 +57,9 @@ std::string FiguresText(const PortReport& report) {
   return "; link: " + count(all.lateAnswers, "answer", "answers") + " after DELAY, slowest " +
          std::to_string(all.slowestAnswerMs) + " ms, " +
          count(all.charactersSentAgain, "character", "characters") + " sent again, " +
-         (all.serviceAnswerMs < 0 ? std::string("no service-mode answer")
-                                  : "service-mode answer " + std::to_string(all.serviceAnswerMs) + " ms");
+         (all.serviceAnswerMs < 0
+              ? std::string("no service-mode answer")
+              : "service-mode answer " + std::to_string(all.serviceAnswerMs) + " ms");
 }
 
 }  // namespace
@@ -82,8 +83,8 @@ std::string SummaryLine(const PortReport& report) {
   if (report.Programmed()) return line + "programmed: " + names(true) + FiguresText(report);
   if (report.stopped) {
     const std::string done = names(true);
-    return line + "stopped: " + (done.empty() ? std::string() : done + " programmed; ") + names(false) +
-           " not sent" + FiguresText(report);
+    return line + "stopped: " + (done.empty() ? std::string() : done + " programmed; ") +
+           names(false) + " not sent" + FiguresText(report);
   }
   for (const UploadReport& u : report.uploads) {
     if (!u.sent || u.result.completed) continue;

@@ -43,7 +43,8 @@ Lines SplitLines(const std::string& text) {
 // The link figures of an instrument that answers every byte at once, at
 // DELAY 10.
 const std::string kPromptLink =
-    "; link: 0 answers after DELAY, slowest 10 ms, 0 characters sent again, service-mode answer 10 ms";
+    "; link: 0 answers after DELAY, slowest 10 ms, 0 characters sent again, service-mode answer 10 "
+    "ms";
 
 class SummingClock : public Clock {
  public:
@@ -205,8 +206,10 @@ TEST_F(KorapcProgramTest, PortsRunSideBySideAndOneFailureMakesTheStatusOne) {
   EXPECT_TRUE(allAsked);
   EXPECT_EQ(SplitLines(out.str()),
             (Lines{"/dev/ttyUSB0: programmed: power-on values" + kPromptLink,
-                   "/dev/ttyUSB1: failed in power-on values at 4/20: KORA-1 Memory Error: Invalid data value! -Power "
-                   "down KORA-1 -Wait one second -Power up KORA-1 and try again." + kPromptLink,
+                   "/dev/ttyUSB1: failed in power-on values at 4/20: KORA-1 Memory Error: Invalid "
+                   "data value! -Power "
+                   "down KORA-1 -Wait one second -Power up KORA-1 and try again." +
+                       kPromptLink,
                    "/dev/ttyUSB2: programmed: power-on values" + kPromptLink}));
   std::string defaults = "MS5173920468";
   const int factory[20] = {3, 3, 0, 1, 0, 2, 4, 9, 8, 0, 0, 2, 1, 1, 0, 0, 0, 0, 3, 4};
@@ -227,7 +230,8 @@ TEST_F(KorapcProgramTest, WithoutAPortTheSavedOneIsUsedAndDelayComesFromTheFileU
   EXPECT_EQ(clock.totalMs, 12 * 10 + 20 * (6 * 25 + 35) + 10);
 
   EXPECT_EQ(out.str(),
-            "/dev/ttyACM3: programmed: power-on values; link: 0 answers after DELAY, slowest 25 ms, 0 characters sent "
+            "/dev/ttyACM3: programmed: power-on values; link: 0 answers after DELAY, slowest 25 "
+            "ms, 0 characters sent "
             "again, service-mode answer 10 ms\n");
   clock.totalMs = 0;
   out.str("");
@@ -238,8 +242,10 @@ TEST_F(KorapcProgramTest, WithoutAPortTheSavedOneIsUsedAndDelayComesFromTheFileU
   EXPECT_EQ(summary["exitStatus"].toInt(-1), 0);
   ASSERT_EQ(summary["ports"].toArray().size(), 1);
   EXPECT_EQ(summary["ports"].toArray()[0].toObject()["port"].toString(), "/dev/ttyACM3");
-  EXPECT_NE(err.str().find("/dev/ttyACM3: programmed: power-on values; link: 0 answers after DELAY, slowest 0 ms"),
-            std::string::npos);
+  EXPECT_NE(
+      err.str().find(
+          "/dev/ttyACM3: programmed: power-on values; link: 0 answers after DELAY, slowest 0 ms"),
+      std::string::npos);
 }
 
 }  // namespace

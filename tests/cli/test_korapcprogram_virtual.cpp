@@ -175,9 +175,10 @@ TEST_F(KorapcProgramVirtualTest, AFaultOnOneInstrumentFailsItAloneWithItsMessage
 
   const std::string failure =
       "KORA-1 Memory Error: Invalid data value! -Power down KORA-1 -Wait one second -Power up KORA-1 and try again.";
-  EXPECT_EQ(Summaries(run.Out()), (Lines{hosts[0]->LinkPath() + ": programmed: power-on values",
-                                          hosts[1]->LinkPath() + ": failed in power-on values at 4/20: " + failure,
-                                          hosts[2]->LinkPath() + ": programmed: power-on values"}));
+  EXPECT_EQ(Summaries(run.Out()),
+            (Lines{hosts[0]->LinkPath() + ": programmed: power-on values",
+                   hosts[1]->LinkPath() + ": failed in power-on values at 4/20: " + failure,
+                   hosts[2]->LinkPath() + ": programmed: power-on values"}));
   EXPECT_TRUE(Contains(run.Err(), hosts[1]->LinkPath() + ": " + failure + "\n")) << run.Err();
   EXPECT_EQ(hosts[0]->Memory(), ExpectedMemory(true, false));
   EXPECT_EQ(hosts[2]->Memory(), ExpectedMemory(true, false));
@@ -234,8 +235,9 @@ TEST_F(KorapcProgramVirtualTest, APortThatIsNotThereShowsTheOpenMessageWithItsRe
                               " does not exist (any more). Check the cable and the USB adapter, then pick the port "
                               "again on the Settings tab.";
   EXPECT_TRUE(Contains(run.Err(), missing + ": " + message + "\n")) << run.Err();
-  EXPECT_EQ(Summaries(run.Out()), (Lines{missing + ": failed in power-on values at 0/20: " + message,
-                                          hosts[0]->LinkPath() + ": programmed: power-on values"}));
+  EXPECT_EQ(Summaries(run.Out()),
+            (Lines{missing + ": failed in power-on values at 0/20: " + message,
+                   hosts[0]->LinkPath() + ": programmed: power-on values"}));
   StopHosts();
   EXPECT_EQ(hosts[0]->Memory(), ExpectedMemory(true, false));
 }
@@ -258,8 +260,10 @@ TEST_F(KorapcProgramVirtualTest, CtrlCLetsEveryPortFinishTheUploadItIsInAndRepor
     EXPECT_EQ(host->Memory(), ExpectedMemory(true, false));
   }
   EXPECT_EQ(Summaries(run.Out()),
-            (Lines{hosts[0]->LinkPath() + ": stopped: power-on values programmed; auto selections not sent",
-                   hosts[1]->LinkPath() + ": stopped: power-on values programmed; auto selections not sent"}));
+            (Lines{hosts[0]->LinkPath() +
+                       ": stopped: power-on values programmed; auto selections not sent",
+                   hosts[1]->LinkPath() +
+                       ": stopped: power-on values programmed; auto selections not sent"}));
   EXPECT_TRUE(Contains(run.Err(),
                        "korapc-program: stopping: every port finishes the upload it is in, then nothing "
                        "more is sent\n"))

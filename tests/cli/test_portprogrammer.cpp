@@ -56,8 +56,8 @@ class PortProgrammerTest : public ::testing::Test {
   }
   PortReport Run() {
     ProgressConsole console(err, {"/dev/ttyTEST4"}, false);
-    PortProgrammer programmer("/dev/ttyTEST4", LinkSettings{"", 10}, jobs, rehearsals, console, 0, stop, clock,
-                              [this](const std::string& device) {
+    PortProgrammer programmer("/dev/ttyTEST4", LinkSettings{"", 10}, jobs, rehearsals, console, 0,
+                              stop, clock, [this](const std::string& device) {
                                 opened.push_back(device);
                                 return port.Handle();
                               });

@@ -9,7 +9,8 @@
 
 namespace {
 
-UploadReport Sent(const std::string& name, bool completed, int steps, int maximum, LinkFigures link = {}) {
+UploadReport Sent(const std::string& name, bool completed, int steps, int maximum,
+                  LinkFigures link = {}) {
   return {name, true, UploadResult{completed, steps, maximum, link}};
 }
 UploadReport NotSent(const std::string& name) { return {name, false, {}}; }
@@ -25,7 +26,8 @@ PortReport Programmed() {
 PortReport Failed() {
   PortReport report;
   report.port = "/dev/ttyUSB1";
-  report.uploads = {Sent("power-on values", false, 4, 20, {0, 10, 6, 10}), NotSent("auto selections")};
+  report.uploads = {Sent("power-on values", false, 4, 20, {0, 10, 6, 10}),
+                    NotSent("auto selections")};
   report.failureCaption = "KORA-1 Memory Error";
   report.failureText = "Invalid data value!\n\n-Power down KORA-1";
   return report;
@@ -34,7 +36,8 @@ PortReport Failed() {
 PortReport Stopped() {
   PortReport report;
   report.port = "/dev/ttyUSB2";
-  report.uploads = {Sent("power-on values", true, 20, 20, {1, 16, 0, 11}), NotSent("auto selections")};
+  report.uploads = {Sent("power-on values", true, 20, 20, {1, 16, 0, 11}),
+                    NotSent("auto selections")};
   report.stopped = true;
   return report;
 }
@@ -49,13 +52,17 @@ QJsonObject Parse(const std::string& json) {
 
 TEST(ProgramReport, OneLinePerPortSaysProgrammedOrWhereAndWhyItFailedAndHowTheLinkWent) {
   EXPECT_EQ(SummaryLine(Programmed()),
-            "/dev/ttyUSB0: programmed: power-on values, auto selections; link: 5 answers after DELAY, slowest 40 "
+            "/dev/ttyUSB0: programmed: power-on values, auto selections; link: 5 answers after "
+            "DELAY, slowest 40 "
             "ms, 1 character sent again, service-mode answer 12 ms");
   EXPECT_EQ(SummaryLine(Failed()),
-            "/dev/ttyUSB1: failed in power-on values at 4/20: KORA-1 Memory Error: Invalid data value! -Power down "
-            "KORA-1; link: 0 answers after DELAY, slowest 10 ms, 6 characters sent again, service-mode answer 10 ms");
+            "/dev/ttyUSB1: failed in power-on values at 4/20: KORA-1 Memory Error: Invalid data "
+            "value! -Power down "
+            "KORA-1; link: 0 answers after DELAY, slowest 10 ms, 6 characters sent again, "
+            "service-mode answer 10 ms");
   EXPECT_EQ(SummaryLine(Stopped()),
-            "/dev/ttyUSB2: stopped: power-on values programmed; auto selections not sent; link: 1 answer after "
+            "/dev/ttyUSB2: stopped: power-on values programmed; auto selections not sent; link: 1 "
+            "answer after "
             "DELAY, slowest 16 ms, 0 characters sent again, service-mode answer 11 ms");
   PortReport stoppedFirst = Stopped();
   stoppedFirst.uploads = {NotSent("power-on values")};
@@ -63,7 +70,8 @@ TEST(ProgramReport, OneLinePerPortSaysProgrammedOrWhereAndWhyItFailedAndHowTheLi
   PortReport unanswered = Failed();
   unanswered.uploads = {Sent("power-on values", false, 0, 20), NotSent("auto selections")};
   EXPECT_EQ(SummaryLine(unanswered).substr(SummaryLine(unanswered).find("; link:")),
-            "; link: 0 answers after DELAY, slowest 0 ms, 0 characters sent again, no service-mode answer");
+            "; link: 0 answers after DELAY, slowest 0 ms, 0 characters sent again, no service-mode "
+            "answer");
 }
 
 TEST(ProgramReport, TheExitStatusIsZeroOnlyWhenEveryPortWasProgrammed) {
@@ -102,8 +110,13 @@ TEST(ProgramReport, TheJsonSummaryHoldsEveryPortAndUpload) {
   PortReport openFailed;
   openFailed.uploads = {Sent("power-on values", false, 0, 20)};
   const QJsonObject unanswered = Parse(JsonSummary({openFailed}, std::nullopt));
-  EXPECT_TRUE(unanswered["ports"].toArray()[0].toObject()["uploads"].toArray()[0].toObject()["link"]
-                  .toObject()["serviceAnswerMs"].isNull());
+  EXPECT_TRUE(unanswered["ports"]
+                  .toArray()[0]
+                  .toObject()["uploads"]
+                  .toArray()[0]
+                  .toObject()["link"]
+                  .toObject()["serviceAnswerMs"]
+                  .isNull());
   EXPECT_EQ(ports[2].toObject()["result"].toString(), "stopped");
 }
 

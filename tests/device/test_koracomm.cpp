@@ -26,8 +26,8 @@ const std::string kNotResponding =
     "KORA-1 is not responding to PC.\n\n-Check serial connection to KORA-1\n-Verify KORA-1 is powered ON";
 const RecordedMessage kWriteFailedNoIcon{"Unable to write to PC COM Port!", "COM Port Error", MessageIcon::None};
 const RecordedMessage kReadFailed{"Unable to read from PC COM Port!", "COM Port Error", MessageIcon::Stop};
-const RecordedMessage kIncorrectReply{"Incorrect reply from KORA-1!" + kAdvice, "Communications Error",
-                                      MessageIcon::Stop};
+const RecordedMessage kIncorrectReply{"Incorrect reply from KORA-1!" + kAdvice,
+                                      "Communications Error", MessageIcon::Stop};
 const RecordedMessage kStopped{"KORA-1 has stopped responding to PC!" + kAdvice, "Communications Error",
                                MessageIcon::Stop};
 
@@ -107,13 +107,14 @@ TEST_P(KoraCommDelayTest, DelayFollowsEachCharacterAndTenMoreFollowR) {
   EXPECT_EQ(TKORAComm(settings, sink, clock, port.Handle()).EchoGrace(), GetParam().grace);
 }
 
-INSTANTIATE_TEST_SUITE_P(Settings, KoraCommDelayTest,
-                         ::testing::Values(DelayCase{"", 10, 200},
-                                           DelayCase{"[KORACOMM]\nDELAY=25\nECHOGRACE=0\n", 25, 0},
-                                           DelayCase{"[koracomm]\ndelay=0\nechograce=35\n", 0, 35},
-                                           DelayCase{"[KORACOMM]\nDELAY=-40\nECHOGRACE=-1\n", 0, 0},
-                                           DelayCase{"[KORACOMM]\nDELAY=60000\nECHOGRACE=5000\n", 1000, 1000},
-                                           DelayCase{"[KORACOMM]\nDELAY=abc\nECHOGRACE=x\n", 10, 200}));
+INSTANTIATE_TEST_SUITE_P(
+    Settings, KoraCommDelayTest,
+    ::testing::Values(DelayCase{"", 10, 200},
+                      DelayCase{"[KORACOMM]\nDELAY=25\nECHOGRACE=0\n", 25, 0},
+                      DelayCase{"[koracomm]\ndelay=0\nechograce=35\n", 0, 35},
+                      DelayCase{"[KORACOMM]\nDELAY=-40\nECHOGRACE=-1\n", 0, 0},
+                      DelayCase{"[KORACOMM]\nDELAY=60000\nECHOGRACE=5000\n", 1000, 1000},
+                      DelayCase{"[KORACOMM]\nDELAY=abc\nECHOGRACE=x\n", 10, 200}));
 
 TEST_F(KoraCommTest, OpenFailureAndClosedPortAreReportedAndNothingIsSent) {
   port.failOpen = true;
@@ -234,7 +235,8 @@ TEST_F(KoraCommTest, ALateEchoNoLongerDoublesACharacter) {
 TEST_F(KoraCommTest, AZeroByteBeforeAnEchoIsSkipped) {
   // A zero byte at the look, and one in the grace before the late echo.
   int sent = 0;
-  port.respond = [&, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
+  port.respond = [&,
+                  instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
     ++sent;
     if (sent == 5) return std::string("\0D", 2);
     if (sent == 6) port.ArriveLater(std::string("\0", 1), 0, 15);
@@ -286,7 +288,8 @@ class KoraCommLatencyTest : public KoraCommTest, public ::testing::WithParamInte
 TEST_P(KoraCommLatencyTest, AnAnswerWithinTheGraceIsTakenAndTheNextCharacterGoesAtOnce) {
   const LatencyCase& c = GetParam();
   settings.commandDelay = c.delay;
-  port.respond = [&, instrument = ScriptedPort::Instrument()](std::uint8_t byte) mutable -> std::string {
+  port.respond = [&, instrument =
+                         ScriptedPort::Instrument()](std::uint8_t byte) mutable -> std::string {
     port.ArriveLater(instrument(byte), 0, c.answerMs);
     return "";
   };
@@ -300,23 +303,22 @@ TEST_P(KoraCommLatencyTest, AnAnswerWithinTheGraceIsTakenAndTheNextCharacterGoes
   EXPECT_EQ(f.charactersSentAgain, c.figures.charactersSentAgain);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Delays, KoraCommLatencyTest,
-    ::testing::Values(
-        // Every answer is there at the first look: the grace is never used.
-        LatencyCase{20, 14, "A512D65R", {}, 7 * 20 + 30, {0, 20, 0, -1}},
-        // A USB adapter's 16 ms latency timer: each echo is taken when it
-        // comes; the V is there at the look after R.
-        LatencyCase{10, 16, "A512D65R", {}, 7 * 16 + 20, {7, 16, 0, -1}},
-        // DELAY 0: each character goes as soon as its echo is in; R still
-        // waits 10 ms.
-        LatencyCase{0, 2, "A512D65R", {}, 7 * 2 + 10, {7, 2, 0, -1}},
-        // A V within the grace.
-        LatencyCase{10, 150, "A512D65R", {}, 8 * 150, {8, 150, 0, -1}},
-        // An echo after the grace: A goes again at 210 ms, the first echo
-        // answers it at 250, and the second echo, at 460, is taken as the
-        // answer to the 5, as without the grace.
-        LatencyCase{10, 250, "AA5", {kIncorrectReply}, 460, {2, 210, 1, -1}}));
+INSTANTIATE_TEST_SUITE_P(Delays, KoraCommLatencyTest,
+                         ::testing::Values(
+                             // Every answer is there at the first look: the grace is never used.
+                             LatencyCase{20, 14, "A512D65R", {}, 7 * 20 + 30, {0, 20, 0, -1}},
+                             // A USB adapter's 16 ms latency timer: each echo is taken when it
+                             // comes; the V is there at the look after R.
+                             LatencyCase{10, 16, "A512D65R", {}, 7 * 16 + 20, {7, 16, 0, -1}},
+                             // DELAY 0: each character goes as soon as its echo is in; R still
+                             // waits 10 ms.
+                             LatencyCase{0, 2, "A512D65R", {}, 7 * 2 + 10, {7, 2, 0, -1}},
+                             // A V within the grace.
+                             LatencyCase{10, 150, "A512D65R", {}, 8 * 150, {8, 150, 0, -1}},
+                             // An echo after the grace: A goes again at 210 ms, the first echo
+                             // answers it at 250, and the second echo, at 460, is taken as the
+                             // answer to the 5, as without the grace.
+                             LatencyCase{10, 250, "AA5", {kIncorrectReply}, 460, {2, 210, 1, -1}}));
 
 // With ECHOGRACE=0 the link looks once after the delay and nothing more: a
 // late answer has the character sent again, as the instrument's protocol
@@ -331,7 +333,8 @@ struct NoGraceCase {
   Messages messages;
 };
 
-class KoraCommNoGraceTest : public KoraCommTest, public ::testing::WithParamInterface<NoGraceCase> {};
+class KoraCommNoGraceTest : public KoraCommTest,
+                            public ::testing::WithParamInterface<NoGraceCase> {};
 
 TEST_P(KoraCommNoGraceTest, EachCharacterIsLookedForOnceAndSentAgainWhenNothingIsThere) {
   settings.echoGrace = 0;
@@ -346,10 +349,11 @@ TEST_P(KoraCommNoGraceTest, EachCharacterIsLookedForOnceAndSentAgainWhenNothingI
 
 // Answers as the instrument does, the n-th byte sent (from 1) answered
 // afterPolls looks or afterMs late.
-std::function<ScriptedPort::Responder(ScriptedPort&)> LateAt(int n, int afterPolls, int afterMs = 0) {
+std::function<ScriptedPort::Responder(ScriptedPort&)> LateAt(int n, int afterPolls,
+                                                             int afterMs = 0) {
   return [=](ScriptedPort& port) -> ScriptedPort::Responder {
-    return [&port, n, afterPolls, afterMs, sent = 0, instrument = ScriptedPort::Instrument()](
-               std::uint8_t c) mutable -> std::string {
+    return [&port, n, afterPolls, afterMs, sent = 0,
+            instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
       if (++sent != n && afterMs == 0) return instrument(c);
       port.ArriveLater(instrument(c), afterPolls, afterMs);
       return "";
@@ -363,21 +367,42 @@ std::function<ScriptedPort::Responder(ScriptedPort&)> Fixed(ScriptedPort::Respon
 
 INSTANTIATE_TEST_SUITE_P(
     Timelines, KoraCommNoGraceTest,
-    ::testing::Values(
-        NoGraceCase{"the V one look late", LateAt(5, 1), "A1D2R", "A1D2RR", Repeat(20, 2, Repeat(10, 4)), {}},
-        // The late echo is taken for the second 1, whose own echo is then
-        // taken for the third; the instrument has A512D111R.
-        NoGraceCase{"an echo one look late", LateAt(6, 1), "A512D11R", "A512D111R", Repeat(20, 1, Repeat(10, 8)),
-                    {kIncorrectReply}},
-        // Every answer 14 ms late at DELAY 10: A goes again, and its second
-        // echo is taken as the answer to the 5.
-        NoGraceCase{"answers 14 ms late", LateAt(0, 0, 14), "A512D65R", "AA5", Repeat(10, 3), {kIncorrectReply}},
-        NoGraceCase{"silence", Fixed(Answering({{{'A', 0}, ""}})), "A512D65R", "AAAAAAA", Repeat(10, 7),
-                    {kStopped}},
-        // A zero byte counts as nothing, and the echo behind it answers the
-        // character sent again.
-        NoGraceCase{"a zero byte before the echo", Fixed(Answering({{{'D', 0}, std::string("\0D", 2)}})),
-                    "A512D65R", "A512DD66", Repeat(10, 8), {kIncorrectReply}}));
+    ::testing::Values(NoGraceCase{"the V one look late",
+                                  LateAt(5, 1),
+                                  "A1D2R",
+                                  "A1D2RR",
+                                  Repeat(20, 2, Repeat(10, 4)),
+                                  {}},
+                      // The late echo is taken for the second 1, whose own echo is then
+                      // taken for the third; the instrument has A512D111R.
+                      NoGraceCase{"an echo one look late",
+                                  LateAt(6, 1),
+                                  "A512D11R",
+                                  "A512D111R",
+                                  Repeat(20, 1, Repeat(10, 8)),
+                                  {kIncorrectReply}},
+                      // Every answer 14 ms late at DELAY 10: A goes again, and its second
+                      // echo is taken as the answer to the 5.
+                      NoGraceCase{"answers 14 ms late",
+                                  LateAt(0, 0, 14),
+                                  "A512D65R",
+                                  "AA5",
+                                  Repeat(10, 3),
+                                  {kIncorrectReply}},
+                      NoGraceCase{"silence",
+                                  Fixed(Answering({{{'A', 0}, ""}})),
+                                  "A512D65R",
+                                  "AAAAAAA",
+                                  Repeat(10, 7),
+                                  {kStopped}},
+                      // A zero byte counts as nothing, and the echo behind it answers the
+                      // character sent again.
+                      NoGraceCase{"a zero byte before the echo",
+                                  Fixed(Answering({{{'D', 0}, std::string("\0D", 2)}})),
+                                  "A512D65R",
+                                  "A512DD66",
+                                  Repeat(10, 8),
+                                  {kIncorrectReply}}));
 
 struct AnswerCase {
   char answer;
@@ -436,8 +461,11 @@ TEST_F(KoraCommTest, PortFailuresDuringACommandAreShown) {
   port.failWritesFrom = port.writeCalls + 1;
   EXPECT_EQ(link.SendCommand("A1D1R"), -1);
   EXPECT_EQ(port.written, "AAAA");
-  EXPECT_EQ(sink.messages, (Messages{kReadFailed, kReadFailed, kReadFailed,
-                                     {"Unable to write to PC COM Port!", "COM Port Error", MessageIcon::Stop}}));
+  EXPECT_EQ(sink.messages,
+            (Messages{kReadFailed,
+                      kReadFailed,
+                      kReadFailed,
+                      {"Unable to write to PC COM Port!", "COM Port Error", MessageIcon::Stop}}));
 }
 
 TEST_F(KoraCommTest, MalformedCommandsAreRefusedBeforeAnythingIsSent) {
@@ -478,9 +506,11 @@ struct ServiceTimingCase {
   int serviceAnswerMs;  // -1: no answer; the not-responding message then follows
 };
 
-class KoraCommServiceTimingTest : public KoraCommTest, public ::testing::WithParamInterface<ServiceTimingCase> {};
+class KoraCommServiceTimingTest : public KoraCommTest,
+                                  public ::testing::WithParamInterface<ServiceTimingCase> {};
 
-TEST_P(KoraCommServiceTimingTest, TheAnswerIsTakenWhenItComesWithinOneHundredMillisecondsAndTheGrace) {
+TEST_P(KoraCommServiceTimingTest,
+       TheAnswerIsTakenWhenItComesWithinOneHundredMillisecondsAndTheGrace) {
   const ServiceTimingCase& c = GetParam();
   settings.echoGrace = c.grace;
   int bytes = 0;
@@ -499,20 +529,19 @@ TEST_P(KoraCommServiceTimingTest, TheAnswerIsTakenWhenItComesWithinOneHundredMil
 
 const std::string kZeroThenS("\0S", 2);
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, KoraCommServiceTimingTest,
-    ::testing::Values(
-        // There at the first look, 10 ms after the last byte.
-        ServiceTimingCase{200, "S", 5, {}, {}, 10},
-        ServiceTimingCase{200, "S", 250, {300}, {240}, 250},
-        // None: the message comes about 300 ms after the request.
-        ServiceTimingCase{200, "", 0, {300}, {300}, -1},
-        ServiceTimingCase{200, kZeroThenS, 30, {300, 280}, {20, 0}, 30},
-        // Without the grace: one wait of up to 100 ms, and a zero byte is no
-        // answer.
-        ServiceTimingCase{0, "S", 60, {100}, {50}, 60},
-        ServiceTimingCase{0, "S", 250, {100}, {100}, -1},
-        ServiceTimingCase{0, kZeroThenS, 30, {100}, {20}, -1}));
+INSTANTIATE_TEST_SUITE_P(Answers, KoraCommServiceTimingTest,
+                         ::testing::Values(
+                             // There at the first look, 10 ms after the last byte.
+                             ServiceTimingCase{200, "S", 5, {}, {}, 10},
+                             ServiceTimingCase{200, "S", 250, {300}, {240}, 250},
+                             // None: the message comes about 300 ms after the request.
+                             ServiceTimingCase{200, "", 0, {300}, {300}, -1},
+                             ServiceTimingCase{200, kZeroThenS, 30, {300, 280}, {20, 0}, 30},
+                             // Without the grace: one wait of up to 100 ms, and a zero byte is no
+                             // answer.
+                             ServiceTimingCase{0, "S", 60, {100}, {50}, 60},
+                             ServiceTimingCase{0, "S", 250, {100}, {100}, -1},
+                             ServiceTimingCase{0, kZeroThenS, 30, {100}, {20}, -1}));
 
 struct ServiceCase {
   std::string answer;
@@ -546,9 +575,13 @@ TEST_F(KoraCommTest, ServiceModePortFailures) {
   port.failQueueQuery = false;
   port.failWait = true;  // the line hangs up while the answer is awaited
   EXPECT_EQ(Link().EnterServiceMode(), -1);
-  EXPECT_EQ(sink.messages, (Messages{kWriteFailedNoIcon,
-                                     {kNotResponding, "Communications Error", MessageIcon::Exclamation},
-                                     kWriteFailedNoIcon, kReadFailed, kWriteFailedNoIcon, kReadFailed}));
+  EXPECT_EQ(sink.messages,
+            (Messages{kWriteFailedNoIcon,
+                      {kNotResponding, "Communications Error", MessageIcon::Exclamation},
+                      kWriteFailedNoIcon,
+                      kReadFailed,
+                      kWriteFailedNoIcon,
+                      kReadFailed}));
 }
 
 TEST_F(KoraCommTest, ExitServiceModeSendsOneXAndReadsNothing) {

@@ -181,13 +181,16 @@ TEST_P(VirtualKoraSlowLinkTest, APowerOnUploadAndOneAutoSelectionArriveExactlyAs
   const std::string name = "SLOW LINK           ";  // padded to 20
   ASSERT_EQ(link->WriteText(512, name, progress), 0);
   for (std::size_t c = 0; c < 20; ++c) {
-    commands.push_back("A" + std::to_string(512 + c) + "D" + std::to_string(static_cast<int>(name[c])) + "R");
+    commands.push_back("A" + std::to_string(512 + c) + "D" +
+                       std::to_string(static_cast<int>(name[c])) + "R");
   }
   const unsigned codes[10] = {13, 300, 511, 0, 0, 0, 0, 0, 0, 0};
   for (int k = 0; k < 10; ++k) {
     ASSERT_EQ(link->WriteWord(532 + 2 * k, codes[k]), 0) << k;
-    commands.push_back("A" + std::to_string(532 + 2 * k) + "D" + std::to_string(codes[k] & 255) + "R");
-    commands.push_back("A" + std::to_string(533 + 2 * k) + "D" + std::to_string(codes[k] >> 8) + "R");
+    commands.push_back("A" + std::to_string(532 + 2 * k) + "D" + std::to_string(codes[k] & 255) +
+                       "R");
+    commands.push_back("A" + std::to_string(533 + 2 * k) + "D" + std::to_string(codes[k] >> 8) +
+                       "R");
   }
   link->ExitServiceMode();
   link->ClosePort();
@@ -212,7 +215,8 @@ TEST_P(VirtualKoraSlowLinkTest, APowerOnUploadAndOneAutoSelectionArriveExactlyAs
 
 INSTANTIATE_TEST_SUITE_P(Paces, VirtualKoraSlowLinkTest,
                          ::testing::Values(std::vector<std::string>{"--echo-delay", "16"},
-                                           std::vector<std::string>{"--echo-delay", "45", "--echo-jitter", "10"}));
+                                           std::vector<std::string>{"--echo-delay", "45",
+                                                                    "--echo-jitter", "10"}));
 
 TEST_F(VirtualKoraTest, PortHeldByAnotherUploadCannotBeOpened) {
   Start();

@@ -87,7 +87,8 @@ TEST_F(UploadSequenceTest, TheResultCarriesTheLinkFiguresOfTheUpload) {
   port.clock = &clock;
   int sevens = 0;
   int threes = 0;
-  port.respond = [&, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
+  port.respond = [&,
+                  instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
     if (port.written.size() <= 12) return instrument(c);  // the service-mode request
     if (c == '7' && ++sevens == 2) {
       port.ArriveLater("7", 0, 35);

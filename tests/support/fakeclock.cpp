@@ -10,5 +10,6 @@ void FakeClock::Sleep(int ms) {
 void FakeClock::Pass(int ms) { waits.push_back(ms); }
 
 int FakeClock::TotalMs() const {
-  return std::accumulate(sleeps.begin(), sleeps.end(), 0) + std::accumulate(waits.begin(), waits.end(), 0);
+  return std::accumulate(sleeps.begin(), sleeps.end(), 0) +
+         std::accumulate(waits.begin(), waits.end(), 0);
 }
