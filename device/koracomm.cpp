@@ -200,11 +200,11 @@ int TKORAComm::SendCommand(const std::string& text) {
       Show(kUnableToWrite, kComPortError, MessageIcon::Stop);
       return -1;
     }
-    const int wait =
-        sent == wire::kCommandEnd ? commandDelay_ + kFinalCharacterExtraDelay : commandDelay_;
-    clock_.Sleep(wait);
+    const std::int64_t sentAt = clock_.NowMs();
+    clock_.Sleep(sent == wire::kCommandEnd ? commandDelay_ + kFinalCharacterExtraDelay
+                                           : commandDelay_);
     std::uint8_t answer = 0;
-    int answerMs = commandDelay_;
+    int answerMs = commandDelay_;  // what an answer there at the first look counts as
     try {
       PollAnswer(&answer);
       // An answer only late - held by a USB adapter, a radio link or a busy
@@ -215,7 +215,7 @@ int TKORAComm::SendCommand(const std::string& text) {
         answer = ListenForAnswer(echoGrace_, true, &listened);
         if (answer != 0) {
           ++figures_.lateAnswers;
-          answerMs = wait + listened;
+          answerMs = static_cast<int>(clock_.NowMs() - sentAt);
         }
       }
     } catch (const ECommError&) {

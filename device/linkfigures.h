@@ -7,11 +7,9 @@ struct LinkFigures {
   // Answers that were not there when the link looked after the command delay
   // and came while it listened on (the echo grace).
   int lateAnswers = 0;
-  // The slowest answer of a memory write command, in ms from the send of its
-  // character: an answer there at the first look counts as the command
-  // delay; a late one as the wait before that look (the delay, or the delay
-  // + 10 after "R") plus the time listened until it came. 0 before the
-  // first answer.
+  // The slowest answer of a memory write command, in ms: an answer there at
+  // the first look counts as the command delay; a late one as the time from
+  // the send of its character until it came. 0 before the first answer.
   int slowestAnswerMs = 0;
   // Characters sent again because no answer came in the delay and the grace.
   int charactersSentAgain = 0;

@@ -279,7 +279,7 @@ TEST_F(VirtualKoraProgramTest, ASlowAdapterWorksAtTheDefaultDelay) {
             (std::vector<std::string>{"A272D1R", "A273D2R", "A274D3R", "A275D4R", "A276D5R"}));
   for (int i = 0; i < 5; ++i) EXPECT_EQ(host->Memory().at(static_cast<std::size_t>(272 + i)), i + 1);
   EXPECT_EQ(link->Figures().charactersSentAgain, 0);
-  EXPECT_GE(link->Figures().lateAnswers, 5 * 6);  // no echo can be there 10 ms after its character
+  EXPECT_GT(link->Figures().lateAnswers, 0);  // awaited after the look 10 ms after the character
 }
 
 TEST_F(VirtualKoraProgramTest, WithoutTheGraceASlowAdapterGetsItsFirstCharacterTwice) {
