@@ -18,6 +18,7 @@
 #include "cli/programreport.h"
 #include "cli/progressconsole.h"
 #include "cli/rehearsal.h"
+#include "cli/samedevice.h"
 #include "cli/uploadjobs.h"
 #include "device/linksettings.h"
 #include "common/systemclock.h"
@@ -30,8 +31,11 @@ constexpr int kRefreshMs = 250;
 // How often this thread looks at the workers when no wake-up came.
 constexpr int kLookAgainMs = 1000;
 
-int UsageError(const ProgramEnvironment& env, const std::string& error) {
+// With --json, standard output gets the error too, so that a script never
+// reads an empty output.
+int UsageError(const ProgramEnvironment& env, const std::string& error, bool json) {
   *env.err << kProgram << ": " << error << "\nTry '" << kProgram << " --help' for more information.\n";
+  if (json) *env.out << JsonUsageError(error);
   return kExitRefused;
 }
 
@@ -171,7 +175,7 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports,
 
 int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironment& env) {
   const ParsedOptions parsed = ParseProgramOptions(args);
-  if (!parsed.error.empty()) return UsageError(env, parsed.error);
+  if (!parsed.error.empty()) return UsageError(env, parsed.error, parsed.options.json);
   const ProgramOptions& options = parsed.options;
   if (options.help) {
     *env.out << ProgramHelpText();
@@ -198,7 +202,16 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
     if (!saved.empty()) ports.push_back(saved);
   }
   if (ports.empty() && !options.dryRun) {
-    return UsageError(env, "No port: give --port PATH, or choose a port on KORApc's Settings tab.");
+    return UsageError(env, "No port: give --port PATH, or choose a port on KORApc's Settings tab.",
+                      options.json);
+  }
+  // Two workers on one device would each take the other's echoes; the
+  // second would only fail as "in use", after the first had begun.
+  if (const std::optional<SameDevice> same = FindSameDevice(ports)) {
+    return UsageError(env,
+                      "The ports " + ports[same->first] + " and " + ports[same->again] +
+                          " are the same device; give each instrument once.",
+                      options.json);
   }
   // "DELAY" and "ECHOGRACE" are read once, for every port alike.
   LinkSettings pace = ReadLinkSettings(GetSettingsFilePath(), "");

@@ -31,7 +31,9 @@ struct ProgramEnvironment {
 
 // Runs korapc-program with args (those after the program name) and returns
 // its exit status (cli/programreport.h). Everything it prints goes to env's
-// streams. Files are checked before any port is opened; the ports are then
-// programmed in parallel, one worker each, while this thread keeps the
-// progress lines and watches env.stopFd. Sets ServiceCode.
+// streams. Files are checked, and two names of one device refused, before
+// any port is opened; with --json a usage error is also a JSON object on
+// env.out (programreport.h). The ports are then programmed in parallel, one
+// worker each, while this thread keeps the progress lines and watches
+// env.stopFd. Sets ServiceCode.
 int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironment& env);

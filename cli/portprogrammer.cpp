@@ -11,21 +11,37 @@ namespace {
 
 // Prints each message at once (there is nobody to confirm it, so the upload
 // goes straight on, as it would after OK) and keeps the last one that was not
-// the closing notice: the reason the port failed.
+// the closing notice: the reason the port failed. The closing notice is held
+// back: a technician who switches the instrument off as it says must not do
+// so while another upload to it is still to come.
 class PortMessages : public MessageSink {
  public:
   PortMessages(ProgressConsole& console, const std::string& port) : console_(console), port_(port) {}
 
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
+    if (icon == MessageIcon::None && caption == noticeCaption) {
+      heldCaption = caption;
+      heldText = text;
+      return;
+    }
     console_.Message(port_, caption, text);
-    if (icon == MessageIcon::None && caption == noticeCaption) return;
     lastCaption = caption;
     lastText = text;
+  }
+
+  // Prints the notice held back, if any, and forgets it.
+  void ShowHeldNotice() {
+    if (heldCaption.empty() && heldText.empty()) return;
+    console_.Message(port_, heldCaption, heldText);
+    heldCaption.clear();
+    heldText.clear();
   }
 
   std::string noticeCaption;  // of the upload running
   std::string lastCaption;
   std::string lastText;
+  std::string heldCaption;  // the notice of the last upload that completed
+  std::string heldText;
 
  private:
   ProgressConsole& console_;
@@ -103,6 +119,9 @@ PortReport PortProgrammer::Run() {
   if (failed) {
     report.failureCaption = messages.lastCaption;
     report.failureText = messages.lastText;
+  } else {
+    // Once, after the last upload this port gets, stopped or not.
+    messages.ShowHeldNotice();
   }
   console_.PortFinished(index_, report.Programmed() ? "programmed" : failed ? "failed" : "stopped");
   return report;

@@ -57,7 +57,9 @@ class PortProgrammer {
                  NamedPortFactory openPort = {});
 
   // Sends the jobs in order and stops at the first that fails; every message
-  // goes to the console as one line. Never throws.
+  // goes to the console as one line. The power-cycle notice ("Switch KORA-1
+  // power OFF, ...") comes once, after the last upload the port gets, under
+  // that upload's caption, and not at all when an upload failed. Never throws.
   PortReport Run();
 
  private:

@@ -38,7 +38,11 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
 
   ParsedOptions parsed;
   ProgramOptions& o = parsed.options;
-  if (!parser.parse(arguments)) {
+  // The parser reads every argument even past an error, so --json is known
+  // for the error's own report too.
+  const bool parsedAll = parser.parse(arguments);
+  o.json = parser.isSet(json);
+  if (!parsedAll) {
     parsed.error = Local(parser.errorText());
     return parsed;
   }
@@ -101,7 +105,6 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
   }
   o.dryRun = parser.isSet(dryRun);
   o.listPorts = parser.isSet(listPorts);
-  o.json = parser.isSet(json);
   if (!o.listPorts && !o.powerOnFile && !o.autoSelectFile) {
     parsed.error = "Nothing to send: give --power-on FILE, --auto-selections FILE, or both.";
   }

@@ -21,6 +21,7 @@ struct ProgramOptions {
 };
 
 struct ParsedOptions {
+  // With an error, only json is to be relied on: whether --json was given.
   ProgramOptions options;
   // Empty when the command line is sound; otherwise one line saying what is
   // wrong with it, in the user's words (no "Try --help" hint).

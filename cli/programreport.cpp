@@ -126,3 +126,9 @@ std::string JsonSummary(const std::vector<PortReport>& reports, const std::optio
   }
   return QJsonDocument(summary).toJson(QJsonDocument::Compact).toStdString() + "\n";
 }
+
+std::string JsonUsageError(const std::string& error) {
+  const QJsonObject report{{"error", QString::fromLocal8Bit(error.c_str())},
+                           {"exitStatus", kExitRefused}};
+  return QJsonDocument(report).toJson(QJsonDocument::Compact).toStdString() + "\n";
+}

@@ -14,16 +14,6 @@ timespec Now() {
   return now;
 }
 
-timespec Plus(timespec t, long ns) {
-  t.tv_sec += ns / kNsPerSecond;
-  t.tv_nsec += ns % kNsPerSecond;
-  if (t.tv_nsec >= kNsPerSecond) {
-    t.tv_sec += 1;
-    t.tv_nsec -= kNsPerSecond;
-  }
-  return t;
-}
-
 bool Before(const timespec& a, const timespec& b) {
   return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
 }
@@ -39,21 +29,43 @@ void UseSmallTimerSlack() {
 
 }  // namespace
 
-void SystemClock::Sleep(int ms) {
-  if (ms <= 0) return;
-  // An absolute deadline, taken at once, so that a wait interrupted by a
-  // signal resumes for the remaining time only and the protocol's pacing does
-  // not drift.
-  const timespec deadline = Plus(Now(), static_cast<long>(ms) * 1000000L);
+timespec SystemClock::Plus(timespec t, long ns) {
+  // Division truncates towards zero, so a negative ns leaves a negative
+  // remainder: borrowed from the seconds, or clock_nanosleep refuses the
+  // value with EINVAL.
+  t.tv_sec += ns / kNsPerSecond;
+  t.tv_nsec += ns % kNsPerSecond;
+  if (t.tv_nsec >= kNsPerSecond) {
+    t.tv_sec += 1;
+    t.tv_nsec -= kNsPerSecond;
+  } else if (t.tv_nsec < 0) {
+    t.tv_sec -= 1;
+    t.tv_nsec += kNsPerSecond;
+  }
+  return t;
+}
+
+int SystemClock::SleepUntil(const timespec& deadline) {
   UseSmallTimerSlack();
   // A thread woken at its time takes some tens of µs more to run again. The
   // sleep therefore ends kAwakeNs early and the rest is waited for awake,
   // reading the clock, so that the wait ends when it is due and never before.
   const timespec wake = Plus(deadline, -kAwakeNs);
-  while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wake, nullptr) == EINTR) {
-  }
+  int result = 0;
+  do {
+    result = ::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wake, nullptr);
+  } while (result == EINTR);
   while (Before(Now(), deadline)) {
   }
+  return result;
+}
+
+void SystemClock::Sleep(int ms) {
+  if (ms <= 0) return;
+  // An absolute deadline, taken at once, so that a wait interrupted by a
+  // signal resumes for the remaining time only and the protocol's pacing does
+  // not drift.
+  static_cast<void>(SleepUntil(Plus(Now(), static_cast<long>(ms) * 1000000L)));
 }
 
 std::int64_t SystemClock::NowMs() const {

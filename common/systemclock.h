@@ -1,6 +1,8 @@
 // The Clock that really waits.
 #pragma once
 
+#include <ctime>
+
 #include "common/clock.h"
 
 class SystemClock : public Clock {
@@ -19,4 +21,14 @@ class SystemClock : public Clock {
 
   // CLOCK_MONOTONIC in whole ms.
   std::int64_t NowMs() const override;
+
+  // t moved by ns nanoseconds, earlier when ns is negative. t must be
+  // normalised (0 <= tv_nsec < 1e9), and so is the result.
+  static timespec Plus(timespec t, long ns);
+
+  // Blocks until deadline on CLOCK_MONOTONIC, asleep until kAwakeNs before
+  // it and awake for the rest; a deadline already past returns at once.
+  // Returns 0 when the sleep went as planned, or the error clock_nanosleep
+  // gave (the wait was then spent awake, and still ended at deadline).
+  static int SleepUntil(const timespec& deadline);
 };

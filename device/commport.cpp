@@ -4,12 +4,17 @@
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <utility>
 
 namespace {
 
@@ -51,11 +56,19 @@ int MillisecondsUntil(SteadyClock::time_point deadline) {
   return static_cast<int>(std::chrono::ceil<milliseconds>(left).count());
 }
 
+// A pseudo-terminal's terminal end lives on a devpts file system.
+bool IsPseudoTerminal(int fd) {
+  struct statfs fs{};
+  return ::fstatfs(fd, &fs) == 0 && fs.f_type == DEVPTS_SUPER_MAGIC;
+}
+
 bool DeviceGone(short revents) { return (revents & (POLLERR | POLLHUP | POLLNVAL)) != 0; }
 
 }  // namespace
 
 TCommPort::TCommPort() = default;
+
+TCommPort::TCommPort(PortHolderFinder holders) : holders_(std::move(holders)) {}
 
 TCommPort::~TCommPort() {
   try {
@@ -76,6 +89,8 @@ void TCommPort::Open() {
   if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) FailOpen(ECommKind::OpenFailed);
   termios state{};
   if (::tcgetattr(fd_, &state) != 0) FailOpen(ECommKind::GetStateFailed);
+  RefuseWhenTakenElsewhere();
+  // Nobody had the flag set, so from here it is this descriptor's to clear.
   if (::ioctl(fd_, TIOCEXCL) != 0) FailOpen(ECommKind::OpenFailed);
   exclusive_ = true;
   if (!ApplyLineSettings()) FailOpen(ECommKind::SetStateFailed);
@@ -85,6 +100,23 @@ void TCommPort::Open() {
   // bytes from an earlier session, which would be taken as the next answer.
   ::tcflush(fd_, TCIFLUSH);
   open_ = true;
+}
+
+void TCommPort::RefuseWhenTakenElsewhere() {
+  // Root opens a device past another program's TIOCEXCL, and taking the flag
+  // over would let Close clear it under that program.
+  int exclusive = 0;
+  bool taken = ::ioctl(fd_, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+  taken = taken || holders_.ByLockFile(portName_).has_value();
+  // A terminal program left open on the port, locking nothing, would take
+  // some of the instrument's echoes.
+  struct stat st{};
+  if (!taken && !IsPseudoTerminal(fd_) && ::fstat(fd_, &st) == 0) {
+    taken = holders_.ByOpenDescriptor(st.st_rdev).has_value();
+  }
+  if (!taken) return;
+  errno = EBUSY;
+  FailOpen(ECommKind::OpenFailed);
 }
 
 void TCommPort::FailOpen(ECommKind kind) {

@@ -6,13 +6,21 @@
 #include <string>
 
 #include "device/ecommerror.h"
+#include "device/portholder.h"
 #include "device/serialport.h"
 
 // Open takes the device for exclusive use (TIOCEXCL and an exclusive flock),
 // so a second open, by this or another program, fails with OpenFailed and
-// leaves the holder's exclusive use in place. It sets raw 8-bit transfer with
-// no flow control, ignores the modem-control lines, and starts with an empty
-// receive queue, as a freshly opened port does. It asks the driver for low
+// leaves the holder's exclusive use in place. It also refuses, with
+// OpenFailed and EBUSY, a device that is taken already in any way it can
+// see, root or not: another descriptor's TIOCEXCL, a UUCP lock file naming a
+// live process, or an open descriptor in another process of this user (not
+// on a pseudo-terminal, whose terminal end a stand-in instrument may keep
+// open itself). Close clears TIOCEXCL only when this port set it.
+//
+// It sets raw 8-bit transfer with no flow control, ignores the modem-control
+// lines, and starts with an empty receive queue, as a freshly opened port
+// does. It asks the driver for low
 // latency (ASYNC_LOW_LATENCY), so that a USB adapter passes each byte on at
 // once rather than after its latency timer; a driver without that setting is
 // used as it is, and Close puts the setting back as Open found it.
@@ -42,6 +50,8 @@ class TCommPort : public SerialPort {
   // Closed; port name "/dev/ttyS0" (the first serial port); 9600 baud, 8 data
   // bits, no parity, one stop bit.
   TCommPort();
+  // As above, with the lock files and processes looked up through holders.
+  explicit TCommPort(PortHolderFinder holders);
   ~TCommPort() override;  // closes an open port; never throws
   TCommPort(const TCommPort&) = delete;
   TCommPort& operator=(const TCommPort&) = delete;
@@ -90,6 +100,9 @@ class TCommPort : public SerialPort {
   // Releases the device after a failed step of Open and raises kind with
   // the errno of that step.
   [[noreturn]] void FailOpen(ECommKind kind);
+  // Raises OpenFailed with EBUSY after releasing the device when another
+  // program has it (see above).
+  void RefuseWhenTakenElsewhere();
   void RequestLowLatency();
   // Undoes what Open changed on the device: low latency and exclusive use.
   void GiveBackDevice();
@@ -101,6 +114,7 @@ class TCommPort : public SerialPort {
   std::uint8_t parity_ = 0;
   std::uint8_t stopBits_ = 0;
   int fd_ = -1;
+  PortHolderFinder holders_;
   bool exclusive_ = false;      // this descriptor set TIOCEXCL
   bool lowLatencySet_ = false;  // this descriptor set ASYNC_LOW_LATENCY
 };

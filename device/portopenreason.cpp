@@ -89,8 +89,14 @@ std::string Reason(const std::string& device, int error, const PortOpenLookups& 
       return device + " does not exist (any more). Check the cable and the USB adapter, then pick the port "
                       "again on " + kSettingsTab + ".";
     case EBUSY:
-    case EWOULDBLOCK:
-      return device + " is in use by another program. Close that program and try again.";
+    case EWOULDBLOCK: {
+      std::string who = "another program";
+      if (const std::optional<PortHolder> holder = lookups.portHolder(device)) {
+        who = (holder->program.empty() ? who : holder->program) + " (process " +
+              std::to_string(holder->pid) + ")";
+      }
+      return device + " is in use by " + who + ". Close that program and try again.";
+    }
     case ENOTTY:
       return device + " is not a serial port. Pick the port again on " + std::string(kSettingsTab) + ".";
     default:
@@ -183,7 +189,8 @@ std::vector<gid_t> SystemAccountGroups(const std::string& user) {
 
 PortOpenLookups SystemPortOpenLookups() {
   return PortOpenLookups{SystemDeviceOwnership, SystemGroupName, SystemUserName, SystemSessionGroups,
-                         SystemAccountGroups};
+                         SystemAccountGroups,
+                         [](const std::string& device) { return PortHolderFinder().Find(device); }};
 }
 
 std::string PortOpenReason(const std::string& device, int error, const PortOpenLookups& lookups) {

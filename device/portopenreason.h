@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "device/portholder.h"
+
 // The owner group and permission bits of a device file (st_gid, st_mode).
 struct DeviceOwnership {
   gid_t group = 0;
@@ -30,16 +32,21 @@ struct PortOpenLookups {
   // The groups the account database gives user today, which a new session
   // would have.
   std::function<std::vector<gid_t>(const std::string& user)> accountGroups;
+  // The other process that has device, as far as the system tells; nothing
+  // when none can be found.
+  std::function<std::optional<PortHolder>(const std::string& device)> portHolder;
 };
 
 // The real lookups: stat, getgrgid, getpwuid(getuid()), getegid with
-// getgroups, and getgrouplist.
+// getgroups, getgrouplist, and PortHolderFinder::Find on /proc and the
+// system's lock folders.
 PortOpenLookups SystemPortOpenLookups();
 
 // One short paragraph (lines joined by single "\n") saying why device could
 // not be opened and what to do about it, in Windows-1252 for the message
 // sink. device: the port name as the user chose it (local 8-bit text, "" when
-// no port is chosen). error: the errno of the failure. The lookups are called
-// only for a permission failure. Returns "" when a port is chosen and error
-// is 0, since there is then nothing to explain.
+// no port is chosen). error: the errno of the failure. The permission
+// lookups are called only for a permission failure, portHolder only for a
+// port in use. Returns "" when a port is chosen and error is 0, since there
+// is then nothing to explain.
 std::string PortOpenReason(const std::string& device, int error, const PortOpenLookups& lookups);

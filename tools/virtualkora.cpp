@@ -49,6 +49,12 @@
 // once every earlier line is on its way out. The answering thread runs at
 // real-time priority where the system allows it, so that busy programs do not
 // delay its answers. SIGTERM and SIGINT end the program and remove the link.
+//
+// Each time the PC's last descriptor of the line closes, even when the PC was
+// killed with the port still taken for exclusive use, a fresh pseudo-terminal
+// is linked in its place ("the PC closed /dev/pts/N; now on /dev/pts/M"), so
+// the next open always finds a free line. A PC that opens the old line again
+// within a second (it read the link just before it moved) is still answered.
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -56,6 +62,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <pthread.h>
 #include <sched.h>
@@ -181,34 +188,56 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
   return true;
 }
 
-// The pseudo-terminal: the master is the instrument's end. A descriptor of the
-// other end is kept open too, so that the line stays up between the PC's opens.
+// One pseudo-terminal: the master is the instrument's end, and the PC opens the
+// other end through the link. No descriptor of the PC's end is kept here, so
+// the master sees the line hang up once the PC's last descriptor closes,
+// whether the PC closed it or was killed. That is the sign to hand out a fresh
+// line: a terminal that a killed program left with its exclusive flag set
+// would refuse every later open.
 struct Line {
   int master = -1;
-  int slave = -1;
   std::string slaveName;
+  // Set once the PC's end has closed and a fresh line has the link: a PC that
+  // read the link just before it moved may still open this one until then.
+  std::optional<AnswerSchedule::Clock::time_point> retireAt;
 };
 
+// How long a line whose PC end closed may still be opened again, and how
+// often it is looked at meanwhile: an open under way when the link moved
+// must find it, and be answered within a millisecond.
+constexpr auto kRetireAfter = std::chrono::seconds(1);
+constexpr auto kRetiringCheck = std::chrono::milliseconds(1);
+
+void CloseLine(Line* line) {
+  if (line->master >= 0) ::close(line->master);  // the PC's end sees the line hang up
+  *line = Line{};
+}
+
 bool OpenLine(Line* line) {
+  // Never blocking: the PC may open the line again between a poll and a read.
   line->master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (line->master < 0 || ::grantpt(line->master) != 0 || ::unlockpt(line->master) != 0) return false;
+  if (line->master < 0 || ::grantpt(line->master) != 0 || ::unlockpt(line->master) != 0 ||
+      ::fcntl(line->master, F_SETFL, ::fcntl(line->master, F_GETFL) | O_NONBLOCK) != 0) {
+    CloseLine(line);
+    return false;
+  }
   char name[128];
-  if (::ptsname_r(line->master, name, sizeof name) != 0) return false;
-  line->slaveName = name;
-  line->slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (line->slave < 0) return false;
+  // The line settings are the terminal end's, set here through the master:
+  // opening that end here and closing it again would read as a hang-up.
   termios state{};
-  if (::tcgetattr(line->slave, &state) != 0) return false;
+  if (::ptsname_r(line->master, name, sizeof name) != 0 || ::tcgetattr(line->master, &state) != 0) {
+    CloseLine(line);
+    return false;
+  }
+  line->slaveName = name;
   ::cfmakeraw(&state);
   ::cfsetispeed(&state, B9600);
   ::cfsetospeed(&state, B9600);
-  return ::tcsetattr(line->slave, TCSANOW, &state) == 0;
-}
-
-void CloseLine(Line* line) {
-  if (line->slave >= 0) ::close(line->slave);
-  if (line->master >= 0) ::close(line->master);  // the PC's end sees the line hang up
-  *line = Line{};
+  if (::tcsetattr(line->master, TCSANOW, &state) != 0) {
+    CloseLine(line);
+    return false;
+  }
+  return true;
 }
 
 // Points the link at target, replacing an earlier symbolic link in one step.
@@ -322,11 +351,12 @@ int main(int argc, char** argv) {
   // After the log's thread has started, which keeps the normal priority.
   const bool realTime = TakeRealTimePriority();
   // The instrument's lines wait here until the answers of the moment are out.
-  std::vector<std::string> lines;
-  VirtualInstrument instrument(settings.instrument, [&lines](const std::string& text) { lines.push_back(text); });
-  const auto passLinesOn = [&log, &lines] {
-    for (const std::string& text : lines) log.Add(text);
-    lines.clear();
+  std::vector<std::string> logLines;
+  VirtualInstrument instrument(settings.instrument,
+                               [&logLines](const std::string& text) { logLines.push_back(text); });
+  const auto passLinesOn = [&log, &logLines] {
+    for (const std::string& text : logLines) log.Add(text);
+    logLines.clear();
   };
   MemoryDump dump;
   // Before the link appears, so that the dump is there once the link is.
@@ -338,27 +368,64 @@ int main(int argc, char** argv) {
   }
   AnswerSchedule answers(std::chrono::milliseconds(settings.echoDelayMs),
                          std::chrono::milliseconds(settings.echoJitterMs), settings.seed);
-  Line line;
-  if (!OpenLine(&line) || !PlaceLink(settings.link, line.slaveName)) {
+  // The last line is the one behind the link; any before it wait to retire
+  // or were opened again by a PC that read the link before it moved.
+  std::vector<Line> lines(1);
+  if (!OpenLine(&lines[0]) || !PlaceLink(settings.link, lines[0].slaveName)) {
     std::fprintf(stderr, "virtualkora: cannot set up the pseudo-terminal\n");
     return 1;
   }
-  log.Add("virtual KORA-1 on " + line.slaveName + ", linked at " + settings.link);
+  log.Add("virtual KORA-1 on " + lines[0].slaveName + ", linked at " + settings.link);
   log.Add(realTime ? "answering at real-time priority"
                    : "answering at normal priority (real-time priority not permitted)");
+
+  int answerTo = -1;  // the master whose bytes the waiting answers belong to
+  const auto closeLine = [&](std::size_t index) {
+    if (lines[index].master == answerTo) {
+      answers.Clear();  // lost with the line
+      answerTo = -1;
+    }
+    CloseLine(&lines[index]);
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(index));
+  };
+  // Puts a fresh line behind the link; false when none can be had.
+  const auto linkFreshLine = [&] {
+    Line fresh;
+    if (!OpenLine(&fresh) || !PlaceLink(settings.link, fresh.slaveName)) {
+      std::fprintf(stderr, "virtualkora: cannot set up a new pseudo-terminal\n");
+      CloseLine(&fresh);
+      return false;
+    }
+    lines.push_back(fresh);
+    return true;
+  };
 
   bool running = true;
   while (running) {
     // Waits for a byte, a signal, or the next answer that falls due; an
-    // answer that waits its turn never holds up receiving.
-    pollfd watch[2] = {{line.master, POLLIN, 0}, {signalFd, POLLIN, 0}};
+    // answer that waits its turn never holds up receiving. A retiring line
+    // reports its hang-up at every poll, so it is looked at on a timer instead.
+    std::vector<pollfd> watch{{signalFd, POLLIN, 0}};
+    std::vector<std::size_t> watched;
+    bool retiring = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      retiring = retiring || lines[i].retireAt.has_value();
+      if (lines[i].retireAt) continue;
+      watch.push_back({lines[i].master, POLLIN, 0});
+      watched.push_back(i);
+    }
+    std::optional<AnswerSchedule::Clock::time_point> wake = answers.NextDue();
+    if (retiring) {
+      const auto check = AnswerSchedule::Clock::now() + kRetiringCheck;
+      wake = wake ? std::min(*wake, check) : check;
+    }
     timespec timeout{};
-    if (::ppoll(watch, 2, TimeoutUntil(answers.NextDue(), &timeout), nullptr) < 0) {
+    if (::ppoll(watch.data(), watch.size(), TimeoutUntil(wake, &timeout), nullptr) < 0) {
       if (errno == EINTR) continue;
       std::perror("virtualkora: poll");
       break;
     }
-    if ((watch[1].revents & POLLIN) != 0) {
+    if ((watch[0].revents & POLLIN) != 0) {
       signalfd_siginfo info{};
       if (::read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
         if (info.ssi_signo == SIGUSR1) {
@@ -372,17 +439,32 @@ int main(int argc, char** argv) {
       }
     }
 
-    if ((watch[0].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+    // From the last, so that closing one leaves the places of those before.
+    for (std::size_t k = watched.size(); k-- > 0;) {
+      if ((watch[k + 1].revents & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
+      const std::size_t index = watched[k];
+      const int master = lines[index].master;
       std::uint8_t received[64];
-      const ssize_t n = ::read(line.master, received, sizeof received);
-      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      const ssize_t n = ::read(master, received, sizeof received);
+      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;  // opened again meanwhile
       if (n <= 0) {
-        std::fprintf(stderr, "virtualkora: line read failed: %s\n", std::strerror(errno));
-        break;
+        // The PC's last descriptor of this line has closed.
+        if (index + 1 == lines.size()) {
+          if (!linkFreshLine()) {
+            RemoveLink(settings.link, lines[index].slaveName);
+            return 1;
+          }
+          log.Add("the PC closed " + lines[index].slaveName + "; now on " + lines.back().slaveName);
+        }
+        lines[index].retireAt = AnswerSchedule::Clock::now() + kRetireAfter;
+        continue;
       }
       const auto now = AnswerSchedule::Clock::now();
+      if (master != answerTo) answers.Clear();  // a new PC end: the old one's answers are lost
+      answerTo = master;
       if (settings.trace) {
-        lines.push_back(TraceLine("rx", std::string(reinterpret_cast<char*>(received), static_cast<std::size_t>(n)), now));
+        const std::string bytes(reinterpret_cast<char*>(received), static_cast<std::size_t>(n));
+        logLines.push_back(TraceLine("rx", bytes, now));
       }
       for (ssize_t i = 0; i < n; ++i) {
         const VirtualInstrument::Reply reply = instrument.Receive(received[i]);
@@ -393,33 +475,45 @@ int main(int argc, char** argv) {
 
         // What was due before the hang-up still goes out; the rest is lost
         // with the line.
-        SendAnswer(line.master, answers.TakeDue(now));
-        answers.Clear();
+        SendAnswer(master, answers.TakeDue(now));
         passLinesOn();
-        const std::string old = line.slaveName;
-        CloseLine(&line);
-        if (!OpenLine(&line) || !PlaceLink(settings.link, line.slaveName)) {
-          std::fprintf(stderr, "virtualkora: cannot set up a new pseudo-terminal\n");
+        const bool linked = index + 1 == lines.size();
+        const std::string old = lines[index].slaveName;
+        closeLine(index);
+        if (linked && !linkFreshLine()) {
           RemoveLink(settings.link, old);
           return 1;
         }
-        log.Add("line hung up; now on " + line.slaveName);
+        log.Add("line hung up; now on " + lines.back().slaveName);
         break;  // the rest of what was read belonged to the old line
       }
     }
 
+    // A retiring line that the PC has opened again is served again; one
+    // still hung up when its time is over is closed.
+    const auto now = AnswerSchedule::Clock::now();
+    for (std::size_t i = lines.size(); i-- > 0;) {
+      if (!lines[i].retireAt) continue;
+      pollfd line{lines[i].master, POLLIN, 0};
+      if (::poll(&line, 1, 0) >= 0 && (line.revents & POLLHUP) == 0) {
+        lines[i].retireAt.reset();
+      } else if (now >= *lines[i].retireAt) {
+        closeLine(i);
+      }
+    }
+
     const std::string due = answers.TakeDue(AnswerSchedule::Clock::now());
-    if (!due.empty()) {
-      const bool sent = SendAnswer(line.master, due);
+    if (!due.empty() && answerTo >= 0) {
+      const bool sent = SendAnswer(answerTo, due);
       const int error = errno;
-      if (settings.trace) lines.push_back(TraceLine("tx", due, AnswerSchedule::Clock::now()));
-      if (!sent) lines.push_back(std::string("line write failed: ") + std::strerror(error));
+      if (settings.trace) logLines.push_back(TraceLine("tx", due, AnswerSchedule::Clock::now()));
+      if (!sent) logLines.push_back(std::string("line write failed: ") + std::strerror(error));
     }
     passLinesOn();
   }
 
-  RemoveLink(settings.link, line.slaveName);
-  CloseLine(&line);
+  RemoveLink(settings.link, lines.back().slaveName);
+  for (Line& line : lines) CloseLine(&line);
   log.Add("virtual KORA-1 stopped");
   return 0;
 }

@@ -13,10 +13,12 @@
 #include <map>
 #include <mutex>
 #include <sstream>
+#include <unistd.h>
 
 #include "app/koraglobals.h"
 #include "common/clock.h"
 #include "support/aslrecord.h"
+#include "support/pseudoterminal.h"
 #include "support/scriptedport.h"
 #include "support/tempdir.h"
 
@@ -101,6 +103,90 @@ TEST_F(KorapcProgramTest, BadUsageIsExitStatusTwoWithAHintAndNothingElse) {
   EXPECT_EQ(SplitLines(err.str())[0],
             "korapc-program: No port: give --port PATH, or choose a port on KORApc's Settings tab.");
   EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(KorapcProgramTest, WithJsonABadUsageIsAlsoAnErrorObjectOnStandardOutput) {
+  const std::string values = File("poweron.dat", "1\n");
+  struct Case {
+    Lines args;
+    std::string error;
+  };
+  const Case cases[] = {
+      {{"--json", "--power-on"}, "Missing value after '--power-on'."},
+      {{"--json", "--bogus", "--power-on", values}, "Unknown option 'bogus'."},
+      {{"--power-on", values, "stray", "--json"}, "Unexpected argument 'stray'."},
+      {{"--json", "--delay", "ten", "--power-on", values},
+       "--delay needs a whole number of milliseconds from 0 to 1000, not 'ten'."},
+      {{"--json"}, "Nothing to send: give --power-on FILE, --auto-selections FILE, or both."},
+      {{"--power-on", values, "--json"},  // no --port, and korapc.ini names none
+       "No port: give --port PATH, or choose a port on KORApc's Settings tab."},
+  };
+  for (const Case& c : cases) {
+    out.str("");
+    err.str("");
+    EXPECT_EQ(Run(c.args), 2) << c.error;
+    EXPECT_EQ(out.str(), "{\"error\":\"" + c.error + "\",\"exitStatus\":2}\n");
+    EXPECT_EQ(err.str(), "korapc-program: " + c.error +
+                             "\nTry 'korapc-program --help' for more information.\n");
+  }
+  EXPECT_TRUE(opened.empty());
+}
+
+TEST_F(KorapcProgramTest, OneDeviceUnderTwoNamesIsRefusedBeforeAnyPortOpens) {
+  const PseudoTerminal a;
+  const PseudoTerminal b;
+  const std::string linkA = files.File("kora-a");
+  const std::string linkB = files.File("kora-b");
+  ASSERT_EQ(::symlink(a.Path().c_str(), linkA.c_str()), 0);
+  ASSERT_EQ(::symlink(b.Path().c_str(), linkB.c_str()), 0);
+  const std::string values = File("poweron.dat", "1\n");
+  struct Case {
+    Lines ports;
+    std::string same;  // the pair named in the refusal; empty: programmed
+  };
+  const Case cases[] = {
+      {{a.Path(), linkA}, a.Path() + " and " + linkA},
+      {{linkA, a.Path()}, linkA + " and " + a.Path()},
+      {{a.Path(), linkB, b.Path()}, linkB + " and " + b.Path()},
+      {{a.Path(), b.Path()}, ""},
+      {{linkA, linkB}, ""},
+      {{"/dev/ttyGONE", a.Path()}, ""},  // a name that is not there is no one's twin
+  };
+  for (const Case& c : cases) {
+    opened.clear();
+    out.str("");
+    err.str("");
+    Lines args = {"--power-on", values};
+    for (const std::string& port : c.ports) args.insert(args.end(), {"--port", port});
+    if (c.same.empty()) {
+      EXPECT_EQ(Run(args), 0) << c.ports.front();
+      EXPECT_EQ(opened.size(), c.ports.size());
+      continue;
+    }
+    EXPECT_EQ(Run(args), 2) << c.same;
+    EXPECT_EQ(err.str(), "korapc-program: The ports " + c.same +
+                             " are the same device; give each instrument once.\n"
+                             "Try 'korapc-program --help' for more information.\n");
+    EXPECT_EQ(out.str(), "");
+    EXPECT_TRUE(opened.empty());
+  }
+}
+
+TEST_F(KorapcProgramTest, BothUploadsToOnePortEndInOnePowerCycleNotice) {
+  const std::string values = File("poweron.dat", "1\n");
+  std::string asl;
+  for (int i = 0; i < 10; ++i) asl += AslRecord("", {});
+  const std::string selections = File("ward-a.asl", asl);
+  EXPECT_EQ(Run({"--port", "/dev/ttyUSB0", "--power-on", values, "--auto-selections", selections}),
+            0);
+  EXPECT_EQ(err.str(),
+            "/dev/ttyUSB0: power-on values: 0/20, about 0:02\n"
+            "/dev/ttyUSB0: power-on values: 20/20 done\n"
+            "/dev/ttyUSB0: auto selections: 0/300, about 0:35\n"
+            "/dev/ttyUSB0: auto selections: 300/300 done\n"
+            "/dev/ttyUSB0: Auto Selections: Switch KORA-1 power OFF, then switch back ON for "
+            "settings to take effect.\n");
+  EXPECT_EQ(out.str(), "/dev/ttyUSB0: programmed: power-on values, auto selections\n");
 }
 
 TEST_F(KorapcProgramTest, HelpAndVersionGoToStandardOutput) {

@@ -3,6 +3,7 @@
 // that is not there, and Ctrl+C in the middle.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <sstream>
@@ -154,14 +155,18 @@ TEST_F(KorapcProgramVirtualTest, ThreeInstrumentsAtOnceEndWithExactlyTheSameMemo
   Lines summary;
   for (const auto& host : hosts) summary.push_back(host->LinkPath() + ": programmed: power-on values, auto selections");
   EXPECT_EQ(Summaries(run.Out()), summary);
-  // Both notices of every port, each on a line of its own.
+  // One notice per port, on a line of its own after its last upload, and
+  // none between the two uploads.
+  const std::string notice =
+      ": Switch KORA-1 power OFF, then switch back ON for settings to take effect.";
   for (const auto& host : hosts) {
-    for (const std::string caption : {"Power On Settings", "Auto Selections"}) {
-      EXPECT_TRUE(Contains(run.Err(), host->LinkPath() + ": " + caption +
-                                          ": Switch KORA-1 power OFF, then switch back ON for settings to take "
-                                          "effect.\n"))
-          << run.Err();
-    }
+    const Lines err = SplitLines(run.Err());
+    const std::string port = host->LinkPath();
+    const std::string autoNotice = port + ": Auto Selections" + notice;
+    EXPECT_EQ(std::count(err.begin(), err.end(), autoNotice), 1) << run.Err();
+    EXPECT_EQ(std::count(err.begin(), err.end(), port + ": Power On Settings" + notice), 0);
+    const auto last = std::find(err.begin(), err.end(), port + ": auto selections: 300/300 done");
+    EXPECT_NE(std::find(last, err.end(), autoNotice), err.end()) << run.Err();
   }
 }
 

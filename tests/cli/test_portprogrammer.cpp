@@ -87,11 +87,47 @@ TEST_F(PortProgrammerTest, EachUploadGoesOutInTurnAsItsOwnSequence) {
   EXPECT_TRUE(report.uploads[1].result.completed);
   EXPECT_EQ(report.uploads[1].result.stepsDone, 2);
   EXPECT_EQ(report.failureText, "");
-  // Both notices, one line each.
-  EXPECT_NE(err.str().find("/dev/ttyTEST4: First: Switch KORA-1 power OFF, then switch back ON for settings to "
-                           "take effect.\n"),
-            std::string::npos);
-  EXPECT_NE(err.str().find("/dev/ttyTEST4: Second: Switch KORA-1 power OFF"), std::string::npos);
+}
+
+TEST_F(PortProgrammerTest, ThePowerCycleNoticeComesOnceAfterThePortsLastUpload) {
+  const std::string start1 = "/dev/ttyTEST4: first upload: 0/3, about 0:01\n";
+  const std::string start2 = "/dev/ttyTEST4: second upload: 0/2, about 0:01\n";
+  const std::string notice =
+      ": Switch KORA-1 power OFF, then switch back ON for settings to take effect.\n";
+  const std::string memoryError =
+      "/dev/ttyTEST4: KORA-1 Memory Error: Invalid data value! -Power down KORA-1 -Wait one second "
+      "-Power up KORA-1 and try again.\n";
+  struct Case {
+    const char* what;
+    int failAtFinal;  // the final R answered T; 0: none
+    bool stopAtFirst;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"both uploads", 0, false,
+       start1 + "/dev/ttyTEST4: first upload: 3/3 done\n" + start2 +
+           "/dev/ttyTEST4: second upload: 2/2 done\n/dev/ttyTEST4: Second" + notice},
+      {"stopped after the first", 0, true,
+       start1 + "/dev/ttyTEST4: first upload: 3/3 done\n/dev/ttyTEST4: First" + notice},
+      {"the second fails", 5, false,
+       start1 + "/dev/ttyTEST4: first upload: 3/3 done\n" + start2 + memoryError +
+           "/dev/ttyTEST4: second upload: 1/2 failed\n"},
+      {"the first fails", 2, false,
+       start1 + memoryError + "/dev/ttyTEST4: first upload: 1/3 failed\n"},
+  };
+  for (const Case& c : cases) {
+    err.str("");
+    stop = false;
+    port.written.clear();
+    port.respond = [this, c, finals = 0,
+                    instrument = ScriptedPort::Instrument()](std::uint8_t b) mutable {
+      if (c.stopAtFirst && b == 'M') stop = true;
+      if (b == 'R' && ++finals == c.failAtFinal) return std::string("T");
+      return instrument(b);
+    };
+    Run();
+    EXPECT_EQ(err.str(), c.err) << c.what;
+  }
 }
 
 TEST_F(PortProgrammerTest, AFailedUploadEndsThePortsWorkWithItsMessage) {

@@ -17,6 +17,8 @@
 
 #include "device/commport.h"
 #include "device/ecommerror.h"
+#include "device/portopenreason.h"
+#include "support/holdingchild.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -152,6 +154,74 @@ TEST_F(CommPortTest, AnOpenThatIsRefusedLeavesTheHoldersExclusiveUseInPlace) {
   port.Close();
   EXPECT_FALSE(ExclusiveFlag(observer));
   ::close(observer);
+}
+
+std::uint32_t OpenError(TCommPort& port) {
+  try {
+    port.Open();
+  } catch (const ECommError& e) {
+    return e.Kind() == ECommKind::OpenFailed ? e.ErrorNumber() : 0;
+  }
+  return 0;
+}
+
+TEST_F(CommPortTest, AnotherProgramsExclusiveUseIsRefusedEvenToRootAndOutlivesOurClose) {
+  const int observer = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(observer, 0);
+  // A terminal program that took the port with TIOCEXCL alone, no lock.
+  HoldingChild holder("exclholder", [&] {
+    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY);
+    return fd >= 0 && ::ioctl(fd, TIOCEXCL) == 0;
+  });
+  ASSERT_TRUE(holder.Held());
+  EXPECT_EQ(OpenError(port), static_cast<std::uint32_t>(EBUSY));
+  EXPECT_FALSE(port.IsOpen());
+  port.Close();
+  EXPECT_TRUE(ExclusiveFlag(observer));
+  EXPECT_EQ(PortOpenReason(device, EBUSY, SystemPortOpenLookups()),
+            device + " is in use by exclholder (process " + std::to_string(holder.Pid()) +
+                "). Close that program and try again.");
+
+  // The flag stays with the terminal while anyone keeps it open.
+  holder.Kill();
+  EXPECT_EQ(OpenError(port), static_cast<std::uint32_t>(EBUSY));
+  ASSERT_EQ(::ioctl(observer, TIOCNXCL), 0);
+  port.Open();
+  EXPECT_TRUE(ExclusiveFlag(observer));
+  port.Close();
+  EXPECT_FALSE(ExclusiveFlag(observer));
+  ::close(observer);
+}
+
+TEST_F(CommPortTest, ALockFileOfARunningProcessRefusesThePortAndIsNeverRemoved) {
+  TempDir proc;
+  TempDir locks;
+  ::mkdir(proc.File("4242").c_str(), 0755);
+  TempDir::WriteAll(proc.File("4242/comm"), "minicom\n");
+  TCommPort locked(PortHolderFinder(proc.path(), {locks.path()}));
+  locked.SetPortName(device);
+  const std::string lock = locks.File("LCK.." + device.substr(device.rfind('/') + 1));
+  struct Case {
+    std::string content;
+    std::uint32_t error;
+  };
+  // 99999999 is above every process number Linux gives out: a stale file.
+  for (const Case& c : {Case{"      4242\n", EBUSY}, Case{"  99999999\n", 0}}) {
+    TempDir::WriteAll(lock, c.content);
+    EXPECT_EQ(OpenError(locked), c.error) << c.content;
+    EXPECT_EQ(locked.IsOpen(), c.error == 0);
+    locked.Close();
+    EXPECT_EQ(TempDir::ReadAll(lock), c.content);
+  }
+}
+
+TEST_F(CommPortTest, APseudoTerminalThatAnotherProcessKeepsOpenIsStillFree) {
+  // A stand-in instrument may keep the terminal end open itself; only a real
+  // serial device open elsewhere counts as taken.
+  HoldingChild keeper("keeper", [&] { return ::open(device.c_str(), O_RDWR | O_NOCTTY) >= 0; });
+  ASSERT_TRUE(keeper.Held());
+  port.Open();
+  EXPECT_TRUE(port.IsOpen());
 }
 
 TEST_F(CommPortTest, BytesWaitingCountsEveryByteTheFarEndHasWrittenAtOnce) {

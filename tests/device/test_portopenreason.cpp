@@ -30,6 +30,7 @@ struct FakeSystem {
   std::optional<std::string> user = "jane";
   std::vector<gid_t> session = {100};
   std::vector<gid_t> account = {100};
+  std::optional<PortHolder> holder;
 
   PortOpenLookups Lookups() {
     return {[this](const std::string&) { return owner; },
@@ -38,7 +39,10 @@ struct FakeSystem {
               return std::nullopt;
             },
             [this] { return user; }, [this] { return session; },
-            [this](const std::string& name) { return name == user ? account : std::vector<gid_t>{}; }};
+            [this](const std::string& name) {
+              return name == user ? account : std::vector<gid_t>{};
+            },
+            [this](const std::string&) { return holder; }};
   }
 };
 
@@ -87,6 +91,13 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"/dev/ttyS3", ENXIO, nullptr, "/dev/ttyS3" + kGone},
         Case{"/dev/ttyUSB0", EBUSY, nullptr, "/dev/ttyUSB0" + kBusy},
         Case{"/dev/ttyUSB0", EWOULDBLOCK, nullptr, "/dev/ttyUSB0" + kBusy},
+        // The program that holds it is named when the system tells which.
+        Case{"/dev/ttyUSB0", EWOULDBLOCK,
+             [](FakeSystem& s) { s.holder = PortHolder{4711, "picocom"}; },
+             "/dev/ttyUSB0 is in use by picocom (process 4711). Close that program and try again."},
+        Case{"/dev/ttyUSB0", EBUSY, [](FakeSystem& s) { s.holder = PortHolder{815, ""}; },
+             "/dev/ttyUSB0 is in use by another program (process 815). Close that program and try "
+             "again."},
         Case{"/tmp/notes", ENOTTY, nullptr, "/tmp/notes is not a serial port. Pick the port again on the Settings tab."},
         // In English whatever the user's language, like every other message.
         Case{"/dev/ttyUSB0", EIO, nullptr, "/dev/ttyUSB0 could not be opened: Input/output error."},

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -16,6 +17,7 @@
 #include "device/commport.h"
 #include "device/koracomm.h"
 #include "common/systemclock.h"
+#include "support/holdingchild.h"
 #include "support/recordingmessagesink.h"
 #include "support/tempdir.h"
 #include "support/virtualkorahost.h"
@@ -257,6 +259,32 @@ TEST(VirtualKoraProgram, AnEchoDelayHoldsEachAnswerButNotTheBytesBehindIt) {
   EXPECT_GE(arrivals.front() - sent, milliseconds(1000));
   // Answers held one after another would take three seconds more.
   EXPECT_LT(arrivals.back() - arrivals.front(), milliseconds(1000));
+}
+
+TEST(VirtualKoraProgram, APcKilledWithTheLineTakenLeavesAFreeLineBehindTheLink) {
+  VirtualKoraHost host;
+  HoldingChild pc("killedpc", [&] {
+    const int fd = ::open(host.LinkPath().c_str(), O_RDWR | O_NOCTTY);
+    return fd >= 0 && ::ioctl(fd, TIOCEXCL) == 0;
+  });
+  ASSERT_TRUE(pc.Held());
+  pc.Kill();
+  ASSERT_TRUE(host.WaitForLog("the PC closed"));
+
+  // Each close moves the link; an open at once after it is answered all the
+  // same, on whichever line it found.
+  TCommPort port;
+  port.SetPortName(host.LinkPath());
+  const std::string request = "MS" + std::string(kora::kServiceCodeText);
+  for (int session = 0; session < 10; ++session) {
+    port.Open();
+    port.Write(reinterpret_cast<const std::uint8_t*>(request.data()),
+               static_cast<std::int32_t>(request.size()));
+    std::string answer;
+    ArrivalsOf(port, 1, &answer);
+    EXPECT_EQ(answer, "S") << "session " << session;
+    port.Close();
+  }
 }
 
 TEST(VirtualKoraProgram, BadLatencyOrJitterIsRefusedAtStart) {
