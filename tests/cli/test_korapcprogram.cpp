@@ -186,7 +186,7 @@ TEST_F(KorapcProgramTest, BothUploadsToOnePortEndInOnePowerCycleNotice) {
             "/dev/ttyUSB0: auto selections: 300/300 done\n"
             "/dev/ttyUSB0: Auto Selections: Switch KORA-1 power OFF, then switch back ON for "
             "settings to take effect.\n");
-  EXPECT_EQ(out.str(), "/dev/ttyUSB0: programmed: power-on values, auto selections\n");
+  EXPECT_EQ(out.str(), "/dev/ttyUSB0: programmed: power-on values, auto selections" + kPromptLink + "\n");
 }
 
 TEST_F(KorapcProgramTest, HelpAndVersionGoToStandardOutput) {
