@@ -181,7 +181,7 @@ int ReadHistory(const ProgramOptions& options, const ProgramEnvironment& env, Hi
   return kExitProgrammed;
 }
 
-std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int commandDelay,
+std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, const LinkSettings& pace,
                                      const std::vector<UploadJob>& jobs,
                                      const std::vector<Rehearsal>& rehearsals,
                                      const ProgramEnvironment& env, Services& services,
@@ -199,7 +199,7 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, int 
     const StopSignalsBlocked blocked;  // the workers start with them blocked
     for (std::size_t i = 0; i < ports.size(); ++i) {
       workers.emplace_back([&, i] {
-        PortProgrammer programmer(ports[i], commandDelay, jobs, rehearsals, console, i, stop,
+        PortProgrammer programmer(ports[i], pace, jobs, rehearsals, console, i, stop,
                                   services.clock, services.ports, &history);
         reports[i] = programmer.Run();
         ++done;
@@ -289,9 +289,10 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
                           " are the same device; give each instrument once.",
                       options.json);
   }
-  // "DELAY" is read once, for every port alike.
-  const int commandDelay =
-      options.commandDelay ? *options.commandDelay : ReadLinkSettings(GetSettingsFilePath(), "").commandDelay;
+  // "DELAY" and "ECHOGRACE" are read once, for every port alike.
+  LinkSettings pace = ReadLinkSettings(GetSettingsFilePath(), "");
+  if (options.commandDelay) pace.commandDelay = *options.commandDelay;
+  const int commandDelay = pace.commandDelay;
 
   std::vector<Rehearsal> rehearsals;
   for (const UploadJob& job : built.jobs) rehearsals.push_back(Rehearse(job.plan, commandDelay));
@@ -301,7 +302,7 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
   }
 
   const std::vector<PortReport> reports =
-      ProgramPorts(ports, commandDelay, built.jobs, rehearsals, env, services, history(),
+      ProgramPorts(ports, pace, built.jobs, rehearsals, env, services, history(),
                    historyMessages);
   std::ostream& summary = options.json ? *env.err : *env.out;
   for (const PortReport& report : reports) summary << SummaryLine(report) << "\n";

@@ -70,13 +70,14 @@ bool PortReport::Programmed() const {
                                          [](const UploadReport& u) { return u.sent && u.result.completed; });
 }
 
-PortProgrammer::PortProgrammer(std::string port, int commandDelay,
+PortProgrammer::PortProgrammer(std::string port, const LinkSettings& pace,
                                const std::vector<UploadJob>& jobs,
                                const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
                                std::size_t index, const std::atomic<bool>& stop, Clock& clock,
                                PortFactory& ports, HistoryStore* history)
     : port_(std::move(port)),
-      commandDelay_(commandDelay),
+      commandDelay_(pace.commandDelay),
+      echoGrace_(pace.echoGrace),
       jobs_(jobs),
       rehearsals_(rehearsals),
       console_(console),
@@ -113,7 +114,7 @@ PortReport PortProgrammer::Run() {
         recorder.emplace(*history_, clock_, port_);
         port = recorder->Trace(std::move(port));
       }
-      TKORAComm link(LinkSettings{port_, commandDelay_, ""},
+      TKORAComm link(LinkSettings{port_, commandDelay_, "", echoGrace_},
                      recorder ? recorder->Watch(messages) : messages, clock_, std::move(port));
       UploadSequence sequence(link, job.plan, recorder ? &*recorder : nullptr);
       upload.result = sequence.Run(steps);

@@ -11,6 +11,7 @@
 
 #include "cli/rehearsal.h"
 #include "cli/uploadjobs.h"
+#include "device/linksettings.h"
 #include "device/uploadsequence.h"
 
 class Clock;
@@ -38,14 +39,16 @@ struct PortReport {
 
 class PortProgrammer {
  public:
-  // port: the device path. commandDelay: ms ("DELAY" or --delay). jobs and
-  // rehearsals (one per job, same order), console, stop, clock and ports are
-  // not owned and must outlive the object. index: the port's line on console.
-  // ports makes the port of each upload.
+  // port: the device path. pace: the command delay ("DELAY" or --delay) and
+  // the echo grace ("ECHOGRACE") of every upload; its port name and service
+  // code are not used (the code is the built-in one). jobs and rehearsals
+  // (one per job, same order), console, stop, clock and ports are not owned
+  // and must outlive the object. index: the port's line on console. ports
+  // makes the port of each upload.
   // stop: once true, no further upload is begun; the one running goes on to
   // its end, as the window program lets an upload end before it closes.
   // history: where each upload is recorded; null records nothing. Not owned.
-  PortProgrammer(std::string port, int commandDelay, const std::vector<UploadJob>& jobs,
+  PortProgrammer(std::string port, const LinkSettings& pace, const std::vector<UploadJob>& jobs,
                  const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
                  std::size_t index, const std::atomic<bool>& stop, Clock& clock,
                  PortFactory& ports, HistoryStore* history = nullptr);
@@ -59,6 +62,7 @@ class PortProgrammer {
  private:
   std::string port_;
   int commandDelay_;
+  int echoGrace_;
   const std::vector<UploadJob>& jobs_;
   const std::vector<Rehearsal>& rehearsals_;
   ProgressConsole& console_;

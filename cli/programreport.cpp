@@ -27,6 +27,41 @@ QJsonValue Message(const std::string& caption, const std::string& text) {
   return QJsonObject{{"caption", FromCp1252(caption)}, {"text", FromCp1252(text)}};
 }
 
+QJsonValue Figures(const UploadReport& upload) {
+  if (!upload.sent) return QJsonValue::Null;
+  const LinkFigures& f = upload.result.link;
+  return QJsonObject{{"answersAfterDelay", f.lateAnswers},
+                     {"slowestAnswerMs", f.slowestAnswerMs},
+                     {"charactersSentAgain", f.charactersSentAgain},
+                     {"serviceAnswerMs", f.serviceAnswerMs < 0 ? QJsonValue(QJsonValue::Null)
+                                                               : QJsonValue(f.serviceAnswerMs)}};
+}
+
+// "; link: ..." for the uploads sent to the port, or nothing when none was.
+std::string FiguresText(const PortReport& report) {
+  LinkFigures all;
+  bool any = false;
+  for (const UploadReport& u : report.uploads) {
+    if (!u.sent) continue;
+    any = true;
+    const LinkFigures& f = u.result.link;
+    all.lateAnswers += f.lateAnswers;
+    all.slowestAnswerMs = std::max(all.slowestAnswerMs, f.slowestAnswerMs);
+    all.charactersSentAgain += f.charactersSentAgain;
+    all.serviceAnswerMs = std::max(all.serviceAnswerMs, f.serviceAnswerMs);
+  }
+  if (!any) return {};
+  const auto count = [](int n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+  };
+  return "; link: " + count(all.lateAnswers, "answer", "answers") + " after DELAY, slowest " +
+         std::to_string(all.slowestAnswerMs) + " ms, " +
+         count(all.charactersSentAgain, "character", "characters") + " sent again, " +
+         (all.serviceAnswerMs < 0
+              ? std::string("no service-mode answer")
+              : "service-mode answer " + std::to_string(all.serviceAnswerMs) + " ms");
+}
+
 }  // namespace
 
 int ExitStatus(const std::vector<PortReport>& reports) {
@@ -45,10 +80,11 @@ std::string SummaryLine(const PortReport& report) {
     }
     return list;
   };
-  if (report.Programmed()) return line + "programmed: " + names(true);
+  if (report.Programmed()) return line + "programmed: " + names(true) + FiguresText(report);
   if (report.stopped) {
     const std::string done = names(true);
-    return line + "stopped: " + (done.empty() ? std::string() : done + " programmed; ") + names(false) + " not sent";
+    return line + "stopped: " + (done.empty() ? std::string() : done + " programmed; ") +
+           names(false) + " not sent" + FiguresText(report);
   }
   for (const UploadReport& u : report.uploads) {
     if (!u.sent || u.result.completed) continue;
@@ -59,7 +95,7 @@ std::string SummaryLine(const PortReport& report) {
   if (!report.failureText.empty()) {
     line += ": " + Cp1252ToUtf8(report.failureCaption) + ": " + ProgressConsole::FoldLines(report.failureText);
   }
-  return line;
+  return line + FiguresText(report);
 }
 
 std::string JsonSummary(const std::vector<PortReport>& reports, const std::optional<FileRefusal>& refusal) {
@@ -71,7 +107,8 @@ std::string JsonSummary(const std::vector<PortReport>& reports, const std::optio
                                  {"sent", u.sent},
                                  {"completed", u.result.completed},
                                  {"steps", u.result.stepsDone},
-                                 {"maximum", u.result.maximum}});
+                                 {"maximum", u.result.maximum},
+                                 {"link", Figures(u)}});
     }
     ports.append(QJsonObject{{"port", QString::fromLocal8Bit(report.port.c_str())},
                              {"result", FromUtf8(ResultWord(report))},

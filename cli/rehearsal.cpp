@@ -19,6 +19,7 @@ namespace wire = kora::wire;
 class CountingClock : public Clock {
  public:
   void Sleep(int ms) override { totalMs += std::max(ms, 0); }
+  std::int64_t NowMicroseconds() const override { return std::int64_t{totalMs} * 1000; }
   int totalMs = 0;
 };
 
@@ -52,6 +53,8 @@ class RehearsalPort : public SerialPort {
     return got;
   }
   std::uint32_t BytesWaiting() override { return static_cast<std::uint32_t>(answers_.size()); }
+  // Every answer is there at once, so a wait never passes any time.
+  bool WaitForInput(int) override { return !answers_.empty(); }
 
  private:
   void Take(char c) {

@@ -1,8 +1,7 @@
 // Every wait of the device protocol goes through a Clock, so that tests can
-// run the protocol without waiting.
+// run the protocol without waiting, and so does every reading of the time.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 
 class Clock {
@@ -12,13 +11,11 @@ class Clock {
   // Waits ms milliseconds. A value of 0 or less returns at once.
   virtual void Sleep(int ms) = 0;
 
-  // Microseconds on a steady count that only moves forward, for measuring how
-  // long something took (its zero means nothing). This one reads the
-  // system's monotonic clock; a clock that does not really wait counts its
-  // waits instead.
-  virtual std::int64_t NowMicroseconds() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-  }
+  // Microseconds on a count that only ever goes forward, from an origin of
+  // the clock's own; only differences between two readings mean anything. A
+  // clock that does not really wait counts its waits instead.
+  virtual std::int64_t NowMicroseconds() const = 0;
+
+  // The same in whole milliseconds.
+  std::int64_t NowMs() const { return NowMicroseconds() / 1000; }
 };

@@ -67,3 +67,8 @@ void SystemClock::Sleep(int ms) {
   // not drift.
   static_cast<void>(SleepUntil(Plus(Now(), static_cast<long>(ms) * 1000000L)));
 }
+
+std::int64_t SystemClock::NowMicroseconds() const {
+  const timespec now = Now();
+  return static_cast<std::int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+}

@@ -19,6 +19,9 @@ class SystemClock : public Clock {
   // slack to kTimerSlackNs, so that its waits end when they are due.
   void Sleep(int ms) override;
 
+  // CLOCK_MONOTONIC in whole ms.
+  std::int64_t NowMicroseconds() const override;
+
   // t moved by ns nanoseconds, earlier when ns is negative. t must be
   // normalised (0 <= tv_nsec < 1e9), and so is the result.
   static timespec Plus(timespec t, long ns);

@@ -351,3 +351,25 @@ std::uint32_t TCommPort::BytesWaiting() {
   if (ready > 0 && (watch.revents & POLLIN) != 0) return 1;
   return 0;
 }
+
+bool TCommPort::WaitForInput(int timeoutMs) {
+  if (!open_) throw ECommError(ECommKind::PortNotOpen, 0);
+  const auto deadline = SteadyClock::now() + milliseconds(std::max(timeoutMs, 0));
+  for (;;) {
+    pollfd watch{fd_, POLLIN, 0};
+    const int ready = ::poll(&watch, 1, MillisecondsUntil(deadline));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) throw ECommError(ECommKind::ReadFailed);
+    if (ready == 0) {
+      if (MillisecondsUntil(deadline) == 0) return false;
+      continue;  // poll's millisecond rounding; the deadline decides
+    }
+    if (DeviceGone(watch.revents)) {
+      // A hung-up tty also reports POLLIN; what it still holds may be read.
+      int waiting = 0;
+      if (::ioctl(fd_, TIOCINQ, &waiting) == 0 && waiting > 0) return true;
+      throw ECommError(ECommKind::ReadFailed, EIO);
+    }
+    if ((watch.revents & POLLIN) != 0) return true;
+  }
+}

@@ -35,8 +35,8 @@
 // serve instead, so SetQueuesFailed, like SetTimeoutsFailed, is never raised.
 //
 // A device that disappears (a USB adapter pulled out, the far end of a
-// pseudo-terminal closed) makes the next Read, Write or BytesWaiting fail at
-// once with ReadFailed, WriteFailed or QueueQueryFailed.
+// pseudo-terminal closed) makes the next Read or WaitForInput fail at once
+// with ReadFailed, Write with WriteFailed, BytesWaiting with QueueQueryFailed.
 //
 // Used by one thread at a time.
 class TCommPort : public SerialPort {
@@ -83,6 +83,10 @@ class TCommPort : public SerialPort {
   // has received but not yet passed to the terminal's input queue; for that
   // it may wait the moment the kernel takes to finish passing it on.
   std::uint32_t BytesWaiting() override;
+  // poll() on the descriptor, so that it returns the moment a byte is
+  // handed over; a signal does not cut the wait short. A device that hangs
+  // up with nothing left to read raises ReadFailed.
+  bool WaitForInput(int timeoutMs) override;
 
  private:
   // Applies the four line settings to the open device over what it reports.

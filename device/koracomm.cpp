@@ -50,9 +50,7 @@ constexpr unsigned kIncorrectReply = 5;
 constexpr unsigned kStoppedResponding = 6;
 constexpr int kMaxEmptyPolls = 7;
 
-constexpr int kByteGap = 10;            // ms after each byte of SendBytes
-constexpr int kServicePolls = 20;       // polls for the service-mode answer
-constexpr int kServicePollGap = 5;      // ms between them
+constexpr int kByteGap = 10;  // ms after each byte of SendBytes
 
 // The failure code of a status letter, or -1 when answer is none.
 int StatusCode(std::uint8_t answer) {
@@ -95,6 +93,7 @@ TKORAComm::TKORAComm(const LinkSettings& settings, MessageSink& sink, Clock& clo
       clock_(clock),
       port_(port ? std::move(port) : std::make_unique<TCommPort>()),
       commandDelay_(std::clamp(settings.commandDelay, 0, kMaxCommandDelay)),
+      echoGrace_(std::clamp(settings.echoGrace, 0, kMaxEchoGrace)),
       serviceCode_(settings.serviceCode) {
   // The port is closed here, so none of these can be refused.
   try {
@@ -164,11 +163,28 @@ void TKORAComm::SendBytes(const std::uint8_t* data, unsigned count, unsigned sec
   port_->MarkSecret(false);
 }
 
-std::uint8_t TKORAComm::PollAnswer() {
-  if (port_->BytesWaiting() == 0) return 0;
-  std::uint8_t answer[1] = {0};
-  port_->Read(answer, 1);  // a read that times out leaves the zero Read stores
-  return answer[0];
+bool TKORAComm::PollAnswer(std::uint8_t* answer) {
+  *answer = 0;
+  if (port_->BytesWaiting() == 0) return false;
+  std::uint8_t byte[1] = {0};
+  port_->Read(byte, 1);  // a read that times out leaves the zero Read stores
+  *answer = byte[0];
+  return true;
+}
+
+std::uint8_t TKORAComm::ListenForAnswer(int limitMs, bool skipZeros, int* listenedMs) {
+  // The wait on the port ends the moment a byte is handed over, so a late
+  // answer is taken as soon as it is there and the next character follows
+  // at once.
+  const std::int64_t start = clock_.NowMs();
+  std::uint8_t answer = 0;
+  for (;;) {
+    const std::int64_t left = start + limitMs - clock_.NowMs();
+    if (left <= 0 || !port_->WaitForInput(static_cast<int>(left))) break;
+    if (PollAnswer(&answer) && (answer != 0 || !skipZeros)) break;
+  }
+  *listenedMs = static_cast<int>(clock_.NowMs() - start);
+  return answer;
 }
 
 int TKORAComm::SendCommand(const std::string& text) {
@@ -188,26 +204,42 @@ int TKORAComm::SendCommand(const std::string& text) {
       Show(kUnableToWrite, kComPortError, MessageIcon::Stop);
       return -1;
     }
+    const std::int64_t sentAt = clock_.NowMs();
     clock_.Sleep(sent == wire::kCommandEnd ? commandDelay_ + kFinalCharacterExtraDelay
                                            : commandDelay_);
     std::uint8_t answer = 0;
+    int answerMs = commandDelay_;  // what an answer there at the first look counts as
     try {
-      answer = PollAnswer();
+      PollAnswer(&answer);
+      // An answer only late - held by a USB adapter, a radio link or a busy
+      // machine - is awaited rather than answered by a second copy of the
+      // character, which the instrument would take as one more character.
+      if (answer == 0 && echoGrace_ > 0) {
+        int listened = 0;
+        answer = ListenForAnswer(echoGrace_, true, &listened);
+        if (answer != 0) {
+          ++figures_.lateAnswers;
+          answerMs = static_cast<int>(clock_.NowMs() - sentAt);
+        }
+      }
     } catch (const ECommError&) {
-      // A failed queue query is as much a failure to read as a failed read.
+      // A failed queue query or wait is as much a failure to read as a
+      // failed read.
       Show(kUnableToRead, kComPortError, MessageIcon::Stop);
       return -1;
     }
 
     if (answer == 0) {
-      // The instrument missed the character, or has not answered yet: send
-      // the same character again, seven times at most.
+      // The instrument missed the character: send the same character again,
+      // seven times at most.
       if (++emptyPolls == kMaxEmptyPolls) {
         ShowLinkError(kStoppedResponding);
         return -1;
       }
+      ++figures_.charactersSentAgain;
       continue;
     }
+    figures_.slowestAnswerMs = std::max(figures_.slowestAnswerMs, answerMs);
     if (const int code = StatusCode(answer); code >= 0) {
       ShowLinkError(static_cast<unsigned>(code));
       return -1;
@@ -239,16 +271,15 @@ int TKORAComm::EnterServiceMode() {
             static_cast<unsigned>(request.size()), 2, static_cast<unsigned>(request.size()));
 
   // SendBytes reports its own write failure and returns nothing, so the
-  // answer is awaited even then.
+  // answer is awaited even then, in one wait that ends when a byte comes.
   std::uint8_t answer = 0;
   try {
-    for (int poll = 0; poll < kServicePolls; ++poll) {
-      if (port_->BytesWaiting() > 0) {
-        answer = PollAnswer();
-        break;
-      }
-      clock_.Sleep(kServicePollGap);
+    const bool there = PollAnswer(&answer);
+    int listened = 0;
+    if (!there || (answer == 0 && echoGrace_ > 0)) {
+      answer = ListenForAnswer(kServiceAnswerWait + echoGrace_, echoGrace_ > 0, &listened);
     }
+    if (answer != 0) figures_.serviceAnswerMs = kByteGap + listened;
   } catch (const ECommError&) {
     Show(kUnableToRead, kComPortError, MessageIcon::Stop);
     return -1;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/messagesink.h"
+#include "device/linkfigures.h"
 #include "device/linksettings.h"
 #include "device/serialport.h"
 
@@ -31,11 +32,17 @@ class TKORAComm {
   // hour) counts as 1000.
   static constexpr int kDefaultCommandDelay = LinkSettings::kDefaultCommandDelay;
   static constexpr int kMaxCommandDelay = 1000;
+  // Bounds of the echo grace ("ECHOGRACE"), in ms, clamped as the delay is.
+  static constexpr int kDefaultEchoGrace = LinkSettings::kDefaultEchoGrace;
+  static constexpr int kMaxEchoGrace = 1000;
+  // How long the service-mode answer is awaited beyond the echo grace, in ms.
+  static constexpr int kServiceAnswerWait = 100;
 
-  // settings: the port name, the command delay (bounded as above) and the
-  // service code; copied. sink, clock: where messages go and how waits are
-  // made; not owned, must outlive the object. port: the serial port to speak
-  // through; null builds a TCommPort (device/commport.h).
+  // settings: the port name, the command delay and the echo grace (bounded
+  // as above) and the service code; copied. sink, clock: where messages go,
+  // how waits are made and the time is read; not owned, must outlive the
+  // object. port: the serial port to speak through; null builds a TCommPort
+  // (device/commport.h).
   // Gives the port its name and 9600 baud, 8 data bits, no parity, 1 stop
   // bit. Does not open the port.
   TKORAComm(const LinkSettings& settings, MessageSink& sink, Clock& clock,
@@ -46,6 +53,11 @@ class TKORAComm {
 
   // The command delay in ms that this object uses, after clamping.
   int CommandDelay() const { return commandDelay_; }
+  // The echo grace in ms that this object uses, after clamping.
+  int EchoGrace() const { return echoGrace_; }
+
+  // How the line has behaved since construction (device/linkfigures.h).
+  const LinkFigures& Figures() const { return figures_; }
 
   // Opens the port. Returns 0, or -1 after "Unable to open PC COM Port!"
   // (caption "COM Port Error", stop icon), followed by a blank line and the
@@ -69,6 +81,14 @@ class TKORAComm {
   // failure has been shown. A text that is not a well-formed command of at
   // most 11 characters ending in "R", with no status letter before it, is
   // refused before anything is sent.
+  //
+  // After each character the link waits the command delay (10 ms more after
+  // "R") and looks once for the answer. When nothing is there it listens on
+  // for up to the echo grace and takes the first byte other than zero that
+  // comes, the moment it comes; zero bytes are skipped. Only when the grace
+  // ends with nothing is the same character sent again, seven times at most.
+  // With a grace of 0 a zero byte counts as nothing and the character goes
+  // again straight after the look.
   [[nodiscard]] int SendCommand(const std::string& text);
 
   // Shows the protocol failure of code (0 to 5; 6 and above: no answer) with
@@ -76,7 +96,9 @@ class TKORAComm {
   void ShowLinkError(unsigned code);
 
   // Sends "M", "S" and the ten characters of the service code (the built-in
-  // code when the settings gave none) and waits up to 20 x 5 ms for the answer.
+  // code when the settings gave none) and waits up to kServiceAnswerWait ms
+  // plus the echo grace for the answer, skipping zero bytes when the grace is
+  // above 0 (with a grace of 0 a zero byte is no answer).
   // Returns 0 when the instrument answered "S"; -1 after the failure (no
   // answer, "Z", any other byte, a port failure, or a closed port) was shown.
   [[nodiscard]] int EnterServiceMode();
@@ -102,9 +124,14 @@ class TKORAComm {
   [[nodiscard]] int WriteWord(int address, unsigned value);
 
  private:
-  // Reads one answer byte when one is waiting; 0 when none is. Throws
-  // ECommError.
-  std::uint8_t PollAnswer();
+  // Looks once: true with the byte in *answer when one was waiting (it may be
+  // a zero byte), false when none was. Throws ECommError.
+  bool PollAnswer(std::uint8_t* answer);
+  // Listens for up to limitMs from now for a byte and returns it, or 0 when
+  // none came; with skipZeros a zero byte is passed over and listening goes
+  // on, without it a zero byte ends the listening. *listenedMs: how long it
+  // listened. Throws ECommError.
+  std::uint8_t ListenForAnswer(int limitMs, bool skipZeros, int* listenedMs);
   // SendBytes, with bytes secretBegin to secretEnd - 1 marked secret at the
   // port (device/serialport.h); the bytes and waits on the line are the same.
   void SendBytes(const std::uint8_t* data, unsigned count, unsigned secretBegin,
@@ -115,6 +142,8 @@ class TKORAComm {
   Clock& clock_;
   std::unique_ptr<SerialPort> port_;
   int commandDelay_ = kDefaultCommandDelay;
+  int echoGrace_ = kDefaultEchoGrace;
+  LinkFigures figures_;
   std::string portName_;  // as given to the port, for the reason of a failed open
   std::string serviceCode_;
 };

@@ -45,4 +45,10 @@ class SerialPort {
   // that records the line keeps only that such bytes went, never the bytes.
   // Sends and waits nothing; the real port ignores it.
   virtual void MarkSecret(bool /*secret*/) {}
+
+  // Waits until a received byte is there to be read, or until timeoutMs
+  // have passed; true when a byte is there (at once when one already is).
+  // Reads nothing. A timeoutMs of 0 or less only looks. PortNotOpen on a
+  // closed port; ReadFailed when the wait fails or the device hangs up.
+  virtual bool WaitForInput(int timeoutMs) = 0;
 };

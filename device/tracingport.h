@@ -37,6 +37,8 @@ class TracingPort : public SerialPort {
   // Bytes read are noted as received; while marked secret, as secret.
   std::uint32_t Read(std::uint8_t* buffer, std::uint32_t count) override;
   std::uint32_t BytesWaiting() override { return inner_->BytesWaiting(); }
+  // A wait moves no byte; the byte it waited for is noted when it is read.
+  bool WaitForInput(int timeoutMs) override { return inner_->WaitForInput(timeoutMs); }
   void MarkSecret(bool secret) override;
 
   // Hands the bytes held so far to the recorder.

@@ -72,7 +72,7 @@ MessageSink& UploadRecorder::Watch(MessageSink& target) {
   return sink_;
 }
 
-void UploadRecorder::Begin(const UploadStart& data, int commandDelayMs) {
+void UploadRecorder::Begin(const UploadStart& data, int commandDelayMs, int echoGraceMs) {
   if (begun_) return;
   begun_ = true;
   UploadStart start = data;
@@ -82,6 +82,7 @@ void UploadRecorder::Begin(const UploadStart& data, int commandDelayMs) {
   start.version = KORAPC_VERSION;
   start.port = DescribePort(port_);
   start.commandDelayMs = commandDelayMs;
+  start.echoGraceMs = echoGraceMs;
   start.process = CurrentProcess();
   startMicros_ = clock_.NowMicroseconds();
   id_ = store_.Begin(start);
@@ -103,6 +104,10 @@ void UploadRecorder::Complete(const UploadResult& result) {
   if (!result.completed) end.message = sink_.last;
   end.done = result.stepsDone;
   end.total = result.maximum;
+  end.link.lateAnswers = result.link.lateAnswers;
+  end.link.slowestAnswerMs = result.link.slowestAnswerMs;
+  end.link.charactersResent = result.link.charactersSentAgain;
+  end.link.serviceModeAnswerMs = result.link.serviceAnswerMs;
   end.durationMs = Micros() / 1000;
   static_cast<void>(store_.Complete(id_, end));  // one that fails reads "interrupted"
   writer_.reset();

@@ -42,9 +42,9 @@ class UploadRecorder {
 
   // Writes the record: data (what, the data, source file and SHA-256 from the
   // plan) with the time, user, host, version, this process, the port and its
-  // adapter, and the link's DELAY. Committed when it returns. Time 0 of the
-  // trace is now.
-  void Begin(const UploadStart& data, int commandDelayMs);
+  // adapter, and the link's DELAY and ECHOGRACE (ms). Committed when it
+  // returns. Time 0 of the trace is now.
+  void Begin(const UploadStart& data, int commandDelayMs, int echoGraceMs);
 
   // Writes the end from result: programmed when completed, otherwise failed
   // with the last message watched. Takes what the port still holds and waits

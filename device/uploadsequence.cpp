@@ -30,7 +30,7 @@ UploadSequence::UploadSequence(TKORAComm& link, UploadPlan plan, UploadRecorder*
     : link_(link), plan_(std::move(plan)), recorder_(recorder) {}
 
 int UploadSequence::OpenPort() {
-  if (recorder_) recorder_->Begin(plan_.record, link_.CommandDelay());
+  if (recorder_) recorder_->Begin(plan_.record, link_.CommandDelay(), link_.EchoGrace());
   return link_.OpenPort();
 }
 
@@ -57,6 +57,7 @@ UploadResult UploadSequence::Result() const {
   result.completed = completed_;
   result.maximum = plan_.progressMaximum;
   result.stepsDone = std::clamp(steps_, 0, std::max(plan_.progressMaximum, 0));
+  result.link = link_.Figures();
   return result;
 }
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "device/linkfigures.h"
 #include "history/uploadrecord.h"
 
 class ProgressSink;
@@ -33,6 +34,7 @@ struct UploadResult {
   bool completed = false;  // every write was accepted and "X" was sent
   int stepsDone = 0;       // steps done when the upload ended, at most maximum
   int maximum = 0;         // the plan's progressMaximum
+  LinkFigures link;        // how the line behaved, for the programming record
 };
 
 // One upload, in three stages so that a caller can show a progress window

@@ -99,13 +99,13 @@ struct UploadStart {
 };
 
 // How the link went, from the upload's result. -1 where not known.
-struct LinkFigures {
+struct RecordedLinkFigures {
   int lateAnswers = -1;          // answers that came after the first wait
   int slowestAnswerMs = -1;      // the longest wait for one answer
   int charactersResent = -1;     // characters sent again after a missing echo
   int serviceModeAnswerMs = -1;  // how long the instrument took to answer "S"
 
-  bool operator==(const LinkFigures&) const = default;
+  bool operator==(const RecordedLinkFigures&) const = default;
 };
 
 // Everything known at the end.
@@ -114,7 +114,7 @@ struct UploadEnd {
   std::string message;  // the failure's message as shown (Windows-1252); empty when none
   int done = 0;         // commands (progress steps) done
   int total = 0;        // commands of the whole upload
-  LinkFigures link;
+  RecordedLinkFigures link;
   std::int64_t durationMs = 0;  // from the record's beginning to its end
 
   bool operator==(const UploadEnd&) const = default;

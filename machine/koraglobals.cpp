@@ -40,5 +40,6 @@ std::string GetAutoSelectFilePath() { return GetDataFolder() + kora::kAutoSelect
 std::string GetPowerOnFilePath() { return GetDataFolder() + kora::kPowerOnFileName; }
 
 LinkSettings CurrentLinkSettings() {
-  return {ChosenComPort, ReadCommandDelay(SettingsFile(GetSettingsFilePath())), ServiceCode};
+  const SettingsFile ini(GetSettingsFilePath());
+  return {ChosenComPort, ReadCommandDelay(ini), ServiceCode, ReadEchoGrace(ini)};
 }

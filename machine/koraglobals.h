@@ -34,6 +34,7 @@ std::string GetSettingsFilePath();
 std::string GetAutoSelectFilePath();
 std::string GetPowerOnFilePath();
 
-// What the next upload is to use: ChosenComPort, ServiceCode, and "DELAY" of
-// section "KORACOMM" as korapc.ini holds it now (ReadCommandDelay).
+// What the next upload is to use: ChosenComPort, ServiceCode, and "DELAY" and
+// "ECHOGRACE" of section "KORACOMM" as korapc.ini holds them now
+// (ReadCommandDelay, ReadEchoGrace).
 LinkSettings CurrentLinkSettings();

@@ -11,10 +11,11 @@
 # with the real-time priority it takes where the system allows it (root, or
 # a real-time priority limit; its log says which it got).
 #
-# Usage: scripts/stress-realtime.sh [--suite] [--same-session] [RUNS]
+# Usage: scripts/stress-realtime.sh [--suite] [--same-session] [--only REGEX] [RUNS]
 #   RUNS            runs of each test (default 20)
 #   --suite         run the whole default test suite RUNS times instead
 #   --same-session  run the busy loops in the tests' own session
+#   --only REGEX    only the real-time tests whose names match REGEX (as ctest -R)
 # Needs a build in build/default (./test, or cmake --preset default and
 # cmake --build --preset default). The output of every failed run is kept in
 # build/default/stress-realtime/. Exits 0 only when every run passed.
@@ -24,13 +25,21 @@ cd "$(dirname "$0")/.."
 suite=0
 separate=setsid
 runs=20
-for arg in "$@"; do
-  case "$arg" in
+only=
+usage="usage: $0 [--suite] [--same-session] [--only REGEX] [RUNS]"
+while [ "$#" -gt 0 ]; do
+  case "$1" in
     --suite) suite=1 ;;
     --same-session) separate= ;;
-    ''|*[!0-9]*) echo "usage: $0 [--suite] [--same-session] [RUNS]" >&2; exit 2 ;;
-    *) runs=$arg ;;
+    --only)
+      [ "$#" -ge 2 ] && [ -n "$2" ] || { echo "$usage" >&2; exit 2; }
+      only=$2
+      shift
+      ;;
+    ''|*[!0-9]*) echo "$usage" >&2; exit 2 ;;
+    *) runs=$1 ;;
   esac
+  shift
 done
 
 build=build/default
@@ -63,9 +72,11 @@ echo "two busy loops running (pids ${load[*]}, $where); $runs runs each"
 if [ "$suite" = 1 ]; then
   names=(whole-suite)
 else
-  mapfile -t names < <(ctest --test-dir "$build" -N -L realtime | sed -n 's/^ *Test *#[0-9]*: //p')
+  select=()
+  [ -z "$only" ] || select=(-R "$only")
+  mapfile -t names < <(ctest --test-dir "$build" -N -L realtime "${select[@]}" | sed -n 's/^ *Test *#[0-9]*: //p')
   if [ "${#names[@]}" = 0 ]; then
-    echo "no test carries the label realtime" >&2
+    echo "no test carries the label realtime${only:+ and matches $only}" >&2
     exit 2
   fi
 fi

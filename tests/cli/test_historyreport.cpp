@@ -29,7 +29,7 @@ using Lines = std::vector<std::string>;
 class NoWaitClock : public Clock {
  public:
   void Sleep(int ms) override { totalMs += ms; }
-  std::int64_t NowMicroseconds() override { return std::int64_t{totalMs} * 1000; }
+  std::int64_t NowMicroseconds() const override { return std::int64_t{totalMs} * 1000; }
   std::atomic<int> totalMs{0};
 };
 

@@ -47,9 +47,16 @@ Lines SplitLines(const std::string& text) {
 }
 
 // Counts the waits of every port; safe from several threads.
+// The link figures of an instrument that answers every byte at once, at
+// DELAY 10.
+const std::string kPromptLink =
+    "; link: 0 answers after DELAY, slowest 10 ms, 0 characters sent again, service-mode answer 10 "
+    "ms";
+
 class SummingClock : public Clock {
  public:
   void Sleep(int ms) override { totalMs += ms; }
+  std::int64_t NowMicroseconds() const override { return std::int64_t{totalMs} * 1000; }
   std::atomic<int> totalMs{0};
 };
 
@@ -180,7 +187,7 @@ TEST_F(KorapcProgramTest, BothUploadsToOnePortEndInOnePowerCycleNotice) {
             "/dev/ttyUSB0: auto selections: 300/300 done\n"
             "/dev/ttyUSB0: Auto Selections: Switch KORA-1 power OFF, then switch back ON for "
             "settings to take effect.\n");
-  EXPECT_EQ(out.str(), "/dev/ttyUSB0: programmed: power-on values, auto selections\n");
+  EXPECT_EQ(out.str(), "/dev/ttyUSB0: programmed: power-on values, auto selections" + kPromptLink + "\n");
 }
 
 TEST_F(KorapcProgramTest, HelpAndVersionGoToStandardOutput) {
@@ -285,10 +292,12 @@ TEST_F(KorapcProgramTest, PortsRunSideBySideAndOneFailureMakesTheStatusOne) {
             1);
   EXPECT_TRUE(allAsked);
   EXPECT_EQ(SplitLines(out.str()),
-            (Lines{"/dev/ttyUSB0: programmed: power-on values",
-                   "/dev/ttyUSB1: failed in power-on values at 4/20: KORA-1 Memory Error: Invalid data value! -Power "
-                   "down KORA-1 -Wait one second -Power up KORA-1 and try again.",
-                   "/dev/ttyUSB2: programmed: power-on values"}));
+            (Lines{"/dev/ttyUSB0: programmed: power-on values" + kPromptLink,
+                   "/dev/ttyUSB1: failed in power-on values at 4/20: KORA-1 Memory Error: Invalid "
+                   "data value! -Power "
+                   "down KORA-1 -Wait one second -Power up KORA-1 and try again." +
+                       kPromptLink,
+                   "/dev/ttyUSB2: programmed: power-on values" + kPromptLink}));
   std::string defaults = "MS5173920468";
   const int factory[20] = {3, 3, 0, 1, 0, 2, 4, 9, 8, 0, 0, 2, 1, 1, 0, 0, 0, 0, 3, 4};
   for (int k = 0; k < 20; ++k) defaults += Command(kAddresses[k], factory[k]);
@@ -307,7 +316,10 @@ TEST_F(KorapcProgramTest, WithoutAPortTheSavedOneIsUsedAndDelayComesFromTheFileU
   // 12 request bytes, 20 commands of 7 characters, X.
   EXPECT_EQ(clock.totalMs, 12 * 10 + 20 * (6 * 25 + 35) + 10);
 
-  EXPECT_EQ(out.str(), "/dev/ttyACM3: programmed: power-on values\n");
+  EXPECT_EQ(out.str(),
+            "/dev/ttyACM3: programmed: power-on values; link: 0 answers after DELAY, slowest 25 "
+            "ms, 0 characters sent "
+            "again, service-mode answer 10 ms\n");
   clock.totalMs = 0;
   out.str("");
   EXPECT_EQ(Run({"--power-on", values, "--delay", "0", "--json"}), 0);
@@ -317,7 +329,10 @@ TEST_F(KorapcProgramTest, WithoutAPortTheSavedOneIsUsedAndDelayComesFromTheFileU
   EXPECT_EQ(summary["exitStatus"].toInt(-1), 0);
   ASSERT_EQ(summary["ports"].toArray().size(), 1);
   EXPECT_EQ(summary["ports"].toArray()[0].toObject()["port"].toString(), "/dev/ttyACM3");
-  EXPECT_NE(err.str().find("/dev/ttyACM3: programmed: power-on values\n"), std::string::npos);
+  EXPECT_NE(
+      err.str().find(
+          "/dev/ttyACM3: programmed: power-on values; link: 0 answers after DELAY, slowest 0 ms"),
+      std::string::npos);
 }
 
 }  // namespace

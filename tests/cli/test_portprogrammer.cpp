@@ -22,6 +22,7 @@ const std::string kAdvice = "\n\n-Power down KORA-1\n-Wait one second\n-Power up
 class NoWaitClock : public Clock {
  public:
   void Sleep(int) override {}
+  std::int64_t NowMicroseconds() const override { return 0; }
 };
 
 // n writes of value 1 from address first, one step each.
@@ -41,8 +42,8 @@ class PortProgrammerTest : public ::testing::Test {
   }
   PortReport Run() {
     ProgressConsole console(err, {"/dev/ttyTEST4"}, false);
-    PortProgrammer programmer("/dev/ttyTEST4", 10, jobs, rehearsals, console, 0, stop, clock,
-                              ports);
+    PortProgrammer programmer("/dev/ttyTEST4", LinkSettings{"", 10}, jobs, rehearsals, console, 0,
+                              stop, clock, ports);
     return programmer.Run();
   }
 

@@ -58,9 +58,9 @@ TEST(ProgressConsole, OffATerminalALinePerUploadStartAndEndAndEveryMessage) {
   console.Stepped(1, 1);
   console.Refresh();  // nothing off a terminal
   console.Message("/dev/ttyUSB1", "KORA-1 Memory Error", "Invalid data value!\n\n-Power down KORA-1");
-  console.UploadEnded(1, UploadResult{false, 1, 2});
+  console.UploadEnded(1, UploadResult{false, 1, 2, {}});
   console.UploadStarted(0, "auto selections", rehearsal, 2);
-  console.UploadEnded(0, UploadResult{true, 2, 2});
+  console.UploadEnded(0, UploadResult{true, 2, 2, {}});
   console.PortFinished(0, "programmed");
   console.Note("korapc-program: stopping");
   EXPECT_EQ(Lines(out.str()), (std::vector<std::string>{

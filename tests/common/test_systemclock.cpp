@@ -64,8 +64,10 @@ TEST(SystemClock, WaitsAtLeastTheTimeAskedAndNothingForZeroOrLess) {
   SystemClock clock;
   for (const int ms : {1, 10, 25}) {
     const auto start = std::chrono::steady_clock::now();
+    const std::int64_t startMs = clock.NowMs();
     clock.Sleep(ms);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(ms));
+    EXPECT_GE(clock.NowMs() - startMs, ms);
   }
   clock.Sleep(0);
   clock.Sleep(-5);

@@ -12,6 +12,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 #include "device/commport.h"
@@ -300,6 +301,7 @@ TEST_F(CommPortTest, ClosedPortRefusesInputAndOutputAndEmptyWritesSendNothing) {
   EXPECT_EQ(KindOf([&] { port.Write(&byte, 1); }), ECommKind::PortNotOpen);
   EXPECT_EQ(KindOf([&] { port.Read(&byte, 1); }), ECommKind::PortNotOpen);
   EXPECT_EQ(KindOf([&] { port.BytesWaiting(); }), ECommKind::PortNotOpen);
+  EXPECT_EQ(KindOf([&] { port.WaitForInput(5); }), ECommKind::PortNotOpen);
   port.Open();
   port.Write(&byte, 0);
   port.Write(nullptr, 5);
@@ -321,6 +323,49 @@ TEST_F(CommPortTest, ReadOfFourWhenTwoArriveReturnsTwoFollowedByAZero) {
   EXPECT_EQ(buffer[0], 0);
 }
 
+TEST_F(CommPortTest, WaitForInputReturnsWhenAByteIsThereOrTheTimeOutHasPassed) {
+  using std::chrono::milliseconds;
+  using std::chrono::steady_clock;
+  port.Open();
+  auto start = steady_clock::now();
+  EXPECT_FALSE(port.WaitForInput(30));
+  EXPECT_GE(steady_clock::now() - start, milliseconds(30));
+  EXPECT_FALSE(port.WaitForInput(0));
+  EXPECT_FALSE(port.WaitForInput(-4));
+
+  Send("q");
+  EXPECT_TRUE(port.WaitForInput(0));
+  EXPECT_TRUE(port.WaitForInput(5000));  // reads nothing: the byte stays
+  EXPECT_EQ(port.BytesWaiting(), 1u);
+  std::uint8_t byte = 0;
+  ASSERT_EQ(port.Read(&byte, 1), 1u);
+
+  // A byte written while the wait runs ends it, long before its time-out.
+  std::thread writer([this] {
+    std::this_thread::sleep_for(milliseconds(40));
+    ASSERT_EQ(::write(master, "w", 1), 1);
+  });
+  start = steady_clock::now();
+  EXPECT_TRUE(port.WaitForInput(20000));
+  EXPECT_LT(steady_clock::now() - start, milliseconds(10000));
+  writer.join();
+  ASSERT_EQ(port.Read(&byte, 1), 1u);
+  EXPECT_EQ(byte, 'w');
+}
+
+TEST_F(CommPortTest, AHangUpDuringTheWaitIsAReadFailure) {
+  port.Open();
+  std::thread hangUp([this] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(40));
+    ::close(master);
+    master = -1;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(KindOf([&] { port.WaitForInput(20000); }), ECommKind::ReadFailed);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(10000));
+  hangUp.join();
+}
+
 TEST_F(CommPortTest, StaleInputIsDiscardedAtOpen) {
   const int keeper = ::open(device.c_str(), O_RDWR | O_NOCTTY);
   Send("left over");
@@ -339,6 +384,7 @@ TEST_F(CommPortTest, VanishedDeviceFailsEveryOperationAtOnce) {
   EXPECT_EQ(KindOf([&] { port.BytesWaiting(); }), ECommKind::QueueQueryFailed);
   EXPECT_EQ(KindOf([&] { port.Read(buffer, 4); }), ECommKind::ReadFailed);
   EXPECT_EQ(KindOf([&] { port.Write(buffer, 1); }), ECommKind::WriteFailed);
+  EXPECT_EQ(KindOf([&] { port.WaitForInput(1000); }), ECommKind::ReadFailed);
   // Not one read time-out of 254 ms was spent waiting on the dead line.
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(240));
   port.Close();

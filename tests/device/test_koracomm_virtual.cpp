@@ -2,6 +2,7 @@
 // fault injection: the link's messages as a user would meet them.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,80 @@ INSTANTIATE_TEST_SUITE_P(
         FaultCase{{"--service-answer", "Q"}, LinkError("Incorrect reply from KORA-1!", "Communications Error")},
         FaultCase{{"--service-answer", "none"}, {kNotResponding, "Communications Error", MessageIcon::Exclamation}},
         FaultCase{{"--service-answer", "zero"}, {kNotResponding, "Communications Error", MessageIcon::Exclamation}}));
+
+// The bytes the instrument received, in order, from its trace ("rx 41 at
+// 12345678" per byte or run of bytes).
+std::string ReceivedBytes(const std::string& log) {
+  std::string bytes;
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("rx ", 0) != 0) continue;
+    std::istringstream fields(line.substr(3));
+    for (std::string field; fields >> field && field != "at";) {
+      bytes += static_cast<char>(std::stoi(field, nullptr, 16));
+    }
+  }
+  return bytes;
+}
+
+// Slow links at the default delay: an adapter that holds every byte for its
+// 16 ms latency timer, and a radio link whose answers take 45 to 55 ms. The
+// commands of a power-on upload and of one auto selection arrive byte for
+// byte, none of their characters twice.
+class VirtualKoraSlowLinkTest : public VirtualKoraTest,
+                                public ::testing::WithParamInterface<std::vector<std::string>> {};
+
+TEST_P(VirtualKoraSlowLinkTest, APowerOnUploadAndOneAutoSelectionArriveExactlyAsSent) {
+  Start(GetParam());
+  Connect();
+  const int addresses[20] = {290, 287, 288, 275, 289, 272, 274, 273, 285, 286,
+                             329, 284, 276, 277, 278, 279, 280, 281, 282, 283};
+  const int values[20] = {14, 7, 2, 3, 1, 8, 5, 0, 13, 4, 1, 4, 0, 0, 0, 0, 0, 0, 3, 4};
+  std::string expected = "MS5173920468";
+  std::vector<std::string> commands;
+  for (int k = 0; k < 20; ++k) {
+    ASSERT_EQ(link->WriteValue(addresses[k], std::to_string(values[k])), 0) << k;
+    commands.push_back("A" + std::to_string(addresses[k]) + "D" + std::to_string(values[k]) + "R");
+  }
+  CountingProgress progress;
+  const std::string name = "SLOW LINK           ";  // padded to 20
+  ASSERT_EQ(link->WriteText(512, name, progress), 0);
+  for (std::size_t c = 0; c < 20; ++c) {
+    commands.push_back("A" + std::to_string(512 + c) + "D" +
+                       std::to_string(static_cast<int>(name[c])) + "R");
+  }
+  const unsigned codes[10] = {13, 300, 511, 0, 0, 0, 0, 0, 0, 0};
+  for (int k = 0; k < 10; ++k) {
+    ASSERT_EQ(link->WriteWord(532 + 2 * k, codes[k]), 0) << k;
+    commands.push_back("A" + std::to_string(532 + 2 * k) + "D" + std::to_string(codes[k] & 255) +
+                       "R");
+    commands.push_back("A" + std::to_string(533 + 2 * k) + "D" + std::to_string(codes[k] >> 8) +
+                       "R");
+  }
+  link->ExitServiceMode();
+  link->ClosePort();
+
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_EQ(host->Commands(), commands);
+  for (const std::string& command : commands) expected += command;
+  expected += "X";
+  EXPECT_EQ(ReceivedBytes(host->Log()), expected);  // the trace: no character twice
+  for (int k = 0; k < 20; ++k) EXPECT_EQ(MemoryAt(addresses[k]), values[k]) << addresses[k];
+  for (int c = 0; c < 20; ++c) EXPECT_EQ(MemoryAt(512 + c), name[static_cast<std::size_t>(c)]);
+  EXPECT_EQ(MemoryAt(534), 44);
+  EXPECT_EQ(MemoryAt(535), 1);
+  EXPECT_EQ(MemoryAt(537), 1);
+  EXPECT_EQ(link->Figures().charactersSentAgain, 0);
+  // The echoes came after the look 10 ms after each character, and were
+  // awaited.
+  EXPECT_GT(link->Figures().lateAnswers, 0);
+  EXPECT_GE(link->Figures().slowestAnswerMs, 16);
+}
+
+INSTANTIATE_TEST_SUITE_P(Paces, VirtualKoraSlowLinkTest,
+                         ::testing::Values(std::vector<std::string>{"--echo-delay", "16"},
+                                           std::vector<std::string>{"--echo-delay", "45",
+                                                                    "--echo-jitter", "10"}));
 
 TEST_F(VirtualKoraTest, PortHeldByAnotherUploadCannotBeOpened) {
   Start();

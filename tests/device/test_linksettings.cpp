@@ -18,14 +18,19 @@ TEST(LinkSettings, DelayComesFromKoracommInTheSettingsFileAndThePortFromTheCalle
   const LinkSettings missing = ReadLinkSettings(ini, "/dev/ttyUSB3");
   EXPECT_EQ(missing.portName, "/dev/ttyUSB3");
   EXPECT_EQ(missing.commandDelay, 10);
+  EXPECT_EQ(missing.echoGrace, 200);
 
-  TempDir::WriteAll(ini, "[KORAPCForm]\nCOMPORT=/dev/ttyS0\n[KORACOMM]\nDELAY=35\n");
+  TempDir::WriteAll(ini, "[KORAPCForm]\nCOMPORT=/dev/ttyS0\n[KORACOMM]\nDELAY=35\nECHOGRACE=450\n");
   const LinkSettings read = ReadLinkSettings(ini, "/dev/ttyACM1");
   EXPECT_EQ(read.portName, "/dev/ttyACM1");  // COMPORT is the window's business
   EXPECT_EQ(read.commandDelay, 35);
+  EXPECT_EQ(read.echoGrace, 450);
 
-  TempDir::WriteAll(ini, "[KORACOMM]\nDELAY=-5\n");
+  TempDir::WriteAll(ini, "[KORACOMM]\nDELAY=-5\nECHOGRACE=-9\n");
   EXPECT_EQ(ReadLinkSettings(ini, "").commandDelay, -5);  // the link clamps it
+  EXPECT_EQ(ReadLinkSettings(ini, "").echoGrace, -9);
+  TempDir::WriteAll(ini, "[KORACOMM]\nECHOGRACE=soon\n");
+  EXPECT_EQ(ReadLinkSettings(ini, "").echoGrace, 200);
 }
 
 // The link cannot reach the program's globals or its data folder at all (the

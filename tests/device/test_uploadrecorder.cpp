@@ -56,6 +56,7 @@ class RowReadingPort : public SerialPort {
     return inner_->Read(buffer, count);
   }
   std::uint32_t BytesWaiting() override { return inner_->BytesWaiting(); }
+  bool WaitForInput(int timeoutMs) override { return inner_->WaitForInput(timeoutMs); }
 
   std::optional<UploadRecord> seenAtOpen;
 

@@ -60,6 +60,34 @@ TEST_F(UploadSequenceTest, ACompleteUploadIsServiceModeTheWritesAndXThenTheNotic
   EXPECT_EQ(progress.steps, 3);
   EXPECT_FALSE(port.open);
   EXPECT_EQ(port.closeCalls, 1);
+  EXPECT_EQ(result.link.lateAnswers, 0);
+  EXPECT_EQ(result.link.slowestAnswerMs, 10);
+  EXPECT_EQ(result.link.charactersSentAgain, 0);
+  EXPECT_EQ(result.link.serviceAnswerMs, 10);
+}
+
+TEST_F(UploadSequenceTest, TheResultCarriesTheLinkFiguresOfTheUpload) {
+  // The second 7 is echoed 35 ms after it was sent; the first 3 is lost once.
+  port.clock = &clock;
+  int sevens = 0;
+  int threes = 0;
+  port.respond = [&,
+                  instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
+    if (port.written.size() <= 12) return instrument(c);  // the service-mode request
+    if (c == '7' && ++sevens == 2) {
+      port.ArriveLater("7", 0, 35);
+      return "";
+    }
+    if (c == '3' && ++threes == 1) return "";
+    return instrument(c);
+  };
+  const UploadResult result = Run(ThreeValues());
+  EXPECT_TRUE(result.completed);
+  EXPECT_EQ(port.written, "MS5173920468A3300D7RA301D7RA302D7RX");
+  EXPECT_EQ(result.link.lateAnswers, 1);
+  EXPECT_EQ(result.link.slowestAnswerMs, 35);
+  EXPECT_EQ(result.link.charactersSentAgain, 1);
+  EXPECT_EQ(result.link.serviceAnswerMs, 10);
 }
 
 TEST_F(UploadSequenceTest, AFailedOpenSendsNothingAndShowsOnlyTheOpenMessage) {

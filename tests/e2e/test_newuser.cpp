@@ -13,6 +13,8 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "common/settingsfile.h"
@@ -66,12 +68,9 @@ void CloseWindow(std::unique_ptr<TKORAPCForm>& form) {
 
 TEST(NewUser, EditsUploadsClosesAndFindsEverythingAsLeft) {
   ScopedConfigHome home;
-  // A pseudo-terminal can hold a byte on its way to the virtual KORA-1 for
-  // more than 10 ms when the kernel's worker is late, and the link then sends
-  // it again. What this test looks at is what reaches the instrument, so the
-  // user has set "DELAY" to 20, as for a slow adapter; the waits of the default
-  // pace are pinned against the scripted port and timed in bench/bench_upload.
-  TempDir::WriteAll(GetSettingsFilePath(), "[KORACOMM]\nDELAY=20\n");
+  // A true first run: no korapc.ini before the start, so the link runs at
+  // the default pace and grace.
+  ASSERT_FALSE(std::filesystem::exists(GetSettingsFilePath()));
   VirtualKoraHost kora;
   const std::string link = kora.LinkPath();
   RealTimeServices real;

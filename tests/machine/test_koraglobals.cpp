@@ -67,12 +67,14 @@ TEST(LinkSettingsOfAnUpload, AreReadAnewFromTheGlobalsAndTheSettingsFile) {
   EXPECT_EQ(first.portName, "/dev/ttyUSB3");
   EXPECT_EQ(first.serviceCode, "5173920468");
   EXPECT_EQ(first.commandDelay, 10);  // no korapc.ini yet
+  EXPECT_EQ(first.echoGrace, 200);
 
   ChosenComPort = "/dev/ttyACM0";
-  TempDir::WriteAll(GetSettingsFilePath(), "[KORACOMM]\nDELAY=40\n");
+  TempDir::WriteAll(GetSettingsFilePath(), "[KORACOMM]\nDELAY=40\nECHOGRACE=0\n");
   const LinkSettings second = CurrentLinkSettings();
   EXPECT_EQ(second.portName, "/dev/ttyACM0");
   EXPECT_EQ(second.commandDelay, 40);
+  EXPECT_EQ(second.echoGrace, 0);
   ChosenComPort.clear();
   ServiceCode.clear();
 }

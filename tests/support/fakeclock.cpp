@@ -7,4 +7,9 @@ void FakeClock::Sleep(int ms) {
   if (onSleep) onSleep(ms);
 }
 
-int FakeClock::TotalMs() const { return std::accumulate(sleeps.begin(), sleeps.end(), 0); }
+void FakeClock::Pass(int ms) { waits.push_back(ms); }
+
+int FakeClock::TotalMs() const {
+  return std::accumulate(sleeps.begin(), sleeps.end(), 0) +
+         std::accumulate(waits.begin(), waits.end(), 0);
+}

@@ -1,5 +1,7 @@
 #include "support/scriptedport.h"
 
+#include <algorithm>
+
 #include "device/ecommerror.h"
 #include "support/fakeclock.h"
 
@@ -58,6 +60,12 @@ class ScriptedPortHandle : public SerialPort {
     ++p_.polls_;
     return static_cast<std::uint32_t>(p_.incoming.size());
   }
+  bool WaitForInput(int timeoutMs) override {
+    if (!p_.open) throw ECommError(ECommKind::PortNotOpen, 0);
+    p_.waitTimeouts.push_back(timeoutMs);
+    if (p_.failWait) throw ECommError(ECommKind::ReadFailed, 5);
+    return p_.Wait(timeoutMs);
+  }
 
  private:
   ScriptedPort& p_;
@@ -82,6 +90,20 @@ void ScriptedPort::Arrive() {
     incoming.push_back(underway_.front().byte);
     underway_.pop_front();
   }
+}
+
+bool ScriptedPort::Wait(int timeoutMs) {
+  const int limit = std::max(timeoutMs, 0);
+  Arrive();
+  int passed = limit;
+  if (incoming.empty() && !underway_.empty() && polls_ >= underway_.front().pollsDue) {
+    const int due = underway_.front().msDue - NowMs();
+    if (due <= limit) passed = std::max(due, 0);
+  }
+  if (!incoming.empty()) passed = 0;
+  if (clock != nullptr) clock->Pass(passed);
+  Arrive();
+  return !incoming.empty();
 }
 
 int ScriptedPort::NowMs() const { return clock != nullptr ? clock->TotalMs() : 0; }

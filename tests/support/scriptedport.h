@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "device/serialport.h"
 
@@ -35,13 +36,17 @@ class ScriptedPort {
 
   // Makes bytes arrive later than at once: they become readable once
   // BytesWaiting has been asked afterPolls more times and, with a clock set
-  // below, afterMs more milliseconds have passed on it. As on a serial line
+  // below, afterMs more milliseconds have passed on it. A WaitForInput lets
+  // the clock run up to the moment the next byte is due (the whole time-out
+  // when it is not due in that time); only the polls make a byte due that
+  // waits for polls. As on a serial line
   // they arrive in order: every answer given after them (by respond, or by
   // another ArriveLater) waits behind them. May be called from respond.
   void ArriveLater(const std::string& bytes, int afterPolls, int afterMs = 0);
-  // The clock whose waits count for afterMs; not owned. Without one only the
-  // polls count.
-  const FakeClock* clock = nullptr;
+  // The clock whose waits count for afterMs, and on which WaitForInput lets
+  // time pass (FakeClock::Pass); not owned. Without one only the polls count
+  // and a wait passes no time.
+  FakeClock* clock = nullptr;
   // Bytes given but not arrived yet.
   std::size_t Underway() const { return underway_.size(); }
 
@@ -50,6 +55,7 @@ class ScriptedPort {
   std::optional<std::size_t> failWritesFrom;  // this write call and every later one fail
   bool failRead = false;
   bool failQueueQuery = false;
+  bool failWait = false;  // WaitForInput raises ReadFailed, as on a hang-up
 
   // What the link did to the port.
   bool open = false;
@@ -57,6 +63,7 @@ class ScriptedPort {
   int closeCalls = 0;
   int readCalls = 0;
   std::size_t writeCalls = 0;
+  std::vector<int> waitTimeouts;  // the time-out of every WaitForInput, in order
   std::string portName;
   std::int32_t baudRate = 0;
   int byteSize = -1;
@@ -73,6 +80,8 @@ class ScriptedPort {
   };
   // Hands to incoming, in order, what has arrived by now.
   void Arrive();
+  // WaitForInput: lets up to timeoutMs pass until a byte is there.
+  bool Wait(int timeoutMs);
   // Passes an answer byte to incoming, or behind what is still underway.
   void Answer(std::uint8_t byte);
   int NowMs() const;

@@ -179,11 +179,12 @@ TEST(LogWriter, AddNeverWaitsForAnOutputThatTakesNothing) {
 
 class VirtualKoraProgramTest : public ::testing::Test {
  protected:
-  void Start(const std::vector<std::string>& args, const std::string& delay = "", int output = -1) {
+  // grace: the echo grace in ms; -1 leaves the default.
+  void Start(const std::vector<std::string>& args, int output = -1, int grace = -1) {
     host = std::make_unique<VirtualKoraHost>(args, output);
     LinkSettings settings;
     settings.portName = host->LinkPath();
-    if (!delay.empty()) settings.commandDelay = std::stoi(delay);
+    if (grace >= 0) settings.echoGrace = grace;
     settings.serviceCode = kora::kServiceCodeText;
     link = std::make_unique<TKORAComm>(settings, sink, clock);
     ASSERT_EQ(link->OpenPort(), 0);
@@ -205,7 +206,7 @@ TEST_F(VirtualKoraProgramTest, AnswersGoOutWhileItsLogCannotBeWrittenAtAll) {
   while (::write(pipeEnds[1], filler.data(), filler.size()) > 0) {
   }
   ::fcntl(pipeEnds[1], F_SETFL, 0);
-  Start({}, "", pipeEnds[1]);
+  Start({}, pipeEnds[1]);
   ASSERT_EQ(link->EnterServiceMode(), 0);
   EXPECT_EQ(link->WriteValue(512, "65"), 0);
   EXPECT_EQ(link->WriteValue(513, "66"), 0);
@@ -294,9 +295,10 @@ TEST(VirtualKoraProgram, BadLatencyOrJitterIsRefusedAtStart) {
   }
 }
 
-// Rehearsing a slow adapter: answers 14 to 18 ms after each character.
-TEST_F(VirtualKoraProgramTest, ASlowAdapterWorksWithADelayAboveItsEchoTime) {
-  Start({"--echo-delay", "14", "--echo-jitter", "4", "--seed", "12"}, "30");
+// A slow adapter, answers 14 to 18 ms after each character, at the default
+// delay: every echo comes after the look and is awaited.
+TEST_F(VirtualKoraProgramTest, ASlowAdapterWorksAtTheDefaultDelay) {
+  Start({"--echo-delay", "14", "--echo-jitter", "4", "--seed", "12"});
   ASSERT_EQ(link->EnterServiceMode(), 0);
   for (int i = 0; i < 5; ++i) EXPECT_EQ(link->WriteValue(272 + i, std::to_string(i + 1)), 0);
   link->ExitServiceMode();
@@ -304,10 +306,12 @@ TEST_F(VirtualKoraProgramTest, ASlowAdapterWorksWithADelayAboveItsEchoTime) {
   EXPECT_EQ(host->Commands(),
             (std::vector<std::string>{"A272D1R", "A273D2R", "A274D3R", "A275D4R", "A276D5R"}));
   for (int i = 0; i < 5; ++i) EXPECT_EQ(host->Memory().at(static_cast<std::size_t>(272 + i)), i + 1);
+  EXPECT_EQ(link->Figures().charactersSentAgain, 0);
+  EXPECT_GT(link->Figures().lateAnswers, 0);  // awaited after the look 10 ms after the character
 }
 
-TEST_F(VirtualKoraProgramTest, ASlowAdapterWithTheDefaultDelayGetsItsFirstCharacterTwice) {
-  Start({"--echo-delay", "14"});
+TEST_F(VirtualKoraProgramTest, WithoutTheGraceASlowAdapterGetsItsFirstCharacterTwice) {
+  Start({"--echo-delay", "14"}, -1, 0);
   ASSERT_EQ(link->EnterServiceMode(), 0);
   EXPECT_EQ(link->WriteValue(512, "65"), -1);
   EXPECT_EQ(sink.messages, (Messages{{"Incorrect reply from KORA-1!" + kAdvice, "Communications Error",
