@@ -184,7 +184,8 @@ const std::vector<FolderRow> kFolders = {
      {"common", "catalogue", "history", "device", "machine", "services", "tools", "grid", "ui",
       "ui/upload", "autoselect", "poweron", "historyview"}},
     {"bench",
-     {"common", "history", "device", "autoselect", "poweron", "historyview", "tests/support"}},
+     {"common", "history", "device", "services", "ui", "ui/upload", "autoselect", "poweron",
+      "historyview", "tests/support"}},
 };
 
 // What a test folder may include beyond what the folder it tests may, that
