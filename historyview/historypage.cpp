@@ -184,7 +184,8 @@ std::vector<std::string> THistoryPage::Differences(const UploadRecord& record) c
 }
 
 void THistoryPage::Show(const std::string& text, const std::string& caption, bool failure) {
-  services_.messages.ShowMessage(Ansi(text), caption, failure ? MessageIcon::Stop : MessageIcon::Information);
+  services_.messages.ShowMessage(Ansi(text), caption,
+                                 failure ? MessageIcon::Stop : MessageIcon::Information);
 }
 
 void THistoryPage::btnSaveReportClick() {
