@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev libssl-dev libxcb1-dev libxcb-damage0-dev
   clang libclang-rt-dev
   xvfb xauth fonts-dejavu-core
-  ccache
+  ccache clang-format-14
   poppler-utils
 )
 
