@@ -12,9 +12,7 @@ HistoryStore& DeferredHistoryStore::Store() {
   return *store_;
 }
 
-std::int64_t DeferredHistoryStore::Begin(const UploadStart& start) {
-  return Store().Begin(start);
-}
+std::int64_t DeferredHistoryStore::Begin(const UploadStart& start) { return Store().Begin(start); }
 
 void DeferredHistoryStore::AppendTrace(std::int64_t id, const UploadTrace& bytes) {
   Store().AppendTrace(id, bytes);
@@ -30,8 +28,6 @@ std::vector<UploadRecord> DeferredHistoryStore::List(std::size_t limit, std::siz
   return Store().List(limit, offset);
 }
 
-std::optional<UploadRecord> DeferredHistoryStore::Get(std::int64_t id) {
-  return Store().Get(id);
-}
+std::optional<UploadRecord> DeferredHistoryStore::Get(std::int64_t id) { return Store().Get(id); }
 
 UploadTrace DeferredHistoryStore::Trace(std::int64_t id) { return Store().Trace(id); }
