@@ -20,7 +20,6 @@
 #include "ui/upload/koraprogressform.h"
 #include "poweron/poframe.h"
 #include "historyview/historypage.h"
-#include "history/sqlitehistorystore.h"
 
 namespace {
 
@@ -63,14 +62,14 @@ TKORAPCForm::TKORAPCForm(std::unique_ptr<WindowServices> own, QWidget* parent, P
     : TKORAPCForm(own->Get(), parent, std::move(lister), std::move(watcher)) {
   // The services stay where the pages and the runner were given them.
   ownServices_ = std::move(own);
+  ownServices_->OpenHistory();
 }
 
 TKORAPCForm::TKORAPCForm(Services& services, QWidget* parent, PortLister lister,
                          std::unique_ptr<PortWatcher> watcher)
     : QWidget(parent),
       services_(services),
-      history_(SqliteHistoryStore::Open(GetHistoryFilePath(), historyMessages_)),
-      uploads_(*this, services_, &CurrentLinkSettings, history_.get()),
+      uploads_(*this, services_, &CurrentLinkSettings),
       lister_(std::move(lister)),
       watcher_(std::move(watcher)) {
   // Listing the ports walks every tty the system has (about 12 ms); it runs
@@ -112,7 +111,7 @@ TKORAPCForm::TKORAPCForm(Services& services, QWidget* parent, PortLister lister,
   // The record of every upload; what it restores goes into the two pages.
   TabSheet4 = new QWidget(PageControl);
   TabSheet4->setObjectName("TabSheet4");
-  HistoryPage1 = new THistoryPage({history_.get(), POMain1, AutoSelectMain1}, TabSheet4);
+  HistoryPage1 = new THistoryPage(services_, question_, *POMain1, *AutoSelectMain1, TabSheet4);
   FillPage(TabSheet4, HistoryPage1);
   PageControl->addTab(TabSheet4, "History");
   connect(HistoryPage1, &THistoryPage::Restored, this, [this](QWidget* page) {
@@ -250,7 +249,7 @@ void TKORAPCForm::FitPortListWidth() {
   cbComPort->resize(width, cbComPort->height());
 }
 
-HistoryStore& TKORAPCForm::History() { return *history_; }
+HistoryStore& TKORAPCForm::History() { return services_.history; }
 
 void TKORAPCForm::RefreshPortList() {
   if (firstScan_.valid()) {

@@ -11,6 +11,7 @@
 #include "app/windowservices.h"
 #include "machine/portlist.h"
 #include "ui/qtmessagesink.h"
+#include "ui/qtquestion.h"
 #include "ui/upload/uploadrunner.h"
 
 class QComboBox;
@@ -18,7 +19,6 @@ class QFrame;
 class QLabel;
 class QTabWidget;
 class HistoryStore;
-class SqliteHistoryStore;
 class TAutoSelectMain;
 class THistoryPage;
 class TPOMain;
@@ -114,8 +114,7 @@ class TKORAPCForm : public QWidget {
   // deletes the pages first, so that these outlive everything that uses them.
   std::unique_ptr<WindowServices> ownServices_;
   Services& services_;
-  QtMessageSink historyMessages_{this};
-  std::unique_ptr<SqliteHistoryStore> history_;  // opened before the runner that records into it
+  QtQuestion question_{this};  // the History tab's yes/no question, over this window
   UploadRunner uploads_;
   double scale_ = 1.0;  // the font's height against the 8-point Tahoma the layout was drawn for
   PortLister lister_;

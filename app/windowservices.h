@@ -1,11 +1,13 @@
 // WindowServices: the services of the window program, built by the main
 // window over itself - message boxes and file dialogs over the main window
 // (a box over the progress window or an editor while one is up), real waits,
-// and a TCommPort for each upload.
+// a TCommPort for each upload, and the programming record in history.sqlite
+// in the state folder.
 #pragma once
 
 #include "common/systemclock.h"
 #include "device/commportfactory.h"
+#include "history/deferredhistorystore.h"
 #include "services/services.h"
 #include "ui/qtfilepicker.h"
 #include "ui/qtmessagesink.h"
@@ -20,10 +22,16 @@ class WindowServices {
 
   Services& Get() { return services_; }
 
+  // Opens the programming record; a store that cannot be kept says so once,
+  // in a box over the window. Called once the window is a widget, on the GUI
+  // thread, before any upload; until then nothing opens it.
+  void OpenHistory() { history_.Open(); }
+
  private:
   QtMessageSink boxes_;
   SystemClock clock_;
   QtFilePicker dialogs_;
   CommPortFactory ports_;
-  Services services_{boxes_, clock_, dialogs_, ports_};
+  DeferredHistoryStore history_{GetHistoryFilePath(), boxes_};
+  Services services_{boxes_, clock_, dialogs_, ports_, history_};
 };

@@ -10,14 +10,23 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
+#include "autoselect/autoselectframe.h"
 #include "common/messagesink.h"
+#include "common/systemclock.h"
+#include "device/commportfactory.h"
 #include "historyview/historypage.h"
 #include "history/processidentity.h"
 #include "history/sqlitehistorystore.h"
+#include "poweron/poframe.h"
+#include "services/services.h"
+#include "ui/qtfilepicker.h"
+#include "ui/qtquestion.h"
+#include "ui/upload/uploadrunner.h"
 
 namespace {
 
@@ -65,6 +74,38 @@ UploadStart Start(int i) {
   return start;
 }
 
+// Opens the tab five times on store and returns the slowest time to its
+// first paint, in ms. The pages it restores into keep their files in folder.
+double WorstOpeningMs(HistoryStore& store, MessageSink& sink, const std::string& folder) {
+  // The two pages the tab restores into, over the program's own services;
+  // nothing is uploaded.
+  SystemClock clock;
+  QtFilePicker dialogs(nullptr);
+  CommPortFactory ports;
+  Services services{sink, clock, dialogs, ports, store};
+  QtQuestion question;
+  QWidget window;
+  UploadRunner runner(window, services, [] { return LinkSettings{}; });
+  const std::string settings = folder + "/korapc.ini";
+  TPOMain powerOn(PageSetup{settings, folder + "/poweron.dat"}, services, runner);
+  TAutoSelectMain autoSelect(PageSetup{settings, folder + "/autoselect.asl"}, services, runner);
+  std::vector<double> times;
+  for (int run = 0; run < 5; ++run) {
+    THistoryPage page(services, question, powerOn, autoSelect);
+    page.resize(800, 600);
+    PaintSpy spy;
+    page.sgHistory->viewport()->installEventFilter(&spy);
+    QElapsedTimer timer;
+    timer.start();
+    page.show();  // reads the list
+    while (!spy.painted) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    std::printf("run %d: %.1f ms to the first paint, %d rows read\n", run + 1, times.back(),
+                page.sgHistory->model()->rowCount());
+  }
+  return *std::max_element(times.begin(), times.end());
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -93,26 +134,11 @@ int main(int argc, char* argv[]) {
   }
   std::printf("filled %d records in %.1f s\n", kRecords, static_cast<double>(fill.elapsed()) / 1e3);
 
-  std::vector<double> times;
-  for (int run = 0; run < 5; ++run) {
-    THistoryPage page({store.get(), nullptr, nullptr, &sink});
-    page.resize(800, 600);
-    PaintSpy spy;
-    page.sgHistory->viewport()->installEventFilter(&spy);
-    QElapsedTimer timer;
-    timer.start();
-    page.show();  // reads the list
-    while (!spy.painted) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-    std::printf("run %d: %.1f ms to the first paint, %d rows read\n", run + 1, times.back(),
-                page.sgHistory->model()->rowCount());
-  }
-  const double worst = *std::max_element(times.begin(), times.end());
+  const double worst = WorstOpeningMs(*store, sink, folder);
   std::printf("worst %.1f ms (target %.0f ms): %s\n", worst, kTargetMs,
               worst <= kTargetMs ? "PASS" : "FAIL");
 
   store.reset();
-  for (const char* suffix : {"", "-wal", "-shm"}) ::unlink((path + suffix).c_str());
-  ::rmdir(folder);
+  std::filesystem::remove_all(folder);
   return worst <= kTargetMs ? 0 : 1;
 }

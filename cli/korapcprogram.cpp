@@ -24,7 +24,7 @@
 #include "device/linksettings.h"
 #include "services/services.h"
 #include "cli/historyreport.h"
-#include "history/sqlitehistorystore.h"
+#include "history/historystore.h"
 
 #include <memory>
 #include <mutex>
@@ -124,30 +124,6 @@ bool Drain(int fd) {
   return any;
 }
 
-// The history's messages: on their own line of standard error, through the
-// progress lines once they are drawn. Safe from several threads.
-class HistoryMessages : public MessageSink {
- public:
-  explicit HistoryMessages(std::ostream& err) : err_(err) {}
-  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon) override {
-    const std::lock_guard lock(mutex_);
-    if (console_) {
-      console_->Note(std::string(kProgram) + ": " + caption + ": " + text);
-    } else {
-      err_ << kProgram << ": " << caption << ": " << text << "\n";
-    }
-  }
-  void SetConsole(ProgressConsole* console) {
-    const std::lock_guard lock(mutex_);
-    console_ = console;
-  }
-
- private:
-  std::ostream& err_;
-  std::mutex mutex_;
-  ProgressConsole* console_ = nullptr;
-};
-
 // --history, --show, --trace and --report.
 int ReadHistory(const ProgramOptions& options, const ProgramEnvironment& env, HistoryStore& store) {
   if (options.history) {
@@ -184,10 +160,9 @@ int ReadHistory(const ProgramOptions& options, const ProgramEnvironment& env, Hi
 std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, const LinkSettings& pace,
                                      const std::vector<UploadJob>& jobs,
                                      const std::vector<Rehearsal>& rehearsals,
-                                     const ProgramEnvironment& env, Services& services,
-                                     HistoryStore& history, HistoryMessages& historyMessages) {
+                                     const ProgramEnvironment& env, Services& services) {
   ProgressConsole console(*env.err, ports, env.errIsTerminal, env.terminalWidth);
-  historyMessages.SetConsole(&console);
+  if (env.historyConsole) env.historyConsole(&console);
   std::atomic<bool> stop{false};
   std::atomic<std::size_t> done{0};
   // Each worker adds to it as it ends, which wakes this thread at once.
@@ -200,7 +175,7 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, cons
     for (std::size_t i = 0; i < ports.size(); ++i) {
       workers.emplace_back([&, i] {
         PortProgrammer programmer(ports[i], pace, jobs, rehearsals, console, i, stop,
-                                  services.clock, services.ports, &history);
+                                  services.clock, services.ports, services.history);
         reports[i] = programmer.Run();
         ++done;
         const std::uint64_t one = 1;
@@ -231,7 +206,7 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, cons
   }
   for (std::thread& worker : workers) worker.join();
   if (finished >= 0) ::close(finished);
-  historyMessages.SetConsole(nullptr);
+  if (env.historyConsole) env.historyConsole(nullptr);
   return reports;
 }
 
@@ -252,15 +227,8 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
   }
   if (options.listPorts) return ListPorts(options, env);
 
-  HistoryMessages historyMessages(*env.err);
-  std::unique_ptr<SqliteHistoryStore> ownStore;
-  const auto history = [&]() -> HistoryStore& {
-    if (env.history) return *env.history;
-    if (!ownStore) ownStore = SqliteHistoryStore::Open(GetHistoryFilePath(), historyMessages);
-    return *ownStore;
-  };
   if (options.history || options.show || options.trace || options.report) {
-    return ReadHistory(options, env, history());
+    return ReadHistory(options, env, services.history);
   }
 
   ServiceCode = kora::kServiceCodeText;
@@ -301,9 +269,11 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
     return kExitProgrammed;
   }
 
+  // The record is opened (when it is opened on first use) before the
+  // progress lines are drawn, so that a message from opening it stands alone.
+  services.history.Count();
   const std::vector<PortReport> reports =
-      ProgramPorts(ports, pace, built.jobs, rehearsals, env, services, history(),
-                   historyMessages);
+      ProgramPorts(ports, pace, built.jobs, rehearsals, env, services);
   std::ostream& summary = options.json ? *env.err : *env.out;
   for (const PortReport& report : reports) summary << SummaryLine(report) << "\n";
   if (options.json) *env.out << JsonSummary(reports, std::nullopt);

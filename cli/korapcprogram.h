@@ -10,7 +10,7 @@
 #include "machine/portlist.h"
 #include "cli/portprogrammer.h"
 
-class HistoryStore;
+class ProgressConsole;
 struct Services;
 struct UploadRecord;
 
@@ -24,10 +24,10 @@ struct ProgramEnvironment {
   int stopFd = -1;
   // The ports present; empty: PortList::PresentPorts.
   PortLister listPorts;
-  // The programming record every upload goes to and --history reads; null:
-  // history.sqlite in the state folder. Must be safe to use from several
-  // threads at once.
-  HistoryStore* history = nullptr;
+  // Called with the progress lines once they are drawn, and with null when
+  // they are gone, so that the programming record's messages go through them
+  // (ProgramServices::HistoryLines); empty: nothing to tell.
+  std::function<void(ProgressConsole* console)> historyConsole;
   // Writes the one-page report of record to path for --report; returns ""
   // once written, else what went wrong. Empty: --report is refused.
   std::function<std::string(const UploadRecord& record, const std::string& path)> writeReport;
@@ -41,6 +41,7 @@ struct ProgramEnvironment {
 // worker each, while this thread keeps the progress lines and watches
 // env.stopFd. Every port waits through services.clock and gets its serial
 // port from services.ports (main gives ProgramServices, tests scripted
-// ports). Sets ServiceCode.
+// ports); each upload is recorded in services.history, which --history,
+// --show, --trace and --report read. Sets ServiceCode.
 int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironment& env,
                      Services& services);

@@ -27,6 +27,7 @@ int main(int argc, char* argv[]) {
   // in the middle of an upload.
   ::signal(SIGPIPE, SIG_IGN);
 
+  ProgramServices services(std::cerr);
   ProgramEnvironment env;
   env.out = &std::cout;
   env.err = &std::cerr;
@@ -50,6 +51,8 @@ int main(int argc, char* argv[]) {
     std::string error;
     return WriteUploadReportOffscreen(record, path, error) ? std::string() : error;
   };
-  ProgramServices services(std::cerr);
+  env.historyConsole = [&services](ProgressConsole* console) {
+    services.HistoryLines().SetConsole(console);
+  };
   return RunKorapcProgram(std::vector<std::string>(argv + 1, argv + argc), env, services.Get());
 }

@@ -74,7 +74,7 @@ PortProgrammer::PortProgrammer(std::string port, const LinkSettings& pace,
                                const std::vector<UploadJob>& jobs,
                                const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
                                std::size_t index, const std::atomic<bool>& stop, Clock& clock,
-                               PortFactory& ports, HistoryStore* history)
+                               PortFactory& ports, HistoryStore& history)
     : port_(std::move(port)),
       commandDelay_(pace.commandDelay),
       echoGrace_(pace.echoGrace),
@@ -108,15 +108,10 @@ PortReport PortProgrammer::Run() {
     console_.UploadStarted(index_, job.name, rehearsals_.at(k), job.plan.progressMaximum);
     PortSteps steps(console_, index_);
     try {
-      std::unique_ptr<SerialPort> port = ports_.MakePort(port_);
-      std::optional<UploadRecorder> recorder;
-      if (history_) {
-        recorder.emplace(*history_, clock_, port_);
-        port = recorder->Trace(std::move(port));
-      }
-      TKORAComm link(LinkSettings{port_, commandDelay_, "", echoGrace_},
-                     recorder ? recorder->Watch(messages) : messages, clock_, std::move(port));
-      UploadSequence sequence(link, job.plan, recorder ? &*recorder : nullptr);
+      UploadRecorder recorder(history_, clock_, port_);
+      TKORAComm link(LinkSettings{port_, commandDelay_, "", echoGrace_}, recorder.Watch(messages),
+                     clock_, recorder.Trace(ports_.MakePort(port_)));
+      UploadSequence sequence(link, job.plan, &recorder);
       upload.result = sequence.Run(steps);
     } catch (...) {
       // Nothing may leave the worker; the upload simply counts as failed.

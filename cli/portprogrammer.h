@@ -47,11 +47,11 @@ class PortProgrammer {
   // makes the port of each upload.
   // stop: once true, no further upload is begun; the one running goes on to
   // its end, as the window program lets an upload end before it closes.
-  // history: where each upload is recorded; null records nothing. Not owned.
+  // history: where each upload is recorded. Not owned.
   PortProgrammer(std::string port, const LinkSettings& pace, const std::vector<UploadJob>& jobs,
                  const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
                  std::size_t index, const std::atomic<bool>& stop, Clock& clock,
-                 PortFactory& ports, HistoryStore* history = nullptr);
+                 PortFactory& ports, HistoryStore& history);
 
   // Sends the jobs in order and stops at the first that fails; every message
   // goes to the console as one line. The power-cycle notice ("Switch KORA-1
@@ -70,5 +70,5 @@ class PortProgrammer {
   const std::atomic<bool>& stop_;
   Clock& clock_;
   PortFactory& ports_;
-  HistoryStore* history_;
+  HistoryStore& history_;
 };

@@ -1,7 +1,10 @@
 // ProgramServices: korapc-program's own services - real waits, a TCommPort
 // for each upload, a message that belongs to no port as one line on standard
 // error ("korapc-program: caption: text"), and no file dialog: its files come
-// from its command line, so every dialog counts as cancelled.
+// from its command line, so every dialog counts as cancelled. Its programming
+// record is history.sqlite in the state folder, opened when first used (a run
+// that neither programs nor reads it leaves no file); that record's messages
+// go through HistoryLines().
 #pragma once
 
 #include <ostream>
@@ -9,7 +12,9 @@
 #include "common/filepicker.h"
 #include "common/messagesink.h"
 #include "common/systemclock.h"
+#include "cli/historymessages.h"
 #include "device/commportfactory.h"
+#include "history/deferredhistorystore.h"
 #include "services/services.h"
 
 class ProgramServices : private MessageSink, private FilePicker {
@@ -20,6 +25,7 @@ class ProgramServices : private MessageSink, private FilePicker {
   ProgramServices& operator=(const ProgramServices&) = delete;
 
   Services& Get() { return services_; }
+  HistoryMessages& HistoryLines() { return historyMessages_; }
 
  private:
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
@@ -29,5 +35,7 @@ class ProgramServices : private MessageSink, private FilePicker {
   std::ostream& err_;
   SystemClock clock_;
   CommPortFactory ports_;
-  Services services_{*this, clock_, *this, ports_};
+  HistoryMessages historyMessages_{err_};
+  DeferredHistoryStore history_{GetHistoryFilePath(), historyMessages_};
+  Services services_{*this, clock_, *this, ports_, history_};
 };

@@ -9,13 +9,13 @@ QString U(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 }  // namespace
 
-HistoryModel::HistoryModel(HistoryStore* store, QObject* parent)
+HistoryModel::HistoryModel(HistoryStore& store, QObject* parent)
     : QAbstractTableModel(parent), store_(store) {}
 
 void HistoryModel::Reload() {
   beginResetModel();
   rows_.clear();
-  exhausted_ = store_ == nullptr;
+  exhausted_ = false;
   endResetModel();
   fetchMore({});
 }
@@ -73,7 +73,7 @@ bool HistoryModel::canFetchMore(const QModelIndex& parent) const {
 
 void HistoryModel::fetchMore(const QModelIndex& parent) {
   if (parent.isValid() || exhausted_) return;
-  std::vector<UploadRecord> page = store_->List(kPageSize, rows_.size());
+  std::vector<UploadRecord> page = store_.List(kPageSize, rows_.size());
   exhausted_ = page.size() < kPageSize;
   if (page.empty()) return;
   const int first = static_cast<int>(rows_.size());

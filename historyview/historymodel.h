@@ -16,9 +16,9 @@ class HistoryModel : public QAbstractTableModel {
   // Records read from the store at a time.
   static constexpr std::size_t kPageSize = 100;
 
-  // store: where the records are read; may be null (nothing is listed). Not
+  // store: where the records are read. Not
   // owned; must outlive the model.
-  explicit HistoryModel(HistoryStore* store, QObject* parent = nullptr);
+  explicit HistoryModel(HistoryStore& store, QObject* parent = nullptr);
 
   // Forgets what was read and reads the newest page again.
   void Reload();
@@ -40,7 +40,7 @@ class HistoryModel : public QAbstractTableModel {
   void fetchMore(const QModelIndex& parent) override;
 
  private:
-  HistoryStore* store_;
+  HistoryStore& store_;
   std::vector<UploadRecord> rows_;
   bool exhausted_ = true;
 };

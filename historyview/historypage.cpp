@@ -19,9 +19,11 @@
 #include "history/tracetext.h"
 #include "historyview/uploadreport.h"
 #include "poweron/poframe.h"
-#include "ui/qtfilepicker.h"
-#include "ui/qtmessagesink.h"
-#include "ui/qtquestion.h"
+#include "common/filepicker.h"
+#include "common/messagesink.h"
+#include "common/question.h"
+#include "history/historystore.h"
+#include "services/services.h"
 
 namespace {
 
@@ -55,10 +57,15 @@ std::string PageName(UploadWhat what) {
 
 }  // namespace
 
-THistoryPage::THistoryPage(HistoryPageSetup setup, QWidget* parent)
-    : QWidget(parent), setup_(setup) {
+THistoryPage::THistoryPage(Services& services, Question& question, TPOMain& powerOnPage,
+                           TAutoSelectMain& autoSelectPage, QWidget* parent)
+    : QWidget(parent),
+      services_(services),
+      question_(question),
+      powerOnPage_(powerOnPage),
+      autoSelectPage_(autoSelectPage) {
   setObjectName("HistoryPage");
-  model_ = new HistoryModel(setup_.store, this);
+  model_ = new HistoryModel(services_.history, this);
 
   sgHistory = new QTableView(this);
   sgHistory->setObjectName("sgHistory");
@@ -140,17 +147,17 @@ void THistoryPage::Reload() {
 
 std::optional<UploadRecord> THistoryPage::SelectedRecord() const {
   const QModelIndexList rows = sgHistory->selectionModel()->selectedRows();
-  if (rows.isEmpty() || setup_.store == nullptr) return std::nullopt;
+  if (rows.isEmpty()) return std::nullopt;
   // Read anew: a record that was running when listed may have ended since.
-  return setup_.store->Get(model_->RecordAt(rows.front().row()).id);
+  return services_.history.Get(model_->RecordAt(rows.front().row()).id);
 }
 
 void THistoryPage::SelectionChanged() {
   const std::optional<UploadRecord> record = SelectedRecord();
   btnSaveReport->setEnabled(record.has_value());
   btnSaveTrace->setEnabled(record && record->traceKept);
-  btnRestore->setEnabled(record && PageOf(*record) != nullptr);
-  btnCompare->setEnabled(record && PageOf(*record) != nullptr);
+  btnRestore->setEnabled(record.has_value());
+  btnCompare->setEnabled(record.has_value());
   if (!record) {
     txtDetails->clear();
     return;
@@ -165,29 +172,26 @@ void THistoryPage::SelectionChanged() {
 }
 
 QWidget* THistoryPage::PageOf(const UploadRecord& record) const {
-  if (record.start.what == UploadWhat::PowerOn) return setup_.powerOnPage;
-  return setup_.autoSelectPage;
+  if (record.start.what == UploadWhat::PowerOn) return &powerOnPage_;
+  return &autoSelectPage_;
 }
 
 std::vector<std::string> THistoryPage::Differences(const UploadRecord& record) const {
   if (record.start.what == UploadWhat::PowerOn) {
-    return PowerOnDifferences(record.start, setup_.powerOnPage->Values());
+    return PowerOnDifferences(record.start, powerOnPage_.Values());
   }
-  return AutoSelectionDifferences(record.start, setup_.autoSelectPage->AutoSelections());
+  return AutoSelectionDifferences(record.start, autoSelectPage_.AutoSelections());
 }
 
 void THistoryPage::Show(const std::string& text, const std::string& caption, bool failure) {
-  QtMessageSink boxes(window());
-  MessageSink& sink = setup_.sink != nullptr ? *setup_.sink : boxes;
-  sink.ShowMessage(Ansi(text), caption, failure ? MessageIcon::Stop : MessageIcon::Information);
+  services_.messages.ShowMessage(Ansi(text), caption,
+                                 failure ? MessageIcon::Stop : MessageIcon::Information);
 }
 
 void THistoryPage::btnSaveReportClick() {
   const std::optional<UploadRecord> record = SelectedRecord();
   if (!record) return;
-  QtFilePicker dialogs(window());
-  FilePicker& picker = setup_.picker != nullptr ? *setup_.picker : dialogs;
-  const std::optional<std::string> path = picker.PickSaveFile(kReportDialog);
+  const std::optional<std::string> path = services_.files.PickSaveFile(kReportDialog);
   if (!path) return;
   std::string error;
   if (!WriteUploadReport(*record, *path, SystemReportPaper(), error)) {
@@ -198,16 +202,14 @@ void THistoryPage::btnSaveReportClick() {
 void THistoryPage::btnSaveTraceClick() {
   const std::optional<UploadRecord> record = SelectedRecord();
   if (!record) return;
-  QtFilePicker dialogs(window());
-  FilePicker& picker = setup_.picker != nullptr ? *setup_.picker : dialogs;
-  const std::optional<std::string> path = picker.PickSaveFile(kTraceDialog);
+  const std::optional<std::string> path = services_.files.PickSaveFile(kTraceDialog);
   if (!path) return;
   // What support needs to read the bytes: which upload, how it ended.
   std::string text;
   for (const RecordField& field : RecordSummary(*record)) {
     text += field.label + ": " + field.value + "\n";
   }
-  text += "\n" + TraceText(setup_.store->Trace(record->id));
+  text += "\n" + TraceText(services_.history.Trace(record->id));
   if (!ReplaceFileContents(*path, text)) {
     Show(std::string("The trace could not be written: ") + std::strerror(errno) + ".",
          "Save Trace", true);
@@ -216,30 +218,28 @@ void THistoryPage::btnSaveTraceClick() {
 
 void THistoryPage::btnRestoreClick() {
   const std::optional<UploadRecord> record = SelectedRecord();
-  if (!record || PageOf(*record) == nullptr) return;
+  if (!record) return;
   const std::string page = PageName(record->start.what);
   if (Differences(*record).empty()) {
     Show("The " + page + " page already holds the values of this upload.", "Restore to Page",
          false);
     return;
   }
-  QtQuestion box(window());
-  Question& question = setup_.question != nullptr ? *setup_.question : box;
   const std::string text = "Replace the values on the " + page +
                            " page with those of this upload?\n\n"
                            "Nothing is sent to the instrument until you program it.";
-  if (!question.AskYesNo(text, "Restore to Page")) return;
+  if (!question_.AskYesNo(text, "Restore to Page")) return;
   if (record->start.what == UploadWhat::PowerOn) {
-    setup_.powerOnPage->SetValues(RecordedPowerOn(record->start));
+    powerOnPage_.SetValues(RecordedPowerOn(record->start));
   } else {
-    setup_.autoSelectPage->SetAutoSelections(RecordedAutoSelections(record->start));
+    autoSelectPage_.SetAutoSelections(RecordedAutoSelections(record->start));
   }
   emit Restored(PageOf(*record));
 }
 
 void THistoryPage::btnCompareClick() {
   const std::optional<UploadRecord> record = SelectedRecord();
-  if (!record || PageOf(*record) == nullptr) return;
+  if (!record) return;
   const std::string page = PageName(record->start.what);
   const std::vector<std::string> differences = Differences(*record);
   if (differences.empty()) {

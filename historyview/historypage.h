@@ -11,31 +11,25 @@
 
 #include "history/historystore.h"
 
-class FilePicker;
 class HistoryModel;
-class MessageSink;
 class QPlainTextEdit;
 class QPushButton;
 class QTableView;
 class Question;
+struct Services;
 class TAutoSelectMain;
 class TPOMain;
-
-// What the tab works with. Nothing is owned; each must outlive the tab.
-struct HistoryPageSetup {
-  HistoryStore* store = nullptr;  // null: the list stays empty
-  TPOMain* powerOnPage = nullptr;            // where power-on records are restored and compared
-  TAutoSelectMain* autoSelectPage = nullptr; // where auto-selection records are
-  MessageSink* sink = nullptr;    // null: message boxes
-  FilePicker* picker = nullptr;   // null: file dialogs
-  Question* question = nullptr;   // null: a question box
-};
 
 class THistoryPage : public QWidget {
   Q_OBJECT
 
  public:
-  explicit THistoryPage(HistoryPageSetup setup, QWidget* parent = nullptr);
+  // services: the record listed (history), its messages and its save
+  // dialogs. question: asks before a restore. powerOnPage, autoSelectPage:
+  // where power-on and auto-selection records are restored and compared.
+  // Nothing is owned; each must outlive the tab.
+  THistoryPage(Services& services, Question& question, TPOMain& powerOnPage,
+               TAutoSelectMain& autoSelectPage, QWidget* parent = nullptr);
   ~THistoryPage() override;
 
   // Reads the list again from the store, newest first, keeping the selected
@@ -47,7 +41,7 @@ class THistoryPage : public QWidget {
   std::optional<UploadRecord> SelectedRecord() const;
 
   // The four buttons' actions on the selected record; nothing without one.
-  // Messages go to the sink, dialogs to the picker and the question.
+  // Messages and dialogs go to the services, the yes/no to the question.
   void btnSaveReportClick();
   void btnSaveTraceClick();
   void btnRestoreClick();
@@ -74,6 +68,9 @@ class THistoryPage : public QWidget {
   QWidget* PageOf(const UploadRecord& record) const;
   std::vector<std::string> Differences(const UploadRecord& record) const;
 
-  HistoryPageSetup setup_;
+  Services& services_;
+  Question& question_;
+  TPOMain& powerOnPage_;
+  TAutoSelectMain& autoSelectPage_;
   HistoryModel* model_ = nullptr;
 };

@@ -8,6 +8,7 @@
 
 class Clock;
 class FilePicker;
+class HistoryStore;
 class MessageSink;
 class PortFactory;
 
@@ -22,5 +23,9 @@ struct Services {
   FilePicker& files;
   // The serial port of each upload.
   PortFactory& ports;
-  // The record of each programming joins here as one more reference.
+  // The programming record: every upload is recorded here, and the History
+  // tab and korapc-program's --history read it. Safe to call from several
+  // threads at once. A store that cannot be kept keeps nothing; it is never
+  // absent.
+  HistoryStore& history;
 };

@@ -38,7 +38,6 @@ class HistoryReportTest : public ::testing::Test {
   void SetUp() override {
     env.out = &out;
     env.err = &err;
-    env.history = store.get();
   }
   int Run(const Lines& args) {
     out.str("");
@@ -64,7 +63,7 @@ class HistoryReportTest : public ::testing::Test {
   ScriptedPorts scripted;
   RecordingMessageSink messages;
   ScriptedFilePicker dialogs;
-  Services services{messages, clock, dialogs, scripted};
+  Services services{messages, clock, dialogs, scripted, *store};
   ProgramEnvironment env;
   std::map<std::string, ScriptedPort>& ports = scripted.ports;
 };

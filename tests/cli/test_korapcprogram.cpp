@@ -19,6 +19,7 @@
 #include "common/clock.h"
 #include "support/aslrecord.h"
 #include "device/portfactory.h"
+#include "history/unkepthistorystore.h"
 #include "services/services.h"
 #include "support/pseudoterminal.h"
 #include "support/recordingmessagesink.h"
@@ -84,7 +85,8 @@ class KorapcProgramTest : public ::testing::Test {
   ScriptedPorts scripted;
   RecordingMessageSink messages;
   ScriptedFilePicker dialogs;
-  Services services{messages, clock, dialogs, scripted};
+  UnkeptHistoryStore history;
+  Services services{messages, clock, dialogs, scripted, history};
   ProgramEnvironment env;
   std::map<std::string, ScriptedPort>& ports = scripted.ports;
   Lines& opened = scripted.opened;

@@ -11,6 +11,7 @@
 #include "common/clock.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
+#include "history/unkepthistorystore.h"
 #include "support/scriptedport.h"
 #include "support/scriptedportfactory.h"
 #include "support/writesplan.h"
@@ -43,12 +44,13 @@ class PortProgrammerTest : public ::testing::Test {
   PortReport Run() {
     ProgressConsole console(err, {"/dev/ttyTEST4"}, false);
     PortProgrammer programmer("/dev/ttyTEST4", LinkSettings{"", 10}, jobs, rehearsals, console, 0,
-                              stop, clock, ports);
+                              stop, clock, ports, history);
     return programmer.Run();
   }
 
   ScriptedPort port;
   NoWaitClock clock;
+  UnkeptHistoryStore history;
   std::atomic<bool> stop{false};
   std::ostringstream err;
   std::vector<UploadJob> jobs;

@@ -28,6 +28,7 @@
 #include "poweron/poframe.h"
 #include "common/systemclock.h"
 #include "device/commportfactory.h"
+#include "history/unkepthistorystore.h"
 #include "services/services.h"
 #include "support/recordingmessagesink.h"
 #include "support/scriptedfilepicker.h"
@@ -50,7 +51,8 @@ struct RealTimeServices {
   SystemClock clock;
   ScriptedFilePicker files;
   CommPortFactory ports;
-  Services services{messages, clock, files, ports};
+  UnkeptHistoryStore history;
+  Services services{messages, clock, files, ports, history};
 };
 
 // The window a user sees.

@@ -15,6 +15,7 @@
 #include "poweron/poframe.h"
 #include "support/aslrecord.h"
 #include "support/pagebench.h"
+#include "services/services.h"
 #include "support/recordingmessagesink.h"
 #include "support/scriptedfilepicker.h"
 #include "support/scriptedquestion.h"
@@ -65,8 +66,7 @@ class HistoryPageTest : public ::testing::Test {
   }
 
   std::unique_ptr<THistoryPage> MakePage() {
-    auto page = std::make_unique<THistoryPage>(HistoryPageSetup{
-        store.get(), powerOn.get(), autoSelect.get(), &sink, &picker, &question});
+    auto page = std::make_unique<THistoryPage>(services, question, *powerOn, *autoSelect);
     page->resize(700, 500);
     page->show();  // showing reads the list
     QCoreApplication::processEvents();
@@ -88,6 +88,8 @@ class HistoryPageTest : public ::testing::Test {
   ScriptedFilePicker picker;
   ScriptedQuestion question;
   PageBench bench;  // the pages' services and runner
+  // The page's own messages, dialogs and record; the pages upload nothing here.
+  Services services{sink, bench.fakes.clock, picker, bench.fakes.ports, *store};
   std::unique_ptr<TPOMain> powerOn;
   std::unique_ptr<TAutoSelectMain> autoSelect;
 };

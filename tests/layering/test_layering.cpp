@@ -170,7 +170,8 @@ const std::vector<FolderRow> kFolders = {
     {"autoselect",
      {"common", "catalogue", "history", "device", "services", "grid", "ui", "ui/upload"}},
     {"poweron", {"common", "history", "device", "services", "grid", "ui", "ui/upload"}},
-    {"historyview", {"common", "catalogue", "history", "ui", "autoselect", "poweron"}},
+    {"historyview",
+     {"common", "catalogue", "history", "services", "ui", "autoselect", "poweron"}},
     {"fuzz", {"common", "autoselect", "poweron"}},
     {"cli",
      {"common", "catalogue", "history", "device", "machine", "services", "autoselect", "poweron",
@@ -183,7 +184,8 @@ const std::vector<FolderRow> kFolders = {
      {"common", "catalogue", "history", "device", "machine", "services", "tools", "grid", "ui",
       "ui/upload", "autoselect", "poweron", "historyview"}},
     {"bench",
-     {"common", "history", "device", "autoselect", "poweron", "historyview", "tests/support"}},
+     {"common", "history", "device", "services", "ui", "ui/upload", "autoselect", "poweron",
+      "historyview", "tests/support"}},
 };
 
 // What a test folder may include beyond what the folder it tests may, that

@@ -1,8 +1,9 @@
 // The services of a widget test: a message recorder that notes the progress
-// window, a fake clock, a scripted file picker and one scripted port behind
-// every upload.
+// window, a fake clock, a scripted file picker, one scripted port behind
+// every upload and a record that keeps nothing.
 #pragma once
 
+#include "history/unkepthistorystore.h"
 #include "services/services.h"
 #include "support/fakeclock.h"
 #include "support/progressobservingsink.h"
@@ -25,5 +26,6 @@ struct TestServices {
   ScriptedFilePicker files;
   ScriptedPort port;
   ScriptedPortFactory ports{port};
-  Services services{messages, clock, files, ports};
+  UnkeptHistoryStore history;
+  Services services{messages, clock, files, ports, history};
 };

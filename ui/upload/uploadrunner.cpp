@@ -3,13 +3,11 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QWidget>
-#include <optional>
 #include <thread>
 
 #include "device/koracomm.h"
 #include "device/portfactory.h"
 #include "device/uploadrecorder.h"
-#include "history/historystore.h"
 #include "services/services.h"
 #include "ui/upload/guithreadmessagesink.h"
 #include "ui/upload/koraprogressform.h"
@@ -47,11 +45,8 @@ class Busy {
 }  // namespace
 
 UploadRunner::UploadRunner(QWidget& window, Services& services,
-                           std::function<LinkSettings()> linkSettings, HistoryStore* history)
-    : window_(window),
-      services_(services),
-      linkSettings_(std::move(linkSettings)),
-      history_(history) {}
+                           std::function<LinkSettings()> linkSettings)
+    : window_(window), services_(services), linkSettings_(std::move(linkSettings)) {}
 
 UploadResult UploadRunner::Run(const UploadPlan& plan) {
   if (running_) return {};
@@ -60,15 +55,10 @@ UploadResult UploadRunner::Run(const UploadPlan& plan) {
   QObject context;  // lives on the GUI thread; the worker's calls land here
   GuiThreadMessageSink messages(context, services_.messages);
   const LinkSettings settings = linkSettings_();
-  std::unique_ptr<SerialPort> port = services_.ports.MakePort(settings.portName);
-  std::optional<UploadRecorder> recorder;
-  if (history_) {
-    recorder.emplace(*history_, services_.clock, settings.portName);
-    port = recorder->Trace(std::move(port));
-  }
-  TKORAComm link(settings, recorder ? recorder->Watch(messages) : messages, services_.clock,
-                 std::move(port));
-  UploadSequence sequence(link, plan, recorder ? &*recorder : nullptr);
+  UploadRecorder recorder(services_.history, services_.clock, settings.portName);
+  TKORAComm link(settings, recorder.Watch(messages), services_.clock,
+                 recorder.Trace(services_.ports.MakePort(settings.portName)));
+  UploadSequence sequence(link, plan, &recorder);
   if (sequence.OpenPort() != 0) {
     sequence.Finish();
     return sequence.Result();

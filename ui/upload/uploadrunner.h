@@ -10,21 +10,19 @@
 #include "device/linksettings.h"
 #include "device/uploadsequence.h"
 
-class HistoryStore;
 class QWidget;
 struct Services;
 
 class UploadRunner {
  public:
   // window: the main window; the progress window is centred over it.
-  // services: the messages, the waits and the port of every upload.
+  // services: the messages, the waits, the port and the record
+  // (device/uploadrecorder.h) of every upload.
   // linkSettings: the port, "DELAY" and service code, called on the GUI
   // thread as each upload starts (the user may pick another port at any
-  // time); must not be empty. history: where each upload is recorded
-  // (device/uploadrecorder.h); null records nothing. window, services and
-  // history are not owned and must outlive the runner.
-  UploadRunner(QWidget& window, Services& services, std::function<LinkSettings()> linkSettings,
-               HistoryStore* history = nullptr);
+  // time); must not be empty. window and services are not owned and must
+  // outlive the runner.
+  UploadRunner(QWidget& window, Services& services, std::function<LinkSettings()> linkSettings);
 
   // Runs the whole upload and returns when it has ended. GUI thread only.
   //  1. Opens the port; a failure is shown and ends the upload before any
@@ -51,6 +49,5 @@ class UploadRunner {
   QWidget& window_;
   Services& services_;
   std::function<LinkSettings()> linkSettings_;
-  HistoryStore* history_;
   bool running_ = false;
 };

@@ -174,7 +174,7 @@ TEST_F(UploadRunnerTest, ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndT
   };
 
   TickClock clock;
-  Services services{sink, clock, fakes.files, fakes.ports};
+  Services services{sink, clock, fakes.files, fakes.ports, fakes.history};
   UploadRunner ticking(mainWindow, services, [] { return kSettings; });
   int ticksWhileWriting = 0;
   bool progressWasModal = false;
