@@ -13,13 +13,13 @@
 #include <QVBoxLayout>
 #include <future>
 
-#include "machine/koraglobals.h"
-#include "common/settingsfile.h"
-#include "ui/uifont.h"
 #include "autoselect/autoselectframe.h"
-#include "ui/upload/koraprogressform.h"
-#include "poweron/poframe.h"
+#include "common/settingsfile.h"
 #include "historyview/historypage.h"
+#include "machine/koraglobals.h"
+#include "poweron/poframe.h"
+#include "ui/uifont.h"
+#include "ui/upload/koraprogressform.h"
 
 namespace {
 
@@ -114,9 +114,8 @@ TKORAPCForm::TKORAPCForm(Services& services, QWidget* parent, PortLister lister,
   HistoryPage1 = new THistoryPage(services_, question_, *POMain1, *AutoSelectMain1, TabSheet4);
   FillPage(TabSheet4, HistoryPage1);
   PageControl->addTab(TabSheet4, "History");
-  connect(HistoryPage1, &THistoryPage::Restored, this, [this](QWidget* page) {
-    PageControl->setCurrentWidget(page->parentWidget());
-  });
+  connect(HistoryPage1, &THistoryPage::Restored, this,
+          [this](QWidget* page) { PageControl->setCurrentWidget(page->parentWidget()); });
 
   const std::string saved =
       SettingsFile(GetSettingsFilePath()).ReadString(kSection, "COMPORT", "COM1");
@@ -139,7 +138,8 @@ TKORAPCForm::TKORAPCForm(Services& services, QWidget* parent, PortLister lister,
     cbComPortChange();
     DropMissingPorts();
   });
-  if (watcher_) connect(watcher_.get(), &PortWatcher::PortsChanged, this, &TKORAPCForm::RefreshPortList);
+  if (watcher_)
+    connect(watcher_.get(), &PortWatcher::PortsChanged, this, &TKORAPCForm::RefreshPortList);
 }
 
 TKORAPCForm::~TKORAPCForm() {
@@ -242,9 +242,10 @@ void TKORAPCForm::FitPortListWidth() {
   QStyleOptionComboBox option;
   option.initFrom(cbComPort);
   option.rect = QRect(0, 0, Scaled(161), cbComPort->height());
-  const int field = cbComPort->style()
-                        ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, cbComPort)
-                        .width();
+  const int field =
+      cbComPort->style()
+          ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, cbComPort)
+          .width();
   const int width = std::clamp(widest + Scaled(161) - field, Scaled(161), Scaled(8 + 519 - 160));
   cbComPort->resize(width, cbComPort->height());
 }

@@ -72,17 +72,17 @@ class TKORAPCForm : public QWidget {
   HistoryStore& History();
 
   QTabWidget* PageControl = nullptr;
-  QWidget* TabSheet3 = nullptr;  // page 0, "Power On"
-  TPOMain* POMain1 = nullptr;    // the power-on page, filling TabSheet3
-  QWidget* TabSheet1 = nullptr;  // page 1, "Auto Selections"
+  QWidget* TabSheet3 = nullptr;                // page 0, "Power On"
+  TPOMain* POMain1 = nullptr;                  // the power-on page, filling TabSheet3
+  QWidget* TabSheet1 = nullptr;                // page 1, "Auto Selections"
   TAutoSelectMain* AutoSelectMain1 = nullptr;  // the auto-selection page, filling TabSheet1
-  QWidget* TabSheet2 = nullptr;  // page 2, "Settings"
+  QWidget* TabSheet2 = nullptr;                // page 2, "Settings"
   QLabel* Label3 = nullptr;
   QLabel* Label2 = nullptr;
   QComboBox* cbComPort = nullptr;
   QFrame* Bevel1 = nullptr;
-  QWidget* TabSheet4 = nullptr;           // page 3, "History"
-  THistoryPage* HistoryPage1 = nullptr;   // the recorded uploads, filling TabSheet4
+  QWidget* TabSheet4 = nullptr;          // page 3, "History"
+  THistoryPage* HistoryPage1 = nullptr;  // the recorded uploads, filling TabSheet4
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -118,7 +118,7 @@ class TKORAPCForm : public QWidget {
   UploadRunner uploads_;
   double scale_ = 1.0;  // the font's height against the 8-point Tahoma the layout was drawn for
   PortLister lister_;
-  QString savedPort_;   // COMPORT as read at start
+  QString savedPort_;  // COMPORT as read at start
   std::unique_ptr<PortWatcher> watcher_;
   bool refreshWaitsForUpload_ = false;
   std::future<std::vector<PortEntry>> firstScan_;  // the scan of the ports present, until joined

@@ -3,11 +3,11 @@
 #include <QMessageBox>
 #include <exception>
 
-#include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "app/programidentity.h"
-#include "common/replacefile.h"
 #include "app/terminationwatcher.h"
+#include "common/replacefile.h"
+#include "machine/koraglobals.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);

@@ -1,14 +1,14 @@
 #include "app/portwatcher.h"
 
+#include <fcntl.h>
+#include <libudev.h>
+#include <unistd.h>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstring>
-#include <fcntl.h>
-#include <libudev.h>
-#include <unistd.h>
 
 #include "machine/koraglobals.h"
 #include "machine/ttydevice.h"
@@ -22,7 +22,9 @@ bool IsUsableLink(const QString& link) {
 }  // namespace
 
 void PortWatcher::UdevUnref::operator()(udev* context) const { udev_unref(context); }
-void PortWatcher::UdevUnref::operator()(udev_monitor* monitor) const { udev_monitor_unref(monitor); }
+void PortWatcher::UdevUnref::operator()(udev_monitor* monitor) const {
+  udev_monitor_unref(monitor);
+}
 
 PortWatcher::Sources PortWatcher::ForThisMachine() {
   Sources sources;
@@ -61,7 +63,8 @@ void PortWatcher::StartUdev() {
   udev_.reset(udev_new());
   if (!udev_) return;
   monitor_.reset(udev_monitor_new_from_netlink(udev_.get(), "udev"));
-  if (!monitor_ || udev_monitor_filter_add_match_subsystem_devtype(monitor_.get(), "tty", nullptr) < 0 ||
+  if (!monitor_ ||
+      udev_monitor_filter_add_match_subsystem_devtype(monitor_.get(), "tty", nullptr) < 0 ||
       udev_monitor_enable_receiving(monitor_.get()) < 0) {
     monitor_.reset();
     return;
@@ -77,7 +80,8 @@ void PortWatcher::ReadUdevEvents() {
   while (udev_device* device = udev_monitor_receive_device(monitor_.get())) {
     const char* action = udev_device_get_action(device);
     if (action != nullptr &&
-        (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0 || std::strcmp(action, "move") == 0)) {
+        (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0 ||
+         std::strcmp(action, "move") == 0)) {
       Changed();
     }
     udev_device_unref(device);

@@ -19,10 +19,10 @@ class PortWatcher : public QObject {
  public:
   // What counts as a change.
   struct Sources {
-    bool udev = false;      // udev's add, remove and move events of the tty subsystem
-    QStringList folders;    // folders in which any entry made or removed counts
-    QString link;           // a symbolic link whose becoming usable or unusable counts
-                            // (an own link to a pseudo-terminal); may be empty
+    bool udev = false;    // udev's add, remove and move events of the tty subsystem
+    QStringList folders;  // folders in which any entry made or removed counts
+    QString link;         // a symbolic link whose becoming usable or unusable counts
+                          // (an own link to a pseudo-terminal); may be empty
   };
 
   // udev's events when udev runs on this machine (it has /run/udev/control),

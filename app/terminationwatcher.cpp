@@ -1,14 +1,14 @@
 #include "app/terminationwatcher.h"
 
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "ui/upload/koraprogressform.h"
 
@@ -43,7 +43,7 @@ TerminationWatcher::TerminationWatcher(QWidget* mainWindow, QObject* parent)
     }
     RequestClose();
   });
-  struct sigaction action{};
+  struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   action.sa_flags = SA_RESTART;

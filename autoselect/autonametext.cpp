@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "ui/ansitext.h"
-#include "common/cp1252.h"
 #include "autoselect/autonamevalidator.h"
+#include "common/cp1252.h"
+#include "ui/ansitext.h"
 
 AutoNameText::AutoNameText(const std::string& bytes)
     : shown_(AutoNameValidator::ToUpperAnsi(AnsiToShownText(bytes))) {
@@ -17,8 +17,9 @@ AutoNameText::AutoNameText(const std::string& bytes)
     } else {
       // Every character here came from a byte, and ToUpperAnsi keeps it in
       // the code page.
-      bytes_ += static_cast<char>(UnicodeToCp1252(ch.unicode()).value_or(
-          static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)])));
+      bytes_ += static_cast<char>(
+          UnicodeToCp1252(ch.unicode())
+              .value_or(static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)])));
     }
   }
 }

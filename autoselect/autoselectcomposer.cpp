@@ -7,13 +7,19 @@ namespace {
 
 int TypeOfGroup(SimulationGroup group) {
   switch (group) {
-    case SimulationGroup::Multiparameter: return 0;
-    case SimulationGroup::Arrhythmia: return 1;
-    case SimulationGroup::Fetal: return 2;
-    case SimulationGroup::PacedECG: return 3;
-    case SimulationGroup::ECGPerformance: return 4;
+    case SimulationGroup::Multiparameter:
+      return 0;
+    case SimulationGroup::Arrhythmia:
+      return 1;
+    case SimulationGroup::Fetal:
+      return 2;
+    case SimulationGroup::PacedECG:
+      return 3;
+    case SimulationGroup::ECGPerformance:
+      return 4;
     case SimulationGroup::TempCO:
-    case SimulationGroup::None: break;
+    case SimulationGroup::None:
+      break;
   }
   return -1;
 }

@@ -14,14 +14,14 @@
 #include <string>
 #include <string_view>
 
-#include "ui/dialogbuttons.h"
-#include "ui/uifont.h"
 #include "autoselect/autonamevalidator.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
 #include "catalogue/keycatalogue.h"
 #include "common/messagesink.h"
 #include "services/services.h"
+#include "ui/dialogbuttons.h"
+#include "ui/uifont.h"
 
 namespace {
 
@@ -335,9 +335,7 @@ int TAutoSelectEditor::addFetalKeys(TAutoSelect& entry) const {
   return addTabKeys("Fetal/IUP", entry);
 }
 
-int TAutoSelectEditor::addPacerKeys(TAutoSelect& entry) const {
-  return addTabKeys("Pacer", entry);
-}
+int TAutoSelectEditor::addPacerKeys(TAutoSelect& entry) const { return addTabKeys("Pacer", entry); }
 
 int TAutoSelectEditor::addPerfKeys(TAutoSelect& entry) const {
   return addTabKeys("Performance", entry);

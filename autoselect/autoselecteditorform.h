@@ -25,8 +25,8 @@
 #include <string_view>
 #include <vector>
 
-#include "autoselect/autoselectcomposer.h"
 #include "autoselect/autonametext.h"
+#include "autoselect/autoselectcomposer.h"
 #include "autoselect/tautoselect.h"
 
 class AutoNameValidator;

@@ -1,12 +1,12 @@
 #include "autoselect/autoselectfile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "common/messagesink.h"
 #include "common/replacefile.h"
@@ -25,14 +25,14 @@ std::streamoff RecordOffset(std::size_t index) {
 }
 
 bool IsFolder(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // A symbolic link is written through to its target, as writing the file in
 // place would do, instead of being replaced by a plain file.
 std::string WriteTarget(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
   char resolved[PATH_MAX];
   return ::realpath(path.c_str(), resolved) != nullptr ? std::string(resolved) : path;
@@ -48,7 +48,8 @@ WriteResult WriteRecords(const std::string& path, const AutoSelectList& list) {
   const std::string target = WriteTarget(path);
   // The file is replaced by a rename, which a write-protected file in a
   // writable folder would not stop; refuse it as opening it would have.
-  if (IsFolder(target) || (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)) {
+  if (IsFolder(target) ||
+      (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)) {
     return WriteResult::CannotOpen;
   }
   if (ReplaceFileContents(target, bytes.view())) return WriteResult::Written;

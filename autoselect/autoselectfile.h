@@ -13,7 +13,8 @@ class MessageSink;
 // of list. Returns -1 after showing "An error occurred while opening the
 // file." ("Error Opening File") or "An error occurred while reading the
 // file." ("Error Reading File") through sink, with list untouched.
-[[nodiscard]] int OpenAutoSelectFile(const std::string& path, AutoSelectList& list, MessageSink& sink);
+[[nodiscard]] int OpenAutoSelectFile(const std::string& path, AutoSelectList& list,
+                                     MessageSink& sink);
 
 // Reads the default file at start-up; never reports anything. When the file
 // cannot be opened list becomes AutoSelectCount empty entries; otherwise it
@@ -28,7 +29,8 @@ void LoadDefaultAutoSelectFile(const std::string& path, AutoSelectList& list);
 // the file." ("Error Opening File") when the file or its folder cannot be
 // written, or "An error occurred while writing the file." ("Error Writing
 // File") when writing the bytes failed (a full disk ...).
-[[nodiscard]] int SaveAutoSelectFile(const std::string& path, const AutoSelectList& list, MessageSink& sink);
+[[nodiscard]] int SaveAutoSelectFile(const std::string& path, const AutoSelectList& list,
+                                     MessageSink& sink);
 
 // Writes the default file at shutdown like SaveAutoSelectFile, but shows
 // nothing. Returns 0 on success, -1 on failure (previous file kept).

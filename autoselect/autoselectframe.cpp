@@ -5,17 +5,17 @@
 #include <QToolButton>
 #include <QtGlobal>
 
-#include "ui/ansitext.h"
-#include "ui/icons.h"
-#include "ui/pageparts.h"
-#include "common/filepicker.h"
-#include "common/settingsfile.h"
 #include "autoselect/autoselecteditorform.h"
 #include "autoselect/autoselectfile.h"
 #include "autoselect/autoselectupload.h"
+#include "common/filepicker.h"
+#include "common/settingsfile.h"
 #include "grid/esstringgrid.h"
 #include "grid/gridlayoutfile.h"
 #include "services/services.h"
+#include "ui/ansitext.h"
+#include "ui/icons.h"
+#include "ui/pageparts.h"
 #include "ui/upload/uploadrunner.h"
 
 namespace {
@@ -68,7 +68,9 @@ TAutoSelectMain::~TAutoSelectMain() {
   SaveDefaultFile();
 }
 
-void TAutoSelectMain::LoadDefaultFile() { LoadDefaultAutoSelectFile(setup_.dataFilePath, AutoSelects); }
+void TAutoSelectMain::LoadDefaultFile() {
+  LoadDefaultAutoSelectFile(setup_.dataFilePath, AutoSelects);
+}
 
 void TAutoSelectMain::SaveDefaultFile() {
   const std::string& path = setup_.dataFilePath;

@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "common/messagesink.h"
 #include "catalogue/keycatalogue.h"
+#include "common/messagesink.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
 
@@ -57,7 +57,8 @@ std::string InvalidAutoSelectMessage(const AutoSelectList& list, int index) {
 }
 
 void ShowAutoSelectRefusal(const AutoSelectList& list, int index, MessageSink& sink) {
-  sink.ShowMessage(InvalidAutoSelectMessage(list, index), kAutoSelectNoticeCaption, MessageIcon::Exclamation);
+  sink.ShowMessage(InvalidAutoSelectMessage(list, index), kAutoSelectNoticeCaption,
+                   MessageIcon::Exclamation);
 }
 
 int WriteAutoSelections(const AutoSelectList& list, TKORAComm& link, ProgressSink& progress) {

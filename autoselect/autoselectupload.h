@@ -57,7 +57,8 @@ void ShowAutoSelectRefusal(const AutoSelectList& list, int index, MessageSink& s
 // link has shown it) and returns -1; nothing after it is written. Returns 0
 // when every write was accepted. link must be in service mode. Codes are sent
 // as they are; check them with FirstInvalidAutoSelect first.
-[[nodiscard]] int WriteAutoSelections(const AutoSelectList& list, TKORAComm& link, ProgressSink& progress);
+[[nodiscard]] int WriteAutoSelections(const AutoSelectList& list, TKORAComm& link,
+                                      ProgressSink& progress);
 
 // The upload of list: "Sending Auto Setups...", 30 steps per entry written,
 // the notice captioned "Auto Selections", and WriteAutoSelections on a copy

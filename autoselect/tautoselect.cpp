@@ -66,8 +66,8 @@ int TAutoSelect::ReadFrom(std::istream& stream, std::streamoff offset) {
   // characters the instrument can hold, and nothing past the field.
   const char* name = record.data();
   const auto nameEnd = std::find(name, name + kNameFieldSize, '\0');
-  Name.assign(name, std::min<std::size_t>(static_cast<std::size_t>(nameEnd - name),
-                                          MaxAutoNameLength));
+  Name.assign(name,
+              std::min<std::size_t>(static_cast<std::size_t>(nameEnd - name), MaxAutoNameLength));
   for (unsigned k = 0; k < MaxAutoSelectKeys; ++k) {
     const std::int32_t code = ReadLittleEndian32(record.data() + kKeysOffset + 4 * k);
     if (code == 0) break;  // a 0 ends the list; whatever follows it is ignored

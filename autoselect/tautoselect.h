@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-inline constexpr unsigned MaxAutoSelectKeys = 10;   // codes one auto selection holds
-inline constexpr unsigned MaxAutoNameLength = 20;   // name characters the file and instrument hold
-inline constexpr int AutoSelectCount = 10;          // the instrument's auto keys AUTO1..AUTO10
+inline constexpr unsigned MaxAutoSelectKeys = 10;  // codes one auto selection holds
+inline constexpr unsigned MaxAutoNameLength = 20;  // name characters the file and instrument hold
+inline constexpr int AutoSelectCount = 10;         // the instrument's auto keys AUTO1..AUTO10
 inline constexpr std::size_t AutoSelectRecordSize = 64;  // bytes of one record in a .asl file
 
 // A plain value: copies are independent. The name is single-byte Windows-1252

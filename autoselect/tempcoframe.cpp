@@ -67,7 +67,8 @@ TTempCOOptions::TTempCOOptions(QWidget* parent) : QWidget(parent) {
   std::vector<QWidget*> labels;
   for (QFormLayout* form : {temperature, co}) {
     for (int row = 0; row < form->rowCount(); ++row) {
-      if (QLayoutItem* item = form->itemAt(row, QFormLayout::LabelRole)) labels.push_back(item->widget());
+      if (QLayoutItem* item = form->itemAt(row, QFormLayout::LabelRole))
+        labels.push_back(item->widget());
     }
   }
   int labelWidth = 0;

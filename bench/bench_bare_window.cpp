@@ -68,8 +68,8 @@ int main(int argc, char* argv[]) {
   auto* layout = new QVBoxLayout(&window);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(tabs);
-  tabs->addTab(GridPage(tabs, {"document-properties"}, 20, {"No.", "Power On Option", "Power On Value"},
-                        "Set Power On Values"),
+  tabs->addTab(GridPage(tabs, {"document-properties"}, 20,
+                        {"No.", "Power On Option", "Power On Value"}, "Set Power On Values"),
                "Power On");
   tabs->addTab(GridPage(tabs, {"document-open", "document-save", "document-properties"}, 10,
                         {"No.", "Auto Name"}, "Set Auto Selections"),

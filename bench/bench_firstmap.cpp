@@ -9,17 +9,17 @@
 // SIGTERM and waited for. Prints "MAP PAINT" (both in milliseconds since the
 // start) on standard output; exits 1 when no painted window came within 30
 // seconds.
-#include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
 #include <poll.h>
-#include <set>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/damage.h>
 #include <xcb/xcb.h>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <set>
 
 extern char** environ;
 
@@ -43,7 +43,8 @@ int main(int argc, char** argv) {
   // Every top-level window is a child of the root: watching the root's
   // substructure reports each one as it is made and as it is mapped.
   const std::uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-  xcb_void_cookie_t selected = xcb_change_window_attributes_checked(x, screen->root, XCB_CW_EVENT_MASK, &mask);
+  xcb_void_cookie_t selected =
+      xcb_change_window_attributes_checked(x, screen->root, XCB_CW_EVENT_MASK, &mask);
   if (xcb_generic_error_t* error = xcb_request_check(x, selected)) {
     std::free(error);
     std::fputs("bench_firstmap: cannot watch the root window\n", stderr);
@@ -52,7 +53,8 @@ int main(int argc, char** argv) {
 
   const auto start = std::chrono::steady_clock::now();
   const auto since = [&] {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
   };
   pid_t child = -1;
   if (::posix_spawnp(&child, argv[1], nullptr, nullptr, argv + 1, environ) != 0) {
@@ -79,7 +81,8 @@ int main(int argc, char** argv) {
       // slip in between its map and the start of watching.
       const auto* created = reinterpret_cast<xcb_create_notify_event_t*>(event);
       if (created->override_redirect == 0) {
-        xcb_damage_create(x, xcb_generate_id(x), created->window, XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
+        xcb_damage_create(x, xcb_generate_id(x), created->window,
+                          XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
         xcb_flush(x);
         watched.insert(created->window);
       }

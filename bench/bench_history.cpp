@@ -3,6 +3,7 @@
 // values, half ten full auto selections, every record complete), then times,
 // five times over, from showing a new History tab to the first paint of its
 // list. Target: at most 200 ms each.
+#include <unistd.h>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -12,16 +13,15 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "autoselect/autoselectframe.h"
 #include "common/messagesink.h"
 #include "common/systemclock.h"
 #include "device/commportfactory.h"
-#include "historyview/historypage.h"
 #include "history/processidentity.h"
 #include "history/sqlitehistorystore.h"
+#include "historyview/historypage.h"
 #include "poweron/poframe.h"
 #include "services/services.h"
 #include "ui/qtfilepicker.h"
@@ -67,8 +67,8 @@ UploadStart Start(int i) {
   } else {
     start.what = UploadWhat::AutoSelections;
     for (int slot = 0; slot < 10; ++slot) {
-      start.autoSelections.push_back({"SLOT NAME " + std::to_string(slot),
-                                      {10, 13, 67, 68, 69, 70, 71, 72, 73, 74}});
+      start.autoSelections.push_back(
+          {"SLOT NAME " + std::to_string(slot), {10, 13, 67, 68, 69, 70, 71, 72, 73, 74}});
     }
   }
   return start;

@@ -11,13 +11,13 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include <spawn.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <spawn.h>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -35,10 +35,13 @@ struct Timing {
   double cpuMs = 0;  // the program's own, user and system
 };
 
-double Ms(const timeval& t) { return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_usec) / 1000.0; }
+double Ms(const timeval& t) {
+  return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_usec) / 1000.0;
+}
 
 // One run of korapc-program over the given instruments; exits on failure.
-Timing Program(const std::vector<std::unique_ptr<VirtualKoraHost>>& hosts, const std::string& values) {
+Timing Program(const std::vector<std::unique_ptr<VirtualKoraHost>>& hosts,
+               const std::string& values) {
   std::vector<std::string> args = {KORAPC_PROGRAM_PATH, "--power-on", values};
   for (const auto& host : hosts) args.insert(args.end(), {"--port", host->LinkPath()});
   std::vector<char*> argv;
@@ -60,7 +63,8 @@ Timing Program(const std::vector<std::unique_ptr<VirtualKoraHost>>& hosts, const
   rusage usage{};
   ::wait4(pid, &status, 0, &usage);
   Timing timing;
-  timing.wallMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  timing.wallMs =
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
   timing.cpuMs = Ms(usage.ru_utime) + Ms(usage.ru_stime);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
     std::fprintf(stderr, "korapc-program failed with %zu port(s)\n", hosts.size());
@@ -70,13 +74,15 @@ Timing Program(const std::vector<std::unique_ptr<VirtualKoraHost>>& hosts, const
 }
 
 Timing Median(std::vector<Timing> runs) {
-  std::sort(runs.begin(), runs.end(), [](const Timing& a, const Timing& b) { return a.wallMs < b.wallMs; });
+  std::sort(runs.begin(), runs.end(),
+            [](const Timing& a, const Timing& b) { return a.wallMs < b.wallMs; });
   return runs[runs.size() / 2];
 }
 
 void Print(std::size_t ports, const Timing& t) {
-  std::printf("%zu port%s: wall %.0f ms, cpu %.2f%% of the wall time per port\n", ports, ports == 1 ? "" : "s",
-              t.wallMs, 100.0 * t.cpuMs / t.wallMs / static_cast<double>(ports));
+  std::printf("%zu port%s: wall %.0f ms, cpu %.2f%% of the wall time per port\n", ports,
+              ports == 1 ? "" : "s", t.wallMs,
+              100.0 * t.cpuMs / t.wallMs / static_cast<double>(ports));
 }
 
 }  // namespace
@@ -86,7 +92,8 @@ int main() {
   ::setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);  // "DELAY" at its default
   ::setenv("KORAPC_VIRTUAL_KORA", VIRTUALKORA_PATH, 1);
   const std::string values = folder.File("poweron.dat");
-  TempDir::WriteAll(values, "3\n3\n0\n1\n0\n2\n4\n9\n8\n0\n0\n2\n1\n1\n0\n0\n0\n0\n3\n4\n");  // factory defaults
+  TempDir::WriteAll(
+      values, "3\n3\n0\n1\n0\n2\n4\n9\n8\n0\n0\n2\n1\n1\n0\n0\n0\n0\n3\n4\n");  // factory defaults
 
   std::vector<std::unique_ptr<VirtualKoraHost>> one;
   std::vector<std::unique_ptr<VirtualKoraHost>> four;
@@ -103,7 +110,7 @@ int main() {
   const Timing b = Median(together);
   Print(1, a);
   Print(4, b);
-  std::printf("ratio %.3f, cpu per port %.2f%%  (targets: ratio <= 1.1, cpu < 3 %%)\n", b.wallMs / a.wallMs,
-              100.0 * b.cpuMs / b.wallMs / 4.0);
+  std::printf("ratio %.3f, cpu per port %.2f%%  (targets: ratio <= 1.1, cpu < 3 %%)\n",
+              b.wallMs / a.wallMs, 100.0 * b.cpuMs / b.wallMs / 4.0);
   return 0;
 }

@@ -14,35 +14,35 @@
 // and once recorded into a history of its own (every byte traced and stored):
 //   power-on recorded: wall <ms> ms, unrecorded <ms> ms, added <percent>%
 // Target: recording adds under 1 %.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
-#include "common/messagesink.h"
-#include "common/programstrings.h"
 #include "autoselect/autoselectupload.h"
 #include "autoselect/tautoselect.h"
+#include "common/messagesink.h"
+#include "common/programstrings.h"
+#include "common/systemclock.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
 #include "device/uploadrecorder.h"
 #include "device/uploadsequence.h"
 #include "history/sqlitehistorystore.h"
-#include "common/systemclock.h"
 #include "poweron/poweronupload.h"
 #include "poweron/tpoweron.h"
 
@@ -78,13 +78,14 @@ class VirtualKora {
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log_.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (posix_spawn(&pid_, VIRTUALKORA_PATH, &actions, nullptr, argv.data(), environ) != 0) {
       std::fprintf(stderr, "cannot start %s\n", VIRTUALKORA_PATH);
       std::exit(1);
     }
     posix_spawn_file_actions_destroy(&actions);
-    struct stat st{};
+    struct stat st {};
     for (int i = 0; i < 500 && ::stat(link_.c_str(), &st) != 0; ++i) {
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
@@ -108,7 +109,8 @@ class VirtualKora {
     for (std::string line; std::getline(in, line);) {
       const auto colon = line.find(": ");
       const auto arrow = line.rfind(" -> ");
-      if (line.rfind("command ", 0) == 0 && colon != std::string::npos && arrow != std::string::npos) {
+      if (line.rfind("command ", 0) == 0 && colon != std::string::npos &&
+          arrow != std::string::npos) {
         commands.push_back(line.substr(colon + 2, arrow - colon - 2));
       }
     }

@@ -7,6 +7,8 @@ namespace {
 
 // Every code's name in code order, unpadded; padded at compile time below.
 // "NO SELECTION" marks the reserved codes.
+// Laid out by hand, four names a line, each line headed by its first code:
+// clang-format off
 constexpr const char* kNames[KeyCatalogueSize] = {
     /*   0 */ "NO SELECTION", "Battery Test", "BP ZERO", "BP DYNAMIC",
     /*   4 */ "NSR at 80BPM", "5\xB5V/V per mmHg", "40\xB5V/V per mmHg", "Squarewave 2 Hz",
@@ -137,6 +139,7 @@ constexpr const char* kNames[KeyCatalogueSize] = {
     /* 504 */ "TEMPERATURE", "BP CH1 CH2", "BP CH3 CH4", "PACER",
     /* 508 */ "CARDIAC OUTPUT", "FETAL ECG/IUP", "KEY BEEP ON", "KEY BEEP OFF",
 };
+// clang-format on
 
 using PaddedName = std::array<char, KeyNameWidth + 1>;
 
@@ -156,7 +159,8 @@ constexpr bool NamesAreWellFormed() {
   }
   return true;
 }
-static_assert(NamesAreWellFormed(), "every key name is 1 to 25 characters and starts with no blank");
+static_assert(NamesAreWellFormed(),
+              "every key name is 1 to 25 characters and starts with no blank");
 
 constexpr std::array<PaddedName, KeyCatalogueSize> PadNames() {
   std::array<PaddedName, KeyCatalogueSize> table{};
@@ -244,9 +248,8 @@ SimulationGroup SimulationGroupOf(int code) {
 std::span<const KeyCategory> KeyCategories() { return kCategories; }
 
 const KeyCategory* FindKeyCategory(std::string_view comboName) {
-  const auto it = std::find_if(kCategories.begin(), kCategories.end(), [&](const KeyCategory& c) {
-    return comboName == c.comboName;
-  });
+  const auto it = std::find_if(kCategories.begin(), kCategories.end(),
+                               [&](const KeyCategory& c) { return comboName == c.comboName; });
   return it == kCategories.end() ? nullptr : &*it;
 }
 

@@ -1,30 +1,30 @@
 #include "cli/korapcprogram.h"
 
+#include <poll.h>
+#include <pthread.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <algorithm>
 #include <atomic>
 #include <csignal>
-#include <poll.h>
-#include <pthread.h>
-#include <sys/eventfd.h>
 #include <thread>
-#include <unistd.h>
 
-#include "machine/koraglobals.h"
-#include "common/messagesink.h"
-#include "common/settingsfile.h"
+#include "cli/historyreport.h"
 #include "cli/programoptions.h"
 #include "cli/programreport.h"
 #include "cli/progressconsole.h"
 #include "cli/rehearsal.h"
 #include "cli/samedevice.h"
 #include "cli/uploadjobs.h"
+#include "common/messagesink.h"
+#include "common/settingsfile.h"
 #include "device/linksettings.h"
-#include "services/services.h"
-#include "cli/historyreport.h"
 #include "history/historystore.h"
+#include "machine/koraglobals.h"
+#include "services/services.h"
 
 #include <memory>
 #include <mutex>
@@ -40,7 +40,8 @@ constexpr int kLookAgainMs = 1000;
 // With --json, standard output gets the error too, so that a script never
 // reads an empty output.
 int UsageError(const ProgramEnvironment& env, const std::string& error, bool json) {
-  *env.err << kProgram << ": " << error << "\nTry '" << kProgram << " --help' for more information.\n";
+  *env.err << kProgram << ": " << error << "\nTry '" << kProgram
+           << " --help' for more information.\n";
   if (json) *env.out << JsonUsageError(error);
   return kExitRefused;
 }
@@ -48,17 +49,22 @@ int UsageError(const ProgramEnvironment& env, const std::string& error, bool jso
 std::string Local(const QString& text) { return text.toLocal8Bit().toStdString(); }
 
 // The port KORApc's Settings tab last had chosen.
-std::string SavedPort() { return SettingsFile(GetSettingsFilePath()).ReadString("KORAPCForm", "COMPORT", ""); }
+std::string SavedPort() {
+  return SettingsFile(GetSettingsFilePath()).ReadString("KORAPCForm", "COMPORT", "");
+}
 
 int ListPorts(const ProgramOptions& options, const ProgramEnvironment& env) {
-  const std::vector<PortEntry> ports = PortList::WithSavedPort(
-      env.listPorts ? env.listPorts() : PortList::PresentPorts(), QString::fromLocal8Bit(SavedPort().c_str()));
+  const std::vector<PortEntry> ports =
+      PortList::WithSavedPort(env.listPorts ? env.listPorts() : PortList::PresentPorts(),
+                              QString::fromLocal8Bit(SavedPort().c_str()));
   if (options.json) {
     QJsonArray list;
     for (const PortEntry& port : ports) {
       list.append(QJsonObject{{"port", port.name}, {"description", port.description}});
     }
-    *env.out << QJsonDocument(QJsonObject{{"ports", list}}).toJson(QJsonDocument::Compact).toStdString() << "\n";
+    *env.out
+        << QJsonDocument(QJsonObject{{"ports", list}}).toJson(QJsonDocument::Compact).toStdString()
+        << "\n";
     return kExitProgrammed;
   }
   qsizetype width = 0;
@@ -73,12 +79,14 @@ int ListPorts(const ProgramOptions& options, const ProgramEnvironment& env) {
 }
 
 void PrintDryRun(const std::vector<UploadJob>& jobs, const std::vector<Rehearsal>& rehearsals,
-                 const std::vector<std::string>& ports, const ProgramOptions& options, const ProgramEnvironment& env) {
+                 const std::vector<std::string>& ports, const ProgramOptions& options,
+                 const ProgramEnvironment& env) {
   if (options.json) {
     QJsonArray uploads;
     for (std::size_t k = 0; k < jobs.size(); ++k) {
       QJsonArray commands;
-      for (const std::string& frame : rehearsals[k].frames) commands.append(QString::fromLatin1(frame.c_str()));
+      for (const std::string& frame : rehearsals[k].frames)
+        commands.append(QString::fromLatin1(frame.c_str()));
       uploads.append(QJsonObject{{"upload", QString::fromUtf8(jobs[k].name.c_str())},
                                  {"commands", commands},
                                  {"milliseconds", rehearsals[k].totalMs}});
@@ -157,8 +165,8 @@ int ReadHistory(const ProgramOptions& options, const ProgramEnvironment& env, Hi
   return kExitProgrammed;
 }
 
-std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, const LinkSettings& pace,
-                                     const std::vector<UploadJob>& jobs,
+std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports,
+                                     const LinkSettings& pace, const std::vector<UploadJob>& jobs,
                                      const std::vector<Rehearsal>& rehearsals,
                                      const ProgramEnvironment& env, Services& services) {
   ProgressConsole console(*env.err, ports, env.errIsTerminal, env.terminalWidth);
@@ -196,8 +204,9 @@ std::vector<PortReport> ProgramPorts(const std::vector<std::string>& ports, cons
       if ((fds[0].revents & POLLIN) != 0) Drain(finished);
       if ((fds[1].revents & POLLIN) != 0 && Drain(stopFd) && !stop) {
         stop = true;
-        console.Note(std::string(kProgram) +
-                     ": stopping: every port finishes the upload it is in, then nothing more is sent");
+        console.Note(
+            std::string(kProgram) +
+            ": stopping: every port finishes the upload it is in, then nothing more is sent");
       }
       // A stop source that has gone can ask nothing more.
       if ((fds[1].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) stopFd = -1;
@@ -235,7 +244,8 @@ int RunKorapcProgram(const std::vector<std::string>& args, const ProgramEnvironm
   const BuiltJobs built = BuildUploadJobs({options.powerOnFile, options.autoSelectFile});
   if (built.refusal) {
     // Shown as the window program shows it, with the file in the port's place.
-    ProgressConsole(*env.err, {}, false).Message(built.refusal->file, built.refusal->caption, built.refusal->text);
+    ProgressConsole(*env.err, {}, false)
+        .Message(built.refusal->file, built.refusal->caption, built.refusal->text);
     if (options.json) *env.out << JsonSummary({}, built.refusal);
     return kExitRefused;
   }

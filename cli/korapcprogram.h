@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "machine/portlist.h"
 #include "cli/portprogrammer.h"
+#include "machine/portlist.h"
 
 class ProgressConsole;
 struct Services;

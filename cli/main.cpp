@@ -1,10 +1,10 @@
 // korapc-program: programs KORA-1s from the command line, several at once.
 // Usage: korapc-program --help; the manual page is korapc-program(1).
-#include <csignal>
 #include <fcntl.h>
-#include <iostream>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <csignal>
+#include <iostream>
 
 #include "cli/korapcprogram.h"
 #include "cli/programservices.h"
@@ -38,7 +38,7 @@ int main(int argc, char* argv[]) {
   }
   // Ctrl+C, a kill and a closed terminal all let the uploads running end.
   if (::pipe2(g_stopPipe, O_CLOEXEC | O_NONBLOCK) == 0) {
-    struct sigaction action{};
+    struct sigaction action {};
     action.sa_handler = OnStopSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

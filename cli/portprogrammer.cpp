@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "common/messagesink.h"
 #include "cli/progressconsole.h"
+#include "common/messagesink.h"
 #include "device/koracomm.h"
 #include "device/portfactory.h"
 #include "device/progresssink.h"
@@ -20,7 +20,8 @@ namespace {
 // so while another upload to it is still to come.
 class PortMessages : public MessageSink {
  public:
-  PortMessages(ProgressConsole& console, const std::string& port) : console_(console), port_(port) {}
+  PortMessages(ProgressConsole& console, const std::string& port)
+      : console_(console), port_(port) {}
 
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     if (icon == MessageIcon::None && caption == noticeCaption) {
@@ -66,8 +67,9 @@ class PortSteps : public ProgressSink {
 }  // namespace
 
 bool PortReport::Programmed() const {
-  return !uploads.empty() && std::all_of(uploads.begin(), uploads.end(),
-                                         [](const UploadReport& u) { return u.sent && u.result.completed; });
+  return !uploads.empty() && std::all_of(uploads.begin(), uploads.end(), [](const UploadReport& u) {
+    return u.sent && u.result.completed;
+  });
 }
 
 PortProgrammer::PortProgrammer(std::string port, const LinkSettings& pace,

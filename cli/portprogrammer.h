@@ -50,8 +50,8 @@ class PortProgrammer {
   // history: where each upload is recorded. Not owned.
   PortProgrammer(std::string port, const LinkSettings& pace, const std::vector<UploadJob>& jobs,
                  const std::vector<Rehearsal>& rehearsals, ProgressConsole& console,
-                 std::size_t index, const std::atomic<bool>& stop, Clock& clock,
-                 PortFactory& ports, HistoryStore& history);
+                 std::size_t index, const std::atomic<bool>& stop, Clock& clock, PortFactory& ports,
+                 HistoryStore& history);
 
   // Sends the jobs in order and stops at the first that fails; every message
   // goes to the console as one line. The power-cycle notice ("Switch KORA-1

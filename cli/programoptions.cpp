@@ -75,7 +75,8 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
     o.ports.push_back(name);
   }
   // A repeated file option would leave one of the two files unsent.
-  const auto single = [&](const QCommandLineOption& option, const char* name, std::optional<std::string>& target) {
+  const auto single = [&](const QCommandLineOption& option, const char* name,
+                          std::optional<std::string>& target) {
     const QStringList values = parser.values(option);
     if (values.size() > 1) {
       parsed.error = std::string(name) + " is given more than once.";
@@ -91,7 +92,8 @@ ParsedOptions ParseProgramOptions(const std::vector<std::string>& args) {
     return true;
   };
   std::optional<std::string> delayText;
-  if (!single(powerOn, "--power-on", o.powerOnFile) || !single(autoSelections, "--auto-selections", o.autoSelectFile) ||
+  if (!single(powerOn, "--power-on", o.powerOnFile) ||
+      !single(autoSelections, "--auto-selections", o.autoSelectFile) ||
       !single(delay, "--delay", delayText)) {
     return parsed;
   }
@@ -199,4 +201,6 @@ std::string ProgramHelpText() {
          "2 bad usage or a file to refuse, and nothing was sent.\n";
 }
 
-std::string ProgramVersionText() { return std::string("korapc-program (KORApc) ") + KORAPC_VERSION + "\n"; }
+std::string ProgramVersionText() {
+  return std::string("korapc-program (KORApc) ") + KORAPC_VERSION + "\n";
+}

@@ -7,8 +7,8 @@
 #include <QString>
 #include <algorithm>
 
-#include "common/cp1252.h"
 #include "cli/progressconsole.h"
+#include "common/cp1252.h"
 
 namespace {
 
@@ -65,8 +65,9 @@ std::string FiguresText(const PortReport& report) {
 }  // namespace
 
 int ExitStatus(const std::vector<PortReport>& reports) {
-  const bool all = !reports.empty() &&
-                   std::all_of(reports.begin(), reports.end(), [](const PortReport& r) { return r.Programmed(); });
+  const bool all =
+      !reports.empty() && std::all_of(reports.begin(), reports.end(),
+                                      [](const PortReport& r) { return r.Programmed(); });
   return all ? kExitProgrammed : kExitFailed;
 }
 
@@ -88,17 +89,19 @@ std::string SummaryLine(const PortReport& report) {
   }
   for (const UploadReport& u : report.uploads) {
     if (!u.sent || u.result.completed) continue;
-    line +=
-        "failed in " + u.name + " at " + std::to_string(u.result.stepsDone) + "/" + std::to_string(u.result.maximum);
+    line += "failed in " + u.name + " at " + std::to_string(u.result.stepsDone) + "/" +
+            std::to_string(u.result.maximum);
     break;
   }
   if (!report.failureText.empty()) {
-    line += ": " + Cp1252ToUtf8(report.failureCaption) + ": " + ProgressConsole::FoldLines(report.failureText);
+    line += ": " + Cp1252ToUtf8(report.failureCaption) + ": " +
+            ProgressConsole::FoldLines(report.failureText);
   }
   return line + FiguresText(report);
 }
 
-std::string JsonSummary(const std::vector<PortReport>& reports, const std::optional<FileRefusal>& refusal) {
+std::string JsonSummary(const std::vector<PortReport>& reports,
+                        const std::optional<FileRefusal>& refusal) {
   QJsonArray ports;
   for (const PortReport& report : reports) {
     QJsonArray uploads;

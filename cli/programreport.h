@@ -37,7 +37,8 @@ std::string SummaryLine(const PortReport& report);
 //    "serviceAnswerMs": 10 or null}}]}]}; "link" is null for an upload not sent.
 // or, for files refused before anything was sent, {"exitStatus": 2, "refused": {"file": ...,
 // "caption": ..., "text": ...}, "ports": []}. Texts keep their line breaks.
-std::string JsonSummary(const std::vector<PortReport>& reports, const std::optional<FileRefusal>& refusal);
+std::string JsonSummary(const std::vector<PortReport>& reports,
+                        const std::optional<FileRefusal>& refusal);
 
 // The --json report of a command line refused before anything was done (exit
 // status 2), one JSON object and a newline: {"error": "...", "exitStatus": 2}.

@@ -9,10 +9,10 @@
 
 #include <ostream>
 
+#include "cli/historymessages.h"
 #include "common/filepicker.h"
 #include "common/messagesink.h"
 #include "common/systemclock.h"
-#include "cli/historymessages.h"
 #include "device/commportfactory.h"
 #include "history/deferredhistorystore.h"
 #include "services/services.h"

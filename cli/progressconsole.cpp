@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "common/cp1252.h"
 #include "cli/rehearsal.h"
+#include "common/cp1252.h"
 
 namespace {
 
@@ -33,7 +33,8 @@ std::string Clipped(const std::string& line, int columns) {
 
 }  // namespace
 
-ProgressConsole::ProgressConsole(std::ostream& out, std::vector<std::string> ports, bool live, int width, Now now)
+ProgressConsole::ProgressConsole(std::ostream& out, std::vector<std::string> ports, bool live,
+                                 int width, Now now)
     : out_(out), live_(live), width_(std::max(width, 20)), now_(now) {
   for (std::string& name : ports) {
     nameWidth_ = std::max(nameWidth_, name.size());
@@ -46,10 +47,11 @@ ProgressConsole::ProgressConsole(std::ostream& out, std::vector<std::string> por
   if (live_) Draw();
 }
 
-std::string ProgressConsole::ProgressLine(const std::string& port, std::size_t nameWidth, const std::string& upload,
-                                          int steps, int maximum, int msLeft) {
-  return Padded(port, nameWidth) + "  " + upload + "  " + std::to_string(steps) + "/" + std::to_string(maximum) + "  " +
-         MinutesSeconds(msLeft) + " left";
+std::string ProgressConsole::ProgressLine(const std::string& port, std::size_t nameWidth,
+                                          const std::string& upload, int steps, int maximum,
+                                          int msLeft) {
+  return Padded(port, nameWidth) + "  " + upload + "  " + std::to_string(steps) + "/" +
+         std::to_string(maximum) + "  " + MinutesSeconds(msLeft) + " left";
 }
 
 std::string ProgressConsole::FoldLines(const std::string& text) {
@@ -71,7 +73,8 @@ std::string ProgressConsole::FoldLines(const std::string& text) {
 
 std::string ProgressConsole::LineOf(const PortState& port) const {
   if (port.rehearsal == nullptr) return Padded(port.name, nameWidth_) + "  " + port.state;
-  const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(now_() - port.started).count();
+  const auto elapsed =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now_() - port.started).count();
   return ProgressLine(port.name, nameWidth_, port.upload, port.steps, port.maximum,
                       RemainingMs(*port.rehearsal, port.steps, static_cast<int>(elapsed)));
 }
@@ -79,7 +82,8 @@ std::string ProgressConsole::LineOf(const PortState& port) const {
 void ProgressConsole::Draw() {
   std::string block;
   if (drawn_) block += "\x1b[" + std::to_string(ports_.size()) + "A";
-  for (const PortState& port : ports_) block += "\r\x1b[2K" + Clipped(LineOf(port), width_ - 1) + "\n";
+  for (const PortState& port : ports_)
+    block += "\r\x1b[2K" + Clipped(LineOf(port), width_ - 1) + "\n";
   out_ << block << std::flush;
   drawn_ = true;
 }
@@ -96,8 +100,8 @@ void ProgressConsole::Above(const std::string& line) {
   Draw();
 }
 
-void ProgressConsole::UploadStarted(std::size_t index, const std::string& name, const Rehearsal& rehearsal,
-                                    int maximum) {
+void ProgressConsole::UploadStarted(std::size_t index, const std::string& name,
+                                    const Rehearsal& rehearsal, int maximum) {
   const std::lock_guard lock(mutex_);
   PortState& port = ports_.at(index);
   port.upload = name;
@@ -108,7 +112,8 @@ void ProgressConsole::UploadStarted(std::size_t index, const std::string& name, 
   if (live_) {
     Draw();
   } else {
-    out_ << port.name << ": " << name << ": 0/" << maximum << ", about " << MinutesSeconds(rehearsal.totalMs) << "\n"
+    out_ << port.name << ": " << name << ": 0/" << maximum << ", about "
+         << MinutesSeconds(rehearsal.totalMs) << "\n"
          << std::flush;
   }
 }
@@ -121,7 +126,8 @@ void ProgressConsole::Stepped(std::size_t index, int steps) {
 void ProgressConsole::UploadEnded(std::size_t index, const UploadResult& result) {
   const std::lock_guard lock(mutex_);
   PortState& port = ports_.at(index);
-  const std::string outcome = std::to_string(result.stepsDone) + "/" + std::to_string(result.maximum) +
+  const std::string outcome = std::to_string(result.stepsDone) + "/" +
+                              std::to_string(result.maximum) +
                               (result.completed ? " done" : " failed");
   port.rehearsal = nullptr;
   port.state = port.upload + "  " + outcome;
@@ -140,7 +146,8 @@ void ProgressConsole::PortFinished(std::size_t index, const std::string& state) 
   if (live_) Draw();
 }
 
-void ProgressConsole::Message(const std::string& where, const std::string& caption, const std::string& text) {
+void ProgressConsole::Message(const std::string& where, const std::string& caption,
+                              const std::string& text) {
   const std::lock_guard lock(mutex_);
   Above(where + ": " + Cp1252ToUtf8(caption) + ": " + FoldLines(text));
 }

@@ -28,7 +28,8 @@ class ProgressConsole {
 
   // Port index begins the upload called name, whose rehearsal gives its
   // steps and time; rehearsal must outlive the upload.
-  void UploadStarted(std::size_t index, const std::string& name, const Rehearsal& rehearsal, int maximum);
+  void UploadStarted(std::size_t index, const std::string& name, const Rehearsal& rehearsal,
+                     int maximum);
   // Steps done so far in port index's upload.
   void Stepped(std::size_t index, int steps);
   // Port index's upload ended as result says.
@@ -47,8 +48,8 @@ class ProgressConsole {
 
   // The line of one port, as drawn: name padded to nameWidth, the upload,
   // steps out of maximum, and the time left in m:ss.
-  static std::string ProgressLine(const std::string& port, std::size_t nameWidth, const std::string& upload, int steps,
-                                  int maximum, int msLeft);
+  static std::string ProgressLine(const std::string& port, std::size_t nameWidth,
+                                  const std::string& upload, int steps, int maximum, int msLeft);
   // text (Windows-1252) as one UTF-8 line: every run of line breaks becomes
   // one blank, and blanks at either end go.
   static std::string FoldLines(const std::string& text);

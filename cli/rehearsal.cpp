@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "common/messagesink.h"
 #include "common/clock.h"
+#include "common/messagesink.h"
 #include "device/ecommerror.h"
 #include "device/koracomm.h"
 #include "device/koraprotocol.h"
@@ -94,7 +94,8 @@ class StepTimes : public ProgressSink {
 
 class ProblemSink : public MessageSink {
  public:
-  ProblemSink(const std::string& notice, std::vector<std::string>& problems) : notice_(notice), problems_(problems) {}
+  ProblemSink(const std::string& notice, std::vector<std::string>& problems)
+      : notice_(notice), problems_(problems) {}
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     if (icon != MessageIcon::None || caption != notice_) problems_.push_back(text);
   }
@@ -112,7 +113,8 @@ Rehearsal Rehearse(const UploadPlan& plan, int commandDelay) {
   ProblemSink sink(plan.noticeCaption, rehearsal.problems);
   StepTimes steps(clock, rehearsal.stepEndsMs);
   {
-    TKORAComm link(LinkSettings{"", commandDelay, ""}, sink, clock, std::make_unique<RehearsalPort>(rehearsal.frames));
+    TKORAComm link(LinkSettings{"", commandDelay, ""}, sink, clock,
+                   std::make_unique<RehearsalPort>(rehearsal.frames));
     UploadSequence sequence(link, plan);
     static_cast<void>(sequence.Run(steps));  // a sound instrument accepts everything
   }
@@ -122,8 +124,10 @@ Rehearsal Rehearse(const UploadPlan& plan, int commandDelay) {
 
 int RemainingMs(const Rehearsal& rehearsal, int steps, int elapsedMs) {
   const int count = static_cast<int>(rehearsal.stepEndsMs.size());
-  const int done = steps <= 0 ? 0 : rehearsal.stepEndsMs[static_cast<std::size_t>(std::min(steps, count) - 1)];
+  const int done =
+      steps <= 0 ? 0 : rehearsal.stepEndsMs[static_cast<std::size_t>(std::min(steps, count) - 1)];
   const int ahead = std::max(rehearsal.totalMs - done, 0);
-  if (done <= 0 || elapsedMs <= done) return std::max(rehearsal.totalMs - std::max(elapsedMs, 0), 0);
+  if (done <= 0 || elapsedMs <= done)
+    return std::max(rehearsal.totalMs - std::max(elapsedMs, 0), 0);
   return static_cast<int>(static_cast<long long>(ahead) * elapsedMs / done);
 }

@@ -14,7 +14,7 @@ struct Identity {
 };
 
 Identity IdentityOf(const std::string& port) {
-  struct stat st{};
+  struct stat st {};
   Identity id;
   if (::stat(port.c_str(), &st) != 0) return id;
   id.known = true;

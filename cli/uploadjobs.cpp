@@ -1,14 +1,14 @@
 #include "cli/uploadjobs.h"
 
-#include <fstream>
-#include <filesystem>
 #include <sys/stat.h>
+#include <filesystem>
+#include <fstream>
 
-#include "machine/koraglobals.h"
-#include "common/messagesink.h"
 #include "autoselect/autoselectfile.h"
 #include "autoselect/autoselectupload.h"
 #include "cli/programoptions.h"
+#include "common/messagesink.h"
+#include "machine/koraglobals.h"
 #include "poweron/poweronupload.h"
 #include "poweron/tpoweron.h"
 
@@ -34,8 +34,9 @@ class RefusalSink : public MessageSink {
 };
 
 bool IsReadableFile(const std::string& path) {
-  struct stat st{};
-  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && std::ifstream(path, std::ios::binary).is_open();
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         std::ifstream(path, std::ios::binary).is_open();
 }
 
 // The file as the record names it, whatever the working folder was.
@@ -67,11 +68,12 @@ std::optional<FileRefusal> AddPowerOn(const std::string& path, std::vector<Uploa
   return std::nullopt;
 }
 
-std::optional<FileRefusal> AddAutoSelections(const std::string& given, std::vector<UploadJob>& jobs) {
+std::optional<FileRefusal> AddAutoSelections(const std::string& given,
+                                             std::vector<UploadJob>& jobs) {
   const std::string path = Resolve(given, GetAutoSelectFilePath());
   RefusalSink sink(path);
   AutoSelectList list;
-  struct stat st{};
+  struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
     // A pipe or a device would keep Open waiting for records that may never
     // come; nobody keeps auto selections in one.
@@ -104,7 +106,8 @@ BuiltJobs BuildUploadJobs(const UploadFiles& files) {
   if (files.powerOn) {
     built.refusal = AddPowerOn(Resolve(*files.powerOn, GetPowerOnFilePath()), built.jobs);
   }
-  if (!built.refusal && files.autoSelect) built.refusal = AddAutoSelections(*files.autoSelect, built.jobs);
+  if (!built.refusal && files.autoSelect)
+    built.refusal = AddAutoSelections(*files.autoSelect, built.jobs);
   if (built.refusal) built.jobs.clear();
   return built;
 }

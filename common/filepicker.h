@@ -26,7 +26,7 @@ class FilePicker {
   virtual std::optional<std::string> PickOpenFile(const FileDialogOptions& options) = 0;
 
   // Asks for a file to write. A typed name without an extension gets
-  // options.defaultSuffix. An existing file is chosen without any question. Returns the path in the file system's encoding, or nothing when
-  // the user cancelled.
+  // options.defaultSuffix. An existing file is chosen without any question. Returns the path in the
+  // file system's encoding, or nothing when the user cancelled.
   virtual std::optional<std::string> PickSaveFile(const FileDialogOptions& options) = 0;
 };

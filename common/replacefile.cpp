@@ -1,15 +1,15 @@
 #include "common/replacefile.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <climits>
-#include <csignal>
-#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstdlib>
 
 namespace {
 
@@ -42,7 +42,8 @@ pid_t TemporaryPid(std::string_view name) {
   if (marker == std::string_view::npos || marker == 0) return -1;
   std::string_view rest = name.substr(marker + kMarker.size());
   const std::size_t dash = rest.find('-');
-  if (dash == 0 || dash == std::string_view::npos || rest.size() - dash - 1 != kRandom.size()) return -1;
+  if (dash == 0 || dash == std::string_view::npos || rest.size() - dash - 1 != kRandom.size())
+    return -1;
   long long pid = 0;
   for (const char c : rest.substr(0, dash)) {
     if (c < '0' || c > '9' || pid > INT_MAX / 10) return -1;
@@ -82,9 +83,9 @@ bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
   // without locks only loses the second guard of RemoveStaleTemporaries.
   (void)::flock(fd, LOCK_EX | LOCK_NB);
 
-  struct stat old{};
-  const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777)
-                                                       : (0666 & ~CurrentUmask());
+  struct stat old {};
+  const mode_t mode =
+      ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~CurrentUmask());
   bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
   int savedErrno = errno;
   if (ok && ::rename(tempPath.c_str(), path.c_str()) != 0) {
@@ -113,8 +114,8 @@ int RemoveStaleTemporaries(const std::string& folder) {
     if (pid < 0 || ProcessRuns(pid)) continue;
     const int fd = ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) continue;  // a symbolic link among others
-    struct stat opened{};
-    struct stat named{};
+    struct stat opened {};
+    struct stat named {};
     // Locked: a KORApc writes it right now (one whose process this one
     // cannot see, in another container for instance).
     const bool stale = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&

@@ -2,9 +2,9 @@
 // and clearing away what such an interruption leaves behind.
 #pragma once
 
+#include <sys/types.h>
 #include <string>
 #include <string_view>
-#include <sys/types.h>
 
 // Writes bytes to a new temporary file in the folder of path, flushes it to
 // the disk, and renames it over path. On success path holds exactly bytes and

@@ -1,9 +1,9 @@
 #include "common/runtimefolder.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
 
 #include "common/pathtext.h"
 #include "common/programstrings.h"
@@ -12,7 +12,7 @@ namespace {
 
 // A real folder (lstat: not a symbolic link) of ours that only we can enter.
 bool IsPrivateFolder(const std::string& folder) {
-  struct stat st{};
+  struct stat st {};
   return ::lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
          (st.st_mode & 0777) == 0700;
 }
@@ -21,7 +21,8 @@ bool IsPrivateFolder(const std::string& folder) {
 
 std::string GetRuntimeFolder() {
   const std::string runtime = EnvOrEmpty("XDG_RUNTIME_DIR");
-  if (!runtime.empty() && runtime.front() == '/' && IsPrivateFolder(runtime)) return WithTrailingSlash(runtime);
+  if (!runtime.empty() && runtime.front() == '/' && IsPrivateFolder(runtime))
+    return WithTrailingSlash(runtime);
 
   std::string base = EnvOrEmpty("TMPDIR");
   if (base.empty() || base.front() != '/') base = "/tmp";
@@ -37,4 +38,3 @@ std::string GetVirtualKoraLinkPath() {
   const std::string folder = GetRuntimeFolder();
   return folder.empty() ? std::string() : folder + kora::kVirtualKoraLinkName;
 }
-

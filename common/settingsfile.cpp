@@ -4,11 +4,11 @@
 #define SI_NO_CONVERSION
 #include <SimpleIni.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <charconv>
 #include <climits>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "common/replacefile.h"
 
@@ -22,7 +22,8 @@ namespace {
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -33,9 +34,10 @@ SettingsFile::SettingsFile(std::string path)
   ini_->ini.SetSpaces(false);  // key=value, as the file has always been written
   // A missing or unreadable file reads as empty. Only a plain file is read:
   // a folder or a device in its place would read as nonsense, or block.
-  struct stat st{};
+  struct stat st {};
   const bool exists = ::stat(path_.c_str(), &st) == 0;
-  const SI_Error loaded = exists && S_ISREG(st.st_mode) ? ini_->ini.LoadFile(path_.c_str()) : SI_FILE;
+  const SI_Error loaded =
+      exists && S_ISREG(st.st_mode) ? ini_->ini.LoadFile(path_.c_str()) : SI_FILE;
   // Each write puts the whole file anew. Over a file that is there but could
   // not be read, that would keep only the keys written here and lose every
   // other one; over a write-protected file, the rename would get past its

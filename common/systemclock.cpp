@@ -1,8 +1,8 @@
 #include "common/systemclock.h"
 
+#include <sys/prctl.h>
 #include <cerrno>
 #include <ctime>
-#include <sys/prctl.h>
 
 namespace {
 

@@ -1,8 +1,5 @@
 #include "device/commport.h"
 
-#include <algorithm>
-#include <cerrno>
-#include <chrono>
 #include <fcntl.h>
 #include <linux/magic.h>
 #include <linux/serial.h>
@@ -13,6 +10,9 @@
 #include <sys/statfs.h>
 #include <termios.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 
 #include <utility>
 
@@ -27,12 +27,12 @@ struct BaudEntry {
 };
 
 constexpr BaudEntry kBaudRates[] = {
-    {50, B50},         {75, B75},         {110, B110},       {134, B134},
-    {150, B150},       {200, B200},       {300, B300},       {600, B600},
-    {1200, B1200},     {1800, B1800},     {2400, B2400},     {4800, B4800},
-    {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
-    {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
-    {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000},
+    {50, B50},           {75, B75},           {110, B110},         {134, B134},
+    {150, B150},         {200, B200},         {300, B300},         {600, B600},
+    {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
+    {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+    {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+    {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
     {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
     {3500000, B3500000}, {4000000, B4000000},
 };
@@ -58,7 +58,7 @@ int MillisecondsUntil(SteadyClock::time_point deadline) {
 
 // A pseudo-terminal's terminal end lives on a devpts file system.
 bool IsPseudoTerminal(int fd) {
-  struct statfs fs{};
+  struct statfs fs {};
   return ::fstatfs(fd, &fs) == 0 && fs.f_type == DEVPTS_SUPER_MAGIC;
 }
 
@@ -110,7 +110,7 @@ void TCommPort::RefuseWhenTakenElsewhere() {
   taken = taken || holders_.ByLockFile(portName_).has_value();
   // A terminal program left open on the port, locking nothing, would take
   // some of the instrument's echoes.
-  struct stat st{};
+  struct stat st {};
   if (!taken && !IsPseudoTerminal(fd_) && ::fstat(fd_, &st) == 0) {
     taken = holders_.ByOpenDescriptor(st.st_rdev).has_value();
   }
@@ -189,8 +189,8 @@ bool TCommPort::ApplyLineSettings() {
   speed_t speed = B0;
   const bool sizeValid = byteSize_ >= 5 && byteSize_ <= 8;
   // One and a half stop bits exist only with 5 data bits, two only with more.
-  const bool stopValid = stopBits_ == 0 || (stopBits_ == 1 && byteSize_ == 5) ||
-                         (stopBits_ == 2 && byteSize_ > 5);
+  const bool stopValid =
+      stopBits_ == 0 || (stopBits_ == 1 && byteSize_ == 5) || (stopBits_ == 2 && byteSize_ > 5);
   if (!BaudConstant(baudRate_, &speed) || !sizeValid || parity_ > 4 || !stopValid) {
     errno = EINVAL;
     return false;
@@ -206,11 +206,20 @@ bool TCommPort::ApplyLineSettings() {
   static constexpr tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
   state.c_cflag |= kSizes[byteSize_ - 5];
   switch (parity_) {
-    case 1: state.c_cflag |= PARENB | PARODD; break;
-    case 2: state.c_cflag |= PARENB; break;
-    case 3: state.c_cflag |= PARENB | PARODD | CMSPAR; break;
-    case 4: state.c_cflag |= PARENB | CMSPAR; break;
-    default: break;
+    case 1:
+      state.c_cflag |= PARENB | PARODD;
+      break;
+    case 2:
+      state.c_cflag |= PARENB;
+      break;
+    case 3:
+      state.c_cflag |= PARENB | PARODD | CMSPAR;
+      break;
+    case 4:
+      state.c_cflag |= PARENB | CMSPAR;
+      break;
+    default:
+      break;
   }
   if (stopBits_ != 0) state.c_cflag |= CSTOPB;
   state.c_cc[VMIN] = 0;
@@ -267,8 +276,9 @@ void TCommPort::Write(const std::uint8_t* data, std::int32_t count) {
   if (!open_) throw ECommError(ECommKind::PortNotOpen, 0);
   if (count <= 0 || data == nullptr) return;
 
-  const auto deadline = SteadyClock::now() + milliseconds(kWriteTotalTimeoutConstant) +
-                        milliseconds(static_cast<std::int64_t>(kWriteTotalTimeoutMultiplier) * count);
+  const auto deadline =
+      SteadyClock::now() + milliseconds(kWriteTotalTimeoutConstant) +
+      milliseconds(static_cast<std::int64_t>(kWriteTotalTimeoutMultiplier) * count);
   std::int32_t written = 0;
   while (written < count) {
     const ssize_t n = ::write(fd_, data + written, static_cast<std::size_t>(count - written));

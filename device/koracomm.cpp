@@ -55,12 +55,18 @@ constexpr int kByteGap = 10;  // ms after each byte of SendBytes
 // The failure code of a status letter, or -1 when answer is none.
 int StatusCode(std::uint8_t answer) {
   switch (answer) {
-    case wire::kVerifyError: return 0;
-    case wire::kInvalidStatus: return 1;
-    case wire::kInvalidData: return 2;
-    case wire::kMissingParameter: return 3;
-    case wire::kInvalidAddress: return 4;
-    default: return -1;
+    case wire::kVerifyError:
+      return 0;
+    case wire::kInvalidStatus:
+      return 1;
+    case wire::kInvalidData:
+      return 2;
+    case wire::kMissingParameter:
+      return 3;
+    case wire::kInvalidAddress:
+      return 4;
+    default:
+      return -1;
   }
 }
 
@@ -257,13 +263,15 @@ int TKORAComm::SendCommand(const std::string& text) {
 
 void TKORAComm::ShowLinkError(unsigned code) {
   const LinkFailure& failure = kLinkFailures[std::min(code, kStoppedResponding)];
-  sink_.ShowMessage(std::string(failure.text) + kPowerDownAdvice, failure.caption, MessageIcon::Stop);
+  sink_.ShowMessage(std::string(failure.text) + kPowerDownAdvice, failure.caption,
+                    MessageIcon::Stop);
 }
 
 int TKORAComm::EnterServiceMode() {
   if (CheckPortOpen() != 0) return -1;
 
-  const std::string code = serviceCode_.empty() ? std::string(kora::kServiceCodeText) : serviceCode_;
+  const std::string code =
+      serviceCode_.empty() ? std::string(kora::kServiceCodeText) : serviceCode_;
   const std::string request =
       std::string(1, wire::kServiceRequest1) + wire::kServiceRequest2 + code;
   // The code is marked secret, so that no record of the line keeps it.

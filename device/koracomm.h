@@ -14,8 +14,8 @@
 class Clock;
 class ProgressSink;
 
-// One object lives for one upload (device/uploadsequence.h): construct, OpenPort, EnterServiceMode, the
-// writes, ExitServiceMode, ClosePort, ShowPowerCycleNotice, destroy.
+// One object lives for one upload (device/uploadsequence.h): construct, OpenPort, EnterServiceMode,
+// the writes, ExitServiceMode, ClosePort, ShowPowerCycleNotice, destroy.
 //
 // No operation throws. Each failure is shown through the MessageSink (a modal
 // box the user confirms) before the operation returns, and reported as -1 (or

@@ -22,11 +22,11 @@ inline constexpr std::size_t kMaxCommandLength = 11;
 
 // Answers to the command's final 'R'.
 inline constexpr char kStored = 'V';
-inline constexpr char kVerifyError = 'N';        // failure code 0
-inline constexpr char kInvalidStatus = 'R';      // failure code 1
-inline constexpr char kInvalidData = 'T';        // failure code 2
-inline constexpr char kMissingParameter = 'U';   // failure code 3
-inline constexpr char kInvalidAddress = 'Y';     // failure code 4
+inline constexpr char kVerifyError = 'N';       // failure code 0
+inline constexpr char kInvalidStatus = 'R';     // failure code 1
+inline constexpr char kInvalidData = 'T';       // failure code 2
+inline constexpr char kMissingParameter = 'U';  // failure code 3
+inline constexpr char kInvalidAddress = 'Y';    // failure code 4
 
 // End of service mode; no answer.
 inline constexpr char kEndServiceMode = 'X';

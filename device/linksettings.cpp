@@ -12,7 +12,8 @@ int ReadEchoGrace(const SettingsFile& ini) {
   return ini.ReadInteger("KORACOMM", "ECHOGRACE", LinkSettings::kDefaultEchoGrace);
 }
 
-LinkSettings ReadLinkSettings(const std::string& iniPath, std::string portName, std::string serviceCode) {
+LinkSettings ReadLinkSettings(const std::string& iniPath, std::string portName,
+                              std::string serviceCode) {
   LinkSettings settings;
   settings.portName = std::move(portName);
   const SettingsFile ini(iniPath);

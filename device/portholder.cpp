@@ -68,10 +68,10 @@ PortHolderFinder::PortHolderFinder(std::string procRoot, std::vector<std::string
 std::optional<PortHolder> PortHolderFinder::Running(long pid) const {
   if (pid <= 0 || pid == ::getpid()) return std::nullopt;
   const std::string folder = procRoot_ + "/" + std::to_string(pid);
-  struct stat st{};
+  struct stat st {};
   // A process of another user may be hidden from /proc (hidepid) and still run.
-  const bool runs = ::stat(folder.c_str(), &st) == 0 ||
-                    ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+  const bool runs =
+      ::stat(folder.c_str(), &st) == 0 || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
   if (!runs) return std::nullopt;
   PortHolder holder{static_cast<pid_t>(pid), ""};
   std::ifstream comm(folder + "/comm");
@@ -125,7 +125,7 @@ std::optional<PortHolder> PortHolderFinder::ByOpenDescriptor(dev_t device) const
     if (!descriptors) continue;
     while (const dirent* fd = ::readdir(descriptors.get())) {
       if (fd->d_name[0] == '.') continue;
-      struct stat st{};
+      struct stat st {};
       const std::string entry = fdFolder + "/" + fd->d_name;
       if (::stat(entry.c_str(), &st) == 0 && S_ISCHR(st.st_mode) && st.st_rdev == device) {
         if (auto holder = Running(pid)) return holder;
@@ -138,7 +138,7 @@ std::optional<PortHolder> PortHolderFinder::ByOpenDescriptor(dev_t device) const
 
 std::optional<PortHolder> PortHolderFinder::Find(const std::string& path) const {
   if (auto holder = ByLockFile(path)) return holder;
-  struct stat st{};
+  struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
   if (auto holder = ByFileLock(st.st_dev, st.st_ino)) return holder;
   if (!S_ISCHR(st.st_mode)) return std::nullopt;

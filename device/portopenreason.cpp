@@ -30,7 +30,8 @@ std::string ErrorText(int error) {
 // A word the technician can paste into a shell as it is shown.
 std::string ShellWord(const std::string& word) {
   const bool plain = !word.empty() && std::all_of(word.begin(), word.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || std::strchr("/._-+:@%=,", c) != nullptr;
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
+           std::strchr("/._-+:@%=,", c) != nullptr;
   });
   if (plain) return word;
   std::string quoted = "'";
@@ -49,9 +50,9 @@ bool Contains(const std::vector<gid_t>& groups, gid_t group) {
 }
 
 std::string PermissionReason(const std::string& device, const PortOpenLookups& lookups) {
-  const std::string unexplained = "You may not open " + device +
-                                  ": its permissions do not allow it. This command shows them:\nls -l " +
-                                  ShellWord(device);
+  const std::string unexplained =
+      "You may not open " + device +
+      ": its permissions do not allow it. This command shows them:\nls -l " + ShellWord(device);
 
   const std::optional<DeviceOwnership> owner = lookups.deviceOwnership(device);
   if (!owner) return unexplained;
@@ -68,7 +69,8 @@ std::string PermissionReason(const std::string& device, const PortOpenLookups& l
   const std::optional<std::string> user = lookups.userName();
   const bool userKnown = user && !user->empty();
   if (userKnown && Contains(lookups.accountGroups(*user), owner->group)) {
-    return "You may not open " + device + " yet: your user (" + *user + ") is in its group " + *group +
+    return "You may not open " + device + " yet: your user (" + *user + ") is in its group " +
+           *group +
            ", but this session started before that. Log out and log in again, then try again.";
   }
   const std::string who = userKnown ? "your user (" + *user + ")" : "your user";
@@ -86,8 +88,10 @@ std::string Reason(const std::string& device, int error, const PortOpenLookups& 
     case ENOENT:
     case ENODEV:
     case ENXIO:
-      return device + " does not exist (any more). Check the cable and the USB adapter, then pick the port "
-                      "again on " + kSettingsTab + ".";
+      return device +
+             " does not exist (any more). Check the cable and the USB adapter, then pick the port "
+             "again on " +
+             kSettingsTab + ".";
     case EBUSY:
     case EWOULDBLOCK: {
       std::string who = "another program";
@@ -98,7 +102,8 @@ std::string Reason(const std::string& device, int error, const PortOpenLookups& 
       return device + " is in use by " + who + ". Close that program and try again.";
     }
     case ENOTTY:
-      return device + " is not a serial port. Pick the port again on " + std::string(kSettingsTab) + ".";
+      return device + " is not a serial port. Pick the port again on " + std::string(kSettingsTab) +
+             ".";
     default:
       return device + " could not be opened: " + ErrorText(error) + ".";
   }
@@ -188,7 +193,10 @@ std::vector<gid_t> SystemAccountGroups(const std::string& user) {
 }  // namespace
 
 PortOpenLookups SystemPortOpenLookups() {
-  return PortOpenLookups{SystemDeviceOwnership, SystemGroupName, SystemUserName, SystemSessionGroups,
+  return PortOpenLookups{SystemDeviceOwnership,
+                         SystemGroupName,
+                         SystemUserName,
+                         SystemSessionGroups,
                          SystemAccountGroups,
                          [](const std::string& device) { return PortHolderFinder().Find(device); }};
 }

@@ -11,10 +11,10 @@
 #include <sstream>
 #include <string>
 
-#include "common/messagesink.h"
-#include "fuzz/scratchfile.h"
 #include "autoselect/autoselectfile.h"
 #include "autoselect/tautoselect.h"
+#include "common/messagesink.h"
+#include "fuzz/scratchfile.h"
 
 namespace {
 
@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // The name is every byte of its field before the first NUL (at most 20),
       // whatever they are.
       const std::string field = bytes.substr(offset, 24);
-      Check(entry.GetName() == field.substr(0, std::min<std::size_t>(field.find('\0'), MaxAutoNameLength)));
+      Check(entry.GetName() ==
+            field.substr(0, std::min<std::size_t>(field.find('\0'), MaxAutoNameLength)));
     }
     std::ostringstream out(std::ios::binary);
     entry.WriteTo(out, 0);
@@ -69,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   AutoSelectList list = before;
   const int opened = OpenAutoSelectFile(scratch.path(), list, sink);
   if (complete >= static_cast<std::size_t>(AutoSelectCount)) {
-    Check(opened == 0 && sink.count == 0 && list.size() == static_cast<std::size_t>(AutoSelectCount));
+    Check(opened == 0 && sink.count == 0 &&
+          list.size() == static_cast<std::size_t>(AutoSelectCount));
   } else {
     Check(opened == -1 && sink.count == 1 && list == before);
   }

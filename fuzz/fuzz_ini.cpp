@@ -21,8 +21,8 @@ struct Key {
 };
 
 constexpr Key kKeys[] = {
-    {"KORAPCForm", "TOP"},    {"KORAPCForm", "WIDTH"},     {"KORAPCForm", "COMPORT"},
-    {"KORACOMM", "DELAY"},    {"sgPowerOn", "COL_0_WIDTH"}, {"sgAutoSelect", "ASCENDING"},
+    {"KORAPCForm", "TOP"}, {"KORAPCForm", "WIDTH"},      {"KORAPCForm", "COMPORT"},
+    {"KORACOMM", "DELAY"}, {"sgPowerOn", "COL_0_WIDTH"}, {"sgAutoSelect", "ASCENDING"},
 };
 
 }  // namespace

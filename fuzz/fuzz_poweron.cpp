@@ -5,7 +5,8 @@
 // Long run (from the project folder, after cmake --preset fuzz and
 // cmake --build --preset fuzz --target fuzz_poweron):
 //   mkdir -p build/fuzz/corpus-poweron
-//   build/fuzz/fuzz/fuzz_poweron build/fuzz/corpus-poweron -max_len=512 -jobs=2 -max_total_time=3600
+//   build/fuzz/fuzz/fuzz_poweron build/fuzz/corpus-poweron -max_len=512 -jobs=2
+//   -max_total_time=3600
 #include <cstdint>
 #include <string>
 

@@ -2,11 +2,11 @@
 // input, and a private folder for files that are written by rename.
 #pragma once
 
+#include <sys/mman.h>
+#include <unistd.h>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
-#include <sys/mman.h>
-#include <unistd.h>
 
 inline void FuzzCheck(bool condition) {
   if (!condition) std::abort();

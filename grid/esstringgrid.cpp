@@ -4,15 +4,14 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
 #include <climits>
 #include <string>
-
 
 namespace {
 
@@ -103,7 +102,8 @@ void TesStringGrid::SetRowCount(int count) {
   const int clamped = last == 0 ? 0 : std::clamp(row_, 1, last);
   if (clamped != row_) {
     row_ = clamped;
-    if (row_ > 0) selectionModel()->setCurrentIndex(model()->index(row_ - 1, 0), QItemSelectionModel::NoUpdate);
+    if (row_ > 0)
+      selectionModel()->setCurrentIndex(model()->index(row_ - 1, 0), QItemSelectionModel::NoUpdate);
   }
   viewport()->update();
 }
@@ -148,9 +148,11 @@ int TesStringGrid::ClientWidth() const {
   const QRect area = contentsRect().marginsRemoved(viewportMargins());
   int width = area.width();
   const int rowsHeight = rowCount() * DefaultRowHeight();
-  const int viewHeight = contentsRect().height() - (horizontalHeader()->isHidden() ? 0 : horizontalHeader()->height());
+  const int viewHeight =
+      contentsRect().height() - (horizontalHeader()->isHidden() ? 0 : horizontalHeader()->height());
   const Qt::ScrollBarPolicy policy = verticalScrollBarPolicy();
-  if (policy == Qt::ScrollBarAlwaysOn || (policy == Qt::ScrollBarAsNeeded && rowsHeight > viewHeight)) {
+  if (policy == Qt::ScrollBarAlwaysOn ||
+      (policy == Qt::ScrollBarAsNeeded && rowsHeight > viewHeight)) {
     width -= verticalScrollBar()->sizeHint().width();
   }
   return std::max(width, 0);
@@ -307,7 +309,8 @@ int TesStringGrid::SaneWidth(int col, int width) const {
   // A border beyond the screen could never be dragged back either. The grid
   // may be narrower now than the window will be, so the screen is the limit.
   int limit = ClientWidth();
-  if (const QScreen* where = screen()) limit = std::max(limit, where->availableVirtualGeometry().width());
+  if (const QScreen* where = screen())
+    limit = std::max(limit, where->availableVirtualGeometry().width());
   int before = 0;
   for (int c = 0; c < col; ++c) before += columnWidth(c);
   const int room = limit - before - kMinColWidth * (columnCount() - 1 - col);
@@ -375,12 +378,14 @@ QRect TesStringGrid::CellRect(const QRect& section) const {
 }
 
 QRect TesStringGrid::SectionRect(int col, int row) const {
-  return {columnViewportPosition(col), rowViewportPosition(row - 1), columnWidth(col), rowHeight(row - 1)};
+  return {columnViewportPosition(col), rowViewportPosition(row - 1), columnWidth(col),
+          rowHeight(row - 1)};
 }
 
 void TesStringGrid::UpdateRow(int row) {
   if (row < 1 || row > rowCount()) return;
-  viewport()->update(QRect(0, rowViewportPosition(row - 1), viewport()->width(), rowHeight(row - 1)));
+  viewport()->update(
+      QRect(0, rowViewportPosition(row - 1), viewport()->width(), rowHeight(row - 1)));
 }
 
 void TesStringGrid::DrawText(QPainter& canvas, const QRect& textRect, const QString& text) const {
@@ -409,7 +414,8 @@ void TesStringGrid::DrawText(QPainter& canvas, const QRect& textRect, const QStr
   canvas.drawText(textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
 }
 
-void TesStringGrid::DrawCell(QPainter& canvas, int col, int row, const QRect& rect, GridDrawState state) {
+void TesStringGrid::DrawCell(QPainter& canvas, int col, int row, const QRect& rect,
+                             GridDrawState state) {
   canvas.setFont(font());
   const QString text = Cells(col, row);
   QRect textRect = rect.adjusted(3, 2, -3, 0);
@@ -432,7 +438,8 @@ void TesStringGrid::DrawCell(QPainter& canvas, int col, int row, const QRect& re
       const QPixmap& mark = ascending_ ? bmpSortUp : bmpSortDown;
       const int textWidth = QFontMetrics(canvas.font()).horizontalAdvance(Cells(col, 0));
       const int right = rect.right() + 1;  // first pixel past the cell
-      const int x = textWidth + mark.width() + 8 > columnWidth(col) ? right - 12 : rect.left() + textWidth + 8;
+      const int x = textWidth + mark.width() + 8 > columnWidth(col) ? right - 12
+                                                                    : rect.left() + textWidth + 8;
       canvas.drawPixmap(x, rect.top() + 4, mark);
       textRect.setRight(textRect.right() - 9);
     }
@@ -466,7 +473,8 @@ void TesStringGrid::DrawCell(QPainter& canvas, int col, int row, const QRect& re
     canvas.setPen(QPen(kGridLineColor, 1));
     const int lineX = rect.right() + 1;
     canvas.drawLine(lineX, rect.top(), lineX, rect.bottom() + 1);
-    if (row == RowCount() - 1) canvas.drawLine(rect.left(), rect.bottom() + 1, rect.right(), rect.bottom() + 1);
+    if (row == RowCount() - 1)
+      canvas.drawLine(rect.left(), rect.bottom() + 1, rect.right(), rect.bottom() + 1);
     canvas.setPen(previous);
   }
 
@@ -667,17 +675,31 @@ void TesStringGrid::KeyDown(int key, Qt::KeyboardModifiers shift) {
   int target = row_;
   switch (key) {
     case Qt::Key_Up:
-    case Qt::Key_Left: target = row_ - 1; break;
+    case Qt::Key_Left:
+      target = row_ - 1;
+      break;
     case Qt::Key_Down:
-    case Qt::Key_Right: target = row_ + 1; break;
-    case Qt::Key_PageUp: target = row_ - PageRows(); break;
-    case Qt::Key_PageDown: target = row_ + PageRows(); break;
-    case Qt::Key_Home: target = 1; break;
-    case Qt::Key_End: target = last; break;
-    default: return;
+    case Qt::Key_Right:
+      target = row_ + 1;
+      break;
+    case Qt::Key_PageUp:
+      target = row_ - PageRows();
+      break;
+    case Qt::Key_PageDown:
+      target = row_ + PageRows();
+      break;
+    case Qt::Key_Home:
+      target = 1;
+      break;
+    case Qt::Key_End:
+      target = last;
+      break;
+    default:
+      return;
   }
   SetCurrentRow(std::clamp(target, 1, last), true);
-  if (key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Home || key == Qt::Key_End) {
+  if (key == Qt::Key_PageUp || key == Qt::Key_PageDown || key == Qt::Key_Home ||
+      key == Qt::Key_End) {
     deselectAll();
     selectRow(row_);
   }
@@ -703,7 +725,8 @@ void TesStringGrid::keyPressEvent(QKeyEvent* event) {
         return;
       }
       break;
-    default: break;
+    default:
+      break;
   }
   QTableWidget::keyPressEvent(event);
 }

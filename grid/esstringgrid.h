@@ -65,8 +65,8 @@ class TesStringGrid : public QTableWidget {
   // Called after the grid has painted a cell, with the grid's painter, the
   // column, the row (0 = header), the cell rectangle (without its grid line)
   // and the state.
-  using DrawCellHandler =
-      std::function<void(QPainter& canvas, int col, int row, const QRect& rect, GridDrawState state)>;
+  using DrawCellHandler = std::function<void(QPainter& canvas, int col, int row, const QRect& rect,
+                                             GridDrawState state)>;
 
   static constexpr int kDefaultRowHeight = 18;  // pixels, header included
   static constexpr int kMinColWidth = 8;        // pixels; narrower columns can no longer be grabbed
@@ -202,7 +202,8 @@ class TesStringGrid : public QTableWidget {
   // After any change of a column width: the last column refills the width.
   void ColWidthsChanged();
   // x and y are in the grid's own coordinates.
-  void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y, bool doubleClick);
+  void MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y,
+                 bool doubleClick);
   void MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
   // One wheel notch: scrolls the view one row; the current row and the
   // selection stay. Return false: the notch counts as not handled, and the
@@ -253,8 +254,8 @@ class TesStringGrid : public QTableWidget {
   bool resizingLastCol_ = false;
   std::vector<bool> defaultWidth_;  // per column but the last: its width is the default
   bool widenDefaultsToTexts_ = false;
-  bool widenToTexts_ = false;       // widenDefaultsToTexts_, and the file had no section
-  bool painted_ = false;            // drawn once: the defaults have had the real width
+  bool widenToTexts_ = false;  // widenDefaultsToTexts_, and the file had no section
+  bool painted_ = false;       // drawn once: the defaults have had the real width
   DrawCellHandler onDrawCell_;
 };
 

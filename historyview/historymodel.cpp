@@ -40,11 +40,16 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
   const UploadRecord& record = RecordAt(index.row());
   if (role == Qt::DisplayRole) {
     switch (index.column()) {
-      case DateTime: return U(RecordTimeText(record.start.started));
-      case Instrument: return U(RecordInstrumentText(record));
-      case Programmed: return U(RecordWhatText(record.start.what));
-      case Result: return QString(UploadOutcomeText(record.end.result));
-      default: return {};
+      case DateTime:
+        return U(RecordTimeText(record.start.started));
+      case Instrument:
+        return U(RecordInstrumentText(record));
+      case Programmed:
+        return U(RecordWhatText(record.start.what));
+      case Result:
+        return QString(UploadOutcomeText(record.end.result));
+      default:
+        return {};
     }
   }
   if (role == Qt::ToolTipRole && index.column() == Instrument) {
@@ -59,11 +64,16 @@ QVariant HistoryModel::data(const QModelIndex& index, int role) const {
 QVariant HistoryModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   switch (section) {
-    case DateTime: return QString("Date and time");
-    case Instrument: return QString("Instrument");
-    case Programmed: return QString("Programmed");
-    case Result: return QString("Result");
-    default: return {};
+    case DateTime:
+      return QString("Date and time");
+    case Instrument:
+      return QString("Instrument");
+    case Programmed:
+      return QString("Programmed");
+    case Result:
+      return QString("Result");
+    default:
+      return {};
   }
 }
 

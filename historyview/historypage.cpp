@@ -13,16 +13,16 @@
 
 #include "autoselect/autoselectframe.h"
 #include "common/cp1252.h"
-#include "common/replacefile.h"
-#include "historyview/historymodel.h"
-#include "historyview/recordwords.h"
-#include "history/tracetext.h"
-#include "historyview/uploadreport.h"
-#include "poweron/poframe.h"
 #include "common/filepicker.h"
 #include "common/messagesink.h"
 #include "common/question.h"
+#include "common/replacefile.h"
 #include "history/historystore.h"
+#include "history/tracetext.h"
+#include "historyview/historymodel.h"
+#include "historyview/recordwords.h"
+#include "historyview/uploadreport.h"
+#include "poweron/poframe.h"
 #include "services/services.h"
 
 namespace {
@@ -211,8 +211,8 @@ void THistoryPage::btnSaveTraceClick() {
   }
   text += "\n" + TraceText(services_.history.Trace(record->id));
   if (!ReplaceFileContents(*path, text)) {
-    Show(std::string("The trace could not be written: ") + std::strerror(errno) + ".",
-         "Save Trace", true);
+    Show(std::string("The trace could not be written: ") + std::strerror(errno) + ".", "Save Trace",
+         true);
   }
 }
 

@@ -150,8 +150,8 @@ std::vector<std::string> AutoSelectionDifferences(const UploadStart& start,
       lines.push_back(Slot(i) + ": only in the upload");
     } else {
       if (page[i].GetName() != uploaded[i].GetName()) {
-        lines.push_back(Slot(i) + " name: page " + Cp1252ToUtf8(page[i].GetName()) +
-                        "; uploaded " + Cp1252ToUtf8(uploaded[i].GetName()));
+        lines.push_back(Slot(i) + " name: page " + Cp1252ToUtf8(page[i].GetName()) + "; uploaded " +
+                        Cp1252ToUtf8(uploaded[i].GetName()));
       }
       const std::string pageKeys = KeyNames(page[i]);
       const std::string uploadedKeys = KeyNames(uploaded[i]);

@@ -143,10 +143,10 @@ bool Render(const UploadRecord& record, ReportPaper paper, QByteArray& pdf) {
   writer.setResolution(kDpi);
   writer.setTitle(QString("KORA-1 programming record %1").arg(record.id));
   writer.setCreator("KORApc");
-  writer.setPageLayout(QPageLayout(
-      QPageSize(paper == ReportPaper::Letter ? QPageSize::Letter : QPageSize::A4),
-      QPageLayout::Portrait, QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
-      QPageLayout::Millimeter));
+  writer.setPageLayout(
+      QPageLayout(QPageSize(paper == ReportPaper::Letter ? QPageSize::Letter : QPageSize::A4),
+                  QPageLayout::Portrait, QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
+                  QPageLayout::Millimeter));
   QPainter painter;
   if (!painter.begin(&writer)) return false;
   const QRect area = writer.pageLayout().paintRectPixels(kDpi);

@@ -1,11 +1,11 @@
 #include "machine/koraglobals.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 #include "common/pathtext.h"
 #include "common/settingsfile.h"
@@ -28,10 +28,11 @@ std::string GetDataFolder() {
     if (home.empty()) return GetExeFolder();
     base = WithTrailingSlash(home) + ".config";
   }
-  const std::string folder = WithTrailingSlash(base) + kora::kVendorName + "/" +
-                             kora::kProductName + "/";
+  const std::string folder =
+      WithTrailingSlash(base) + kora::kVendorName + "/" + kora::kProductName + "/";
   std::error_code ec;
-  std::filesystem::create_directories(folder, ec);  // failure shows later, as files that will not open
+  std::filesystem::create_directories(folder,
+                                      ec);  // failure shows later, as files that will not open
   return folder;
 }
 

@@ -28,7 +28,6 @@ std::string GetExeFolder();
 // a folder, GetExeFolder() is returned. Nothing is cached.
 std::string GetDataFolder();
 
-
 // GetDataFolder() followed by "korapc.ini", "autoselect.asl" or "poweron.dat".
 std::string GetSettingsFilePath();
 std::string GetAutoSelectFilePath();

@@ -86,7 +86,8 @@ std::vector<PortEntry> PortList::PresentPorts() {
   return ports;
 }
 
-std::vector<PortEntry> PortList::WithSavedPort(std::vector<PortEntry> ports, const QString& savedPort) {
+std::vector<PortEntry> PortList::WithSavedPort(std::vector<PortEntry> ports,
+                                               const QString& savedPort) {
   const bool listed = std::any_of(ports.begin(), ports.end(),
                                   [&](const PortEntry& p) { return IsNamedBy(p, savedPort); });
   const std::string path = savedPort.toLocal8Bit().toStdString();

@@ -7,9 +7,9 @@
 #include <vector>
 
 struct PortEntry {
-  QString name{};         // device path handed to the serial port, e.g. /dev/ttyUSB0
-  QString description{};  // the adapter's description and maker; may be empty
-  bool missing = false;   // the chosen port, kept in the list after it went away
+  QString name{};          // device path handed to the serial port, e.g. /dev/ttyUSB0
+  QString description{};   // the adapter's description and maker; may be empty
+  bool missing = false;    // the chosen port, kept in the list after it went away
   QString serialNumber{};  // the USB adapter's serial number; empty when it has none
   // The port's name under /dev/serial/by-id/, which udev makes from the
   // adapter's maker, model and serial number and which therefore names the
@@ -35,7 +35,8 @@ class PortList {
   // is not a symbolic link planted by another user, so that any serial device
   // can be used by naming it as COMPORT in korapc.ini. Comparison is exact and
   // case-sensitive. The device is never opened.
-  static std::vector<PortEntry> WithSavedPort(std::vector<PortEntry> ports, const QString& savedPort);
+  static std::vector<PortEntry> WithSavedPort(std::vector<PortEntry> ports,
+                                              const QString& savedPort);
 
   // The list after a rescan: WithSavedPort(present, savedPort), then chosen
   // appended with missing set (and the description "Not present") when it is
@@ -48,8 +49,7 @@ class PortList {
   // The links in byIdFolder (udev's /dev/serial/by-id) by the device each
   // leads to: canonical device path -> link path. Empty when the folder does
   // not exist. A device with several links gets the first in name order.
-  static std::map<QString, QString> StableNames(
-      const QString& byIdFolder = "/dev/serial/by-id");
+  static std::map<QString, QString> StableNames(const QString& byIdFolder = "/dev/serial/by-id");
 
   // The name korapc.ini keeps for port: its stable name where it has one, so
   // that two adapters that swap numbers on replug keep their meaning; its

@@ -1,13 +1,13 @@
 #include "machine/ttydevice.h"
 
-#include <cstdlib>
-#include <cstring>
 #include <libudev.h>
 #include <linux/magic.h>
-#include <memory>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
 
 namespace ttydevice {
 
@@ -30,9 +30,10 @@ bool IsTtyClassDevice(dev_t number) {
 }  // namespace
 
 bool IsPseudoTerminal(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) return false;
-  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr), &std::free);
+  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                       &std::free);
   if (!resolved) return false;
   // /dev/pts/ptmx lives there too, but it is the multiplexer, not a terminal.
   const std::string target = resolved.get();
@@ -41,25 +42,25 @@ bool IsPseudoTerminal(const std::string& path) {
   for (std::size_t i = prefix.size(); i < target.size(); ++i) {
     if (target[i] < '0' || target[i] > '9') return false;
   }
-  struct statfs fs{};
+  struct statfs fs {};
   return ::statfs(target.c_str(), &fs) == 0 && fs.f_type == DEVPTS_SUPER_MAGIC;
 }
 
 bool IsTerminalDevice(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) return false;
   // Pseudo-terminals have no entry in sysfs.
   return IsTtyClassDevice(st.st_rdev) || IsPseudoTerminal(path);
 }
 
 bool IsOwnPseudoTerminalLink(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
          st.st_uid == ::geteuid() && IsPseudoTerminal(path);
 }
 
 bool IsForeignLink(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
          st.st_uid != ::geteuid() && st.st_uid != 0;
 }

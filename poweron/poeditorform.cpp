@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "poweron/poweronoptions.h"
 #include "ui/ansitext.h"
 #include "ui/dialogbuttons.h"
 #include "ui/uifont.h"
-#include "poweron/poweronoptions.h"
 
 TPOEditor::TPOEditor(TPowerOn& values, int option, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -8,15 +8,15 @@
 #include <cerrno>
 #include <cstring>
 
-#include "ui/ansitext.h"
-#include "ui/icons.h"
-#include "ui/pageparts.h"
 #include "common/settingsfile.h"
 #include "grid/esstringgrid.h"
 #include "grid/gridlayoutfile.h"
 #include "poweron/poeditorform.h"
 #include "poweron/poweronupload.h"
 #include "services/services.h"
+#include "ui/ansitext.h"
+#include "ui/icons.h"
+#include "ui/pageparts.h"
 #include "ui/upload/uploadrunner.h"
 
 TPOMain::TPOMain(PageSetup setup, Services& services, UploadRunner& uploads, QWidget* parent)

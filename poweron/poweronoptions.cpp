@@ -43,6 +43,8 @@ const TPowerOnOption PowerOnOptions[PowerOnOptionCount] = {
 
 // "\xBA" is the degree sign and "\xB5" the micro sign; a literal is split after
 // an escape wherever a hex digit follows, so the escape takes only its byte.
+// Laid out by hand, by option:
+// clang-format off
 const TPowerOnValueText PowerOnValueTexts[PowerOnValueTextCount] = {
     // 0: ECG Rate
     Padded("30 BPM"), Padded("40 BPM"), Padded("60 BPM"), Padded("80 BPM"), Padded("100 BPM"),
@@ -95,6 +97,7 @@ const TPowerOnValueText PowerOnValueTexts[PowerOnValueTextCount] = {
     Padded("Right Atrium 15/10"), Padded("Pulmonary Artery 25/10"),
     Padded("Pulmonary Wedge 10/2"),
 };
+// clang-format on
 
 namespace {
 

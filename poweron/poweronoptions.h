@@ -16,10 +16,10 @@ inline constexpr int PowerOnValueTextCount = 103;
 inline constexpr int PowerOnValueTextWidth = 27;
 
 struct TPowerOnOption {
-  char OptionName[27];        // at most 26 characters, NUL-padded
-  int32_t OptionAddress;      // instrument memory address of the value byte
-  int32_t OptionValueCount;   // number of allowed values
-  int32_t OptionFirstValue;   // position of value 0 in PowerOnValueTexts
+  char OptionName[27];       // at most 26 characters, NUL-padded
+  int32_t OptionAddress;     // instrument memory address of the value byte
+  int32_t OptionValueCount;  // number of allowed values
+  int32_t OptionFirstValue;  // position of value 0 in PowerOnValueTexts
 };
 
 // One value text: the text padded with blanks to 27 characters, then a NUL.

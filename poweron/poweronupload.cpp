@@ -41,7 +41,8 @@ UploadPlan PowerOnUploadPlan(const TPowerOn& values, const std::string& sourceFi
 }
 
 void ShowPowerOnRefusal(const TPowerOn& values, int option, MessageSink& sink) {
-  sink.ShowMessage(InvalidPowerOnValueMessage(values, option), kPowerOnNoticeCaption, MessageIcon::Exclamation);
+  sink.ShowMessage(InvalidPowerOnValueMessage(values, option), kPowerOnNoticeCaption,
+                   MessageIcon::Exclamation);
 }
 
 bool RefuseOrRunPowerOnUpload(const TPowerOn& values, const std::string& sourceFile,

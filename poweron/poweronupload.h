@@ -23,7 +23,8 @@ inline constexpr int kPowerOnProgressMaximum = PowerOnOptionCount;
 // steps progress after each accepted write. Stops at the first failure (the
 // link has shown it) and returns -1; the options after it are not written.
 // Returns 0 when all twenty were accepted. link must be in service mode.
-[[nodiscard]] int WritePowerOnValues(const TPowerOn& values, TKORAComm& link, ProgressSink& progress);
+[[nodiscard]] int WritePowerOnValues(const TPowerOn& values, TKORAComm& link,
+                                     ProgressSink& progress);
 
 // The upload of values: "Sending Power On Values...", 20 steps, the notice
 // captioned "Power On Settings", and WritePowerOnValues on a copy of values.

@@ -1,18 +1,18 @@
 #include "poweron/tpoweron.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cerrno>
 #include <charconv>
-#include <fcntl.h>
 #include <optional>
 #include <string_view>
-#include <unistd.h>
 
 #include "common/replacefile.h"
 
 namespace {
 
-constexpr std::array<int32_t, PowerOnOptionCount> kFactoryDefaults = {
-    3, 3, 0, 1, 0, 2, 4, 9, 8, 0, 0, 2, 1, 1, 0, 0, 0, 0, 3, 4};
+constexpr std::array<int32_t, PowerOnOptionCount> kFactoryDefaults = {3, 3, 0, 1, 0, 2, 4, 9, 8, 0,
+                                                                      0, 2, 1, 1, 0, 0, 0, 0, 3, 4};
 
 bool IsOption(int option) {
   return static_cast<unsigned>(option) < static_cast<unsigned>(PowerOnOptionCount);

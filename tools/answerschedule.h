@@ -16,7 +16,8 @@ class AnswerSchedule {
 
   // latency, jitter: 0 or more. seed: the jitter's random sequence; the same
   // seed gives the same answer times.
-  AnswerSchedule(std::chrono::microseconds latency, std::chrono::microseconds jitter, std::uint32_t seed);
+  AnswerSchedule(std::chrono::microseconds latency, std::chrono::microseconds jitter,
+                 std::uint32_t seed);
 
   // Queues answer, the bytes that answer one byte received at received. It is
   // due latency plus a jitter drawn evenly from 0 to jitter after received,

@@ -1,8 +1,8 @@
 #include "tools/logwriter.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "tools/memorydump.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 MemoryDump::~MemoryDump() {
   if (map_ == nullptr) return;

@@ -32,7 +32,8 @@ std::optional<InstrumentFault> InstrumentFault::Parse(const std::string& text) {
   const std::string where = text.substr(at + 1);
   const int fields = std::sscanf(where.c_str(), "%d:%d%c", &command, &character, &extra);
   if (fields < 1 || fields > 2 || command < 1 || character < 1) return std::nullopt;
-  if (fields == 1 && where.find_first_not_of("0123456789") != std::string::npos) return std::nullopt;
+  if (fields == 1 && where.find_first_not_of("0123456789") != std::string::npos)
+    return std::nullopt;
   fault.command = command;
   fault.character = character;
   return fault;
@@ -69,17 +70,22 @@ InstrumentFault* VirtualInstrument::FaultAt(int command, int character) {
 
 VirtualInstrument::Reply VirtualInstrument::Receive(std::uint8_t byte) {
   // A service-mode request wakes the instrument from anything, silence included.
-  if (byte == static_cast<std::uint8_t>(wire::kServiceRequest1) && state_ != State::ServiceRequest) {
+  if (byte == static_cast<std::uint8_t>(wire::kServiceRequest1) &&
+      state_ != State::ServiceRequest) {
     if (state_ == State::Command) log_("abandoned unfinished command: " + Printable(buffer_));
     state_ = State::ServiceRequest;
     buffer_.clear();
     ++serviceRequests_;
   }
   switch (state_) {
-    case State::ServiceRequest: return ReceiveServiceByte(byte);
-    case State::Command: return ReceiveCommandByte(byte);
-    case State::Silent: return {};
-    case State::Idle: break;
+    case State::ServiceRequest:
+      return ReceiveServiceByte(byte);
+    case State::Command:
+      return ReceiveCommandByte(byte);
+    case State::Silent:
+      return {};
+    case State::Idle:
+      break;
   }
   if (!inService_) {
     log_("ignored outside service mode: " + Printable(std::string(1, static_cast<char>(byte))));
@@ -103,7 +109,8 @@ VirtualInstrument::Reply VirtualInstrument::ReceiveServiceByte(std::uint8_t byte
   buffer_ += static_cast<char>(byte);
   Reply reply;
   if (serviceRequests_ == 1 && options_.hangUpAtServiceByte == static_cast<int>(buffer_.size())) {
-    log_("fault: hang-up at byte " + std::to_string(buffer_.size()) + " of the service-mode request");
+    log_("fault: hang-up at byte " + std::to_string(buffer_.size()) +
+         " of the service-mode request");
     state_ = State::Idle;
     reply.hangUp = true;
     return reply;
@@ -111,8 +118,8 @@ VirtualInstrument::Reply VirtualInstrument::ReceiveServiceByte(std::uint8_t byte
   if (buffer_.size() < wire::kServiceRequestLength) return reply;
 
   state_ = State::Idle;
-  const bool accepted = buffer_[1] == wire::kServiceRequest2 &&
-                        buffer_.substr(2) == options_.serviceCode;
+  const bool accepted =
+      buffer_[1] == wire::kServiceRequest2 && buffer_.substr(2) == options_.serviceCode;
   if (options_.serviceAnswer) {
     reply.bytes = *options_.serviceAnswer;
     inService_ = reply.bytes == std::string(1, wire::kServiceAccepted);
@@ -151,8 +158,9 @@ VirtualInstrument::Reply VirtualInstrument::ReceiveCommandByte(std::uint8_t byte
         log_("fault: wrong echo" + what);
         if (starting) ++commands_;
         buffer_ += static_cast<char>(byte);
-        reply.bytes = std::isdigit(byte) ? std::string(1, static_cast<char>('0' + (byte - '0' + 1) % 10))
-                                         : std::string("?");
+        reply.bytes = std::isdigit(byte)
+                          ? std::string(1, static_cast<char>('0' + (byte - '0' + 1) % 10))
+                          : std::string("?");
         return reply;
       case InstrumentFault::Kind::Silence:
         log_("fault: silent from" + what);
@@ -163,7 +171,8 @@ VirtualInstrument::Reply VirtualInstrument::ReceiveCommandByte(std::uint8_t byte
         state_ = State::Idle;
         reply.hangUp = true;
         return reply;
-      case InstrumentFault::Kind::Status: break;
+      case InstrumentFault::Kind::Status:
+        break;
     }
   }
 

@@ -18,9 +18,9 @@ struct InstrumentFault {
     LoseCharacter,  // the character is not received: no echo, not kept (the PC sends it again)
     WrongEcho,      // the character is answered with a different byte
     ZeroByte,       // the character is answered with a zero byte and not kept
-    Silence,        // from this character on nothing is answered until the next service-mode request
-    HangUp,         // the line is hung up on receiving the character
-    Status,         // the command's final R is answered with status (N, R, T, U or Y), nothing stored
+    Silence,  // from this character on nothing is answered until the next service-mode request
+    HangUp,   // the line is hung up on receiving the character
+    Status,   // the command's final R is answered with status (N, R, T, U or Y), nothing stored
   };
   Kind kind = Kind::LoseCharacter;
   int command = 1;
@@ -36,15 +36,16 @@ struct InstrumentFault {
 class VirtualInstrument {
  public:
   struct Options {
-    std::string serviceCode;                 // the code that is accepted; any other gets Z
-    std::optional<std::string> serviceAnswer;  // answer to every service-mode request in place of S/Z ("" none)
-    int hangUpAtServiceByte = 0;             // hang up on this byte (1 to 12) of the first request; 0 never
+    std::string serviceCode;  // the code that is accepted; any other gets Z
+    std::optional<std::string>
+        serviceAnswer;            // answer to every service-mode request in place of S/Z ("" none)
+    int hangUpAtServiceByte = 0;  // hang up on this byte (1 to 12) of the first request; 0 never
     std::vector<InstrumentFault> faults;
   };
 
   struct Reply {
-    std::string bytes;           // to send back, in order
-    bool hangUp = false;         // close the line now
+    std::string bytes;                    // to send back, in order
+    bool hangUp = false;                  // close the line now
     std::optional<std::size_t> storedAt;  // the address of the byte stored, if one was
   };
 

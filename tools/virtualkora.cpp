@@ -55,23 +55,23 @@
 // is linked in its place ("the PC closed /dev/pts/N; now on /dev/pts/M"), so
 // the next open always finds a free line. A PC that opens the old line again
 // within a second (it read the link just before it moved) is still answered.
+#include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/prctl.h>
+#include <sys/signalfd.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <optional>
-#include <poll.h>
-#include <pthread.h>
-#include <sched.h>
 #include <string>
-#include <sys/prctl.h>
-#include <sys/signalfd.h>
-#include <sys/stat.h>
-#include <termios.h>
-#include <unistd.h>
 #include <vector>
 
 #include "common/programstrings.h"
@@ -163,7 +163,9 @@ bool ParseArguments(int argc, char** argv, Settings* settings) {
       }
     } else if (arg == "--hangup-service" && hasValue) {
       settings->instrument.hangUpAtServiceByte = std::atoi(argv[++i]);
-      if (settings->instrument.hangUpAtServiceByte < 1 || settings->instrument.hangUpAtServiceByte > 12) return false;
+      if (settings->instrument.hangUpAtServiceByte < 1 ||
+          settings->instrument.hangUpAtServiceByte > 12)
+        return false;
     } else if (arg == "--fault" && hasValue) {
       const auto fault = InstrumentFault::Parse(argv[++i]);
       if (!fault) return false;
@@ -242,14 +244,15 @@ bool OpenLine(Line* line) {
 
 // Points the link at target, replacing an earlier symbolic link in one step.
 bool PlaceLink(const std::string& link, const std::string& target) {
-  struct stat st{};
+  struct stat st {};
   if (::lstat(link.c_str(), &st) == 0 && !S_ISLNK(st.st_mode)) {
     std::fprintf(stderr, "virtualkora: %s exists and is not a symbolic link\n", link.c_str());
     return false;
   }
   const std::string temporary = link + ".new" + std::to_string(::getpid());
   ::unlink(temporary.c_str());
-  if (::symlink(target.c_str(), temporary.c_str()) != 0 || ::rename(temporary.c_str(), link.c_str()) != 0) {
+  if (::symlink(target.c_str(), temporary.c_str()) != 0 ||
+      ::rename(temporary.c_str(), link.c_str()) != 0) {
     std::fprintf(stderr, "virtualkora: cannot link %s: %s\n", link.c_str(), std::strerror(errno));
     ::unlink(temporary.c_str());
     return false;
@@ -277,14 +280,16 @@ bool TakeRealTimePriority() {
 
 // One line of --trace: "rx" or "tx", the bytes in hexadecimal, and when, in µs
 // on the monotonic clock, which every program on the machine shares.
-std::string TraceLine(const char* direction, const std::string& bytes, AnswerSchedule::Clock::time_point when) {
+std::string TraceLine(const char* direction, const std::string& bytes,
+                      AnswerSchedule::Clock::time_point when) {
   std::string line = direction;
   for (const char c : bytes) {
     char hex[4];
     std::snprintf(hex, sizeof hex, " %02X", static_cast<unsigned char>(c));
     line += hex;
   }
-  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(when.time_since_epoch()).count();
+  const auto us =
+      std::chrono::duration_cast<std::chrono::microseconds>(when.time_since_epoch()).count();
   return line + " at " + std::to_string(us);
 }
 
@@ -301,9 +306,11 @@ bool SendAnswer(int master, const std::string& bytes) {
 }
 
 // The time ppoll is to wait until due, or null (for ever) when nothing is due.
-const timespec* TimeoutUntil(const std::optional<AnswerSchedule::Clock::time_point>& due, timespec* storage) {
+const timespec* TimeoutUntil(const std::optional<AnswerSchedule::Clock::time_point>& due,
+                             timespec* storage) {
   if (!due) return nullptr;
-  const auto left = std::max(*due - AnswerSchedule::Clock::now(), AnswerSchedule::Clock::duration::zero());
+  const auto left =
+      std::max(*due - AnswerSchedule::Clock::now(), AnswerSchedule::Clock::duration::zero());
   const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
   storage->tv_sec = static_cast<time_t>(ns / 1000000000);
   storage->tv_nsec = static_cast<long>(ns % 1000000000);
@@ -322,9 +329,12 @@ int main(int argc, char** argv) {
   if (settings.link.empty()) settings.link = GetVirtualKoraLinkPath();
   if (settings.link.empty()) {
     // Never fall back to a shared folder: another user could read the line.
-    std::fprintf(stderr, "virtualkora: no private runtime folder: $XDG_RUNTIME_DIR is unset or not ours "
-                         "with mode 0700, and korapc-%u in $TMPDIR or /tmp belongs to someone else or is open to "
-                         "others; give --link PATH\n", ::geteuid());
+    std::fprintf(
+        stderr,
+        "virtualkora: no private runtime folder: $XDG_RUNTIME_DIR is unset or not ours "
+        "with mode 0700, and korapc-%u in $TMPDIR or /tmp belongs to someone else or is open to "
+        "others; give --link PATH\n",
+        ::geteuid());
     return 1;
   }
 

@@ -8,10 +8,14 @@ namespace {
 
 QStringList ThemeNames(KoraIcon which) {
   switch (which) {
-    case KoraIcon::Open: return {"document-open"};
-    case KoraIcon::Save: return {"document-save"};
-    case KoraIcon::Edit: return {"document-properties", "document-edit"};
-    case KoraIcon::Upload: return {"document-send", "go-up"};
+    case KoraIcon::Open:
+      return {"document-open"};
+    case KoraIcon::Save:
+      return {"document-save"};
+    case KoraIcon::Edit:
+      return {"document-properties", "document-edit"};
+    case KoraIcon::Upload:
+      return {"document-send", "go-up"};
   }
   return {};
 }
@@ -86,10 +90,18 @@ QPixmap Draw(KoraIcon which, int size) {
   p.setRenderHint(QPainter::Antialiasing);
   p.scale(size / 32.0, size / 32.0);
   switch (which) {
-    case KoraIcon::Open: DrawFolder(p); break;
-    case KoraIcon::Save: DrawDisk(p); break;
-    case KoraIcon::Edit: DrawPageAndPencil(p); break;
-    case KoraIcon::Upload: DrawSendToInstrument(p); break;
+    case KoraIcon::Open:
+      DrawFolder(p);
+      break;
+    case KoraIcon::Save:
+      DrawDisk(p);
+      break;
+    case KoraIcon::Edit:
+      DrawPageAndPencil(p);
+      break;
+    case KoraIcon::Upload:
+      DrawSendToInstrument(p);
+      break;
   }
   return pixmap;
 }

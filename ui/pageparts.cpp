@@ -3,16 +3,16 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QFontMetrics>
-#include <QPixmap>
 #include <QHBoxLayout>
+#include <QPixmap>
 #include <QPushButton>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "ui/uifont.h"
 #include "grid/esstringgrid.h"
+#include "ui/uifont.h"
 
 namespace {
 
@@ -21,11 +21,11 @@ namespace {
 constexpr int kDesignGridWidth = 535;
 constexpr int kDesignGridHeight = 420;
 
-double ScaleOf(const QWidget& page) {
-  return KoraUiScale(page.font());
-}
+double ScaleOf(const QWidget& page) { return KoraUiScale(page.font()); }
 
-int ScaledBy(double scale, int designPixels) { return static_cast<int>(designPixels * scale + 0.5); }
+int ScaledBy(double scale, int designPixels) {
+  return static_cast<int>(designPixels * scale + 0.5);
+}
 
 // Gives a button its icon when it is first shown, so that the buttons of a
 // page that is not shown cost no icon lookup before the window's first paint.
@@ -74,7 +74,8 @@ QToolBar* PageParts::ToolBar(const char* name) const {
   return bar;
 }
 
-QToolButton* PageParts::AddToolButton(QToolBar* bar, const char* name, KoraIcon icon, const char* hint) const {
+QToolButton* PageParts::AddToolButton(QToolBar* bar, const char* name, KoraIcon icon,
+                                      const char* hint) const {
   auto* button = new QToolButton(bar);
   button->setObjectName(name);
   new IconWhenShown(button, icon);
@@ -104,8 +105,8 @@ void PageParts::ShapeGrid(TesStringGrid* grid, std::initializer_list<int> colWid
   grid->resize(Scaled(kDesignGridWidth), Scaled(kDesignGridHeight));
 }
 
-QWidget* PageParts::ButtonPanel(const char* panelName, const char* buttonName, const QString& caption,
-                                QPushButton*& button) const {
+QWidget* PageParts::ButtonPanel(const char* panelName, const char* buttonName,
+                                const QString& caption, QPushButton*& button) const {
   auto* panel = new QWidget(page_);
   panel->setObjectName(panelName);
   button = new QPushButton(caption, panel);

@@ -33,7 +33,8 @@ class PageParts {
   // Appends to bar a flat button of 32 x 32 design pixels showing icon, with
   // hint as its tool tip. Like the command button's, the icon is looked up
   // when the button is first shown (a blank image stands in until then).
-  QToolButton* AddToolButton(QToolBar* bar, const char* name, KoraIcon icon, const char* hint) const;
+  QToolButton* AddToolButton(QToolBar* bar, const char* name, KoraIcon icon,
+                             const char* hint) const;
   // Appends to bar an empty gap of width design pixels.
   QWidget* AddSeparator(QToolBar* bar, const char* name, int width) const;
 

@@ -9,10 +9,18 @@ void QtMessageSink::ShowMessage(const std::string& text, const std::string& capt
                                 MessageIcon icon) {
   QMessageBox::Icon qtIcon = QMessageBox::NoIcon;
   switch (icon) {
-    case MessageIcon::None: qtIcon = QMessageBox::NoIcon; break;
-    case MessageIcon::Stop: qtIcon = QMessageBox::Critical; break;
-    case MessageIcon::Exclamation: qtIcon = QMessageBox::Warning; break;
-    case MessageIcon::Information: qtIcon = QMessageBox::Information; break;
+    case MessageIcon::None:
+      qtIcon = QMessageBox::NoIcon;
+      break;
+    case MessageIcon::Stop:
+      qtIcon = QMessageBox::Critical;
+      break;
+    case MessageIcon::Exclamation:
+      qtIcon = QMessageBox::Warning;
+      break;
+    case MessageIcon::Information:
+      qtIcon = QMessageBox::Information;
+      break;
   }
   // A text may quote a name from a file, which can hold any byte.
   // One sink serves the whole window program: a message of the progress

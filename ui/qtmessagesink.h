@@ -14,8 +14,7 @@ class QtMessageSink : public MessageSink {
   // Shows the box over the modal window on top when there is one (an
   // upload's progress window, an editor), else over parent, and returns once
   // the user has confirmed it. GUI thread only.
-  void ShowMessage(const std::string& text, const std::string& caption,
-                   MessageIcon icon) override;
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
 
  private:
   QWidget* parent_;

@@ -1,5 +1,6 @@
 #include "app/korapc.h"
 
+#include <gtest/gtest.h>
 #include <QComboBox>
 #include <QFrame>
 #include <QGuiApplication>
@@ -8,14 +9,13 @@
 #include <QTabWidget>
 #include <QTest>
 #include <functional>
-#include <gtest/gtest.h>
 #include <memory>
 
-#include "machine/koraglobals.h"
-#include "common/settingsfile.h"
 #include "autoselect/autoselectframe.h"
+#include "common/settingsfile.h"
 #include "grid/esstringgrid.h"
 #include "historyview/historypage.h"
+#include "machine/koraglobals.h"
 #include "poweron/poframe.h"
 #include "support/pseudoterminal.h"
 #include "support/tempdir.h"
@@ -28,7 +28,10 @@ std::vector<PortEntry> ThreePorts() {
 
 class MainWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override { ChosenComPort.clear(); ServiceCode.clear(); }
+  void SetUp() override {
+    ChosenComPort.clear();
+    ServiceCode.clear();
+  }
   void WriteIni(const std::string& text) { TempDir::WriteAll(GetSettingsFilePath(), text); }
   ScopedConfigHome home;
 };
@@ -101,8 +104,9 @@ TEST_F(MainWindowTest, TheMachinesPortsAreListedAndPublishedOnceThePageNeedsThem
 }
 
 TEST_F(MainWindowTest, ASavedPlaceSizeStatePageAndPortAreRestored) {
-  WriteIni("[KORAPCForm]\nTOP=40\nLEFT=30\nHEIGHT=500\nWIDTH=620\nWINDOWSTATE=2\n"
-           "COMPORT=COM4\nACTIVEPAGE=2\n");
+  WriteIni(
+      "[KORAPCForm]\nTOP=40\nLEFT=30\nHEIGHT=500\nWIDTH=620\nWINDOWSTATE=2\n"
+      "COMPORT=COM4\nACTIVEPAGE=2\n");
   TKORAPCForm form(nullptr, ThreePorts);
   EXPECT_EQ(form.pos(), QPoint(30, 40));
   EXPECT_EQ(form.size(), QSize(620, 500));
@@ -171,9 +175,9 @@ TEST_F(MainWindowTest, AnAdapterIsShownByPortNameAndSavedByItsStableName) {
   };
   const std::string ftdi = "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0";
   const std::string cp = "/dev/serial/by-id/usb-Silicon_Labs_CP2102-if00-port0";
-  for (const Case& c : {Case{"/dev/ttyUSB1", "/dev/ttyUSB1", cp}, Case{ftdi, "/dev/ttyUSB0", ftdi},
-                        Case{cp, "/dev/ttyUSB1", cp},
-                        Case{"/dev/ttyS0", "/dev/ttyS0", "/dev/ttyS0"}}) {
+  for (const Case& c :
+       {Case{"/dev/ttyUSB1", "/dev/ttyUSB1", cp}, Case{ftdi, "/dev/ttyUSB0", ftdi},
+        Case{cp, "/dev/ttyUSB1", cp}, Case{"/dev/ttyS0", "/dev/ttyS0", "/dev/ttyS0"}}) {
     WriteIni("[KORAPCForm]\nCOMPORT=" + c.saved + "\n");
     {
       TKORAPCForm form(nullptr, TwoAdapters);
@@ -265,7 +269,8 @@ TEST_F(MainWindowTest, TheAutoSelectionsTabHoldsThePageWhichSavesItsFileWhenTheW
     EXPECT_EQ(form.AutoSelectMain1->sgAutoSelect->RowCount(), 3);
     EXPECT_EQ(form.AutoSelectMain1->sgAutoSelect->Cells(1, 1), "KEPT");
   }
-  EXPECT_EQ(TempDir::ReadAll(GetAutoSelectFilePath()), std::string("KEPT") + std::string(124, '\0'));
+  EXPECT_EQ(TempDir::ReadAll(GetAutoSelectFilePath()),
+            std::string("KEPT") + std::string(124, '\0'));
   const SettingsFile ini(GetSettingsFilePath());
   EXPECT_EQ(ini.ReadInteger("sgAutoSelect", "COL_SORTBY", 0), -1);
 }
@@ -312,14 +317,17 @@ TEST_F(WindowSettingsTest, ClosingSavesTheWindowsTopLeftHeightAndWidth) {
 }
 
 TEST_F(WindowSettingsTest, AMaximizedWindowSavesState2AndAMinimizedOne1) {
-  EXPECT_EQ(CloseAfter([](TKORAPCForm& form) { form.showMaximized(); })
-                ->ReadInteger("KORAPCForm", "WINDOWSTATE", -1),
+  EXPECT_EQ(CloseAfter([](TKORAPCForm& form) {
+              form.showMaximized();
+            })->ReadInteger("KORAPCForm", "WINDOWSTATE", -1),
             2);
-  EXPECT_EQ(CloseAfter([](TKORAPCForm& form) { form.showMinimized(); })
-                ->ReadInteger("KORAPCForm", "WINDOWSTATE", -1),
+  EXPECT_EQ(CloseAfter([](TKORAPCForm& form) {
+              form.showMinimized();
+            })->ReadInteger("KORAPCForm", "WINDOWSTATE", -1),
             1);
-  EXPECT_EQ(CloseAfter([](TKORAPCForm& form) { form.showNormal(); })
-                ->ReadInteger("KORAPCForm", "WINDOWSTATE", -1),
+  EXPECT_EQ(CloseAfter([](TKORAPCForm& form) {
+              form.showNormal();
+            })->ReadInteger("KORAPCForm", "WINDOWSTATE", -1),
             0);
 }
 
@@ -330,7 +338,8 @@ TEST_F(WindowSettingsTest, GridsWithoutSavedWidthsTakeThemFromTheWidthTheyHaveIn
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   const TesStringGrid& power = *form.POMain1->sgPowerOn;
   ASSERT_GT(power.ClientWidth(), 800);
-  EXPECT_EQ(power.ColWidths(0), power.ClientWidth() / 4);  // wider than any text, so no widening shows
+  EXPECT_EQ(power.ColWidths(0),
+            power.ClientWidth() / 4);  // wider than any text, so no widening shows
   EXPECT_EQ(power.ColWidths(1), power.ClientWidth() / 4);
   form.PageControl->setCurrentIndex(1);
   QCoreApplication::processEvents();

@@ -1,23 +1,23 @@
 #include "app/portwatcher.h"
 
+#include <gtest/gtest.h>
+#include <unistd.h>
 #include <QComboBox>
 #include <QFrame>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionComboBox>
-#include <QSignalSpy>
 #include <QTest>
 #include <cstdio>
-#include <gtest/gtest.h>
 #include <memory>
-#include <unistd.h>
 
-#include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "common/settingsfile.h"
-#include "ui/upload/koraprogressform.h"
+#include "machine/koraglobals.h"
 #include "support/pseudoterminal.h"
 #include "support/scopedenv.h"
 #include "support/tempdir.h"
+#include "ui/upload/koraprogressform.h"
 
 namespace {
 
@@ -202,17 +202,21 @@ TEST_F(PortRefreshTest, NoScanRunsWhileAnUploadsProgressWindowIsUpAndOneRunsAfte
 int TextFieldWidth(QComboBox* list) {
   QStyleOptionComboBox option;
   option.initFrom(list);
-  return list->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list).width();
+  return list->style()
+      ->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, list)
+      .width();
 }
 
 TEST_F(PortRefreshTest, TheListWidensToShowALongPathThatAppearsWhole) {
   auto form = MakeForm();
   const int narrow = form->cbComPort->width();
-  const QString link = "/tmp/korapc-1000/ttyKORA1";  // the usual fallback, longer than /run/user/1000/
+  const QString link =
+      "/tmp/korapc-1000/ttyKORA1";  // the usual fallback, longer than /run/user/1000/
   ports.push_back({link, "Virtual KORA-1"});
   emit events->PortsChanged();
   EXPECT_GT(form->cbComPort->width(), narrow);
-  EXPECT_GE(TextFieldWidth(form->cbComPort), form->cbComPort->fontMetrics().horizontalAdvance(link));
+  EXPECT_GE(TextFieldWidth(form->cbComPort),
+            form->cbComPort->fontMetrics().horizontalAdvance(link));
   // It stays within the Settings page's rule.
   EXPECT_LE(form->cbComPort->geometry().right(), form->Bevel1->geometry().right());
 }

@@ -1,18 +1,18 @@
 #include "app/terminationwatcher.h"
 
+#include <gtest/gtest.h>
 #include <QDialog>
 #include <QMessageBox>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <csignal>
-#include <gtest/gtest.h>
 
 #include "app/korapc.h"
-#include "machine/koraglobals.h"
 #include "common/settingsfile.h"
-#include "ui/upload/koraprogressform.h"
+#include "machine/koraglobals.h"
 #include "support/tempdir.h"
+#include "ui/upload/koraprogressform.h"
 
 namespace {
 

@@ -2,18 +2,18 @@
 // Xvfb (add_unit_test X11), their _NET_WM_NAME and WM_NAME read back from the
 // server. Qt adds to a title there what offscreen windows never show, so
 // windowTitle() alone cannot tell.
+#include <QtGui/qguiapplication_platform.h>
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
-#include <QtGui/qguiapplication_platform.h>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <gtest/gtest.h>
 #include <memory>
 #include <string>
-#include <xcb/xcb.h>
 
 #include "app/korapc.h"
 #include "app/programidentity.h"
@@ -21,8 +21,8 @@
 #include "autoselect/tautoselect.h"
 #include "poweron/poeditorform.h"
 #include "poweron/tpoweron.h"
-#include "support/testservices.h"
 #include "support/tempdir.h"
+#include "support/testservices.h"
 #include "ui/qtmessagesink.h"
 
 namespace {

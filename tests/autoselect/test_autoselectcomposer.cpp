@@ -58,10 +58,11 @@ TEST(AutoSelectComposer, EachTypeHasItsListsInTheOrderTheyGiveCodes) {
 }
 
 TEST(AutoSelectComposer, TheTypeOfACodeFollowsItsSimulationGroup) {
-  const std::pair<int, int> cases[] = {
-      {10, 0},  {25, 0},   {64, 0},  {66, 0},   {67, 1},   {142, 1}, {143, 0},  {151, 0},
-      {228, 0}, {229, -1}, {230, -1}, {261, -1}, {283, -1}, {290, 2}, {315, 2},  {322, 3},
-      {362, 3}, {363, -1}, {365, 4}, {422, 4},  {425, 0},  {456, 0}, {480, -1}, {0, -1}, {-5, -1}};
+  const std::pair<int, int> cases[] = {{10, 0},   {25, 0},   {64, 0},   {66, 0},  {67, 1},
+                                       {142, 1},  {143, 0},  {151, 0},  {228, 0}, {229, -1},
+                                       {230, -1}, {261, -1}, {283, -1}, {290, 2}, {315, 2},
+                                       {322, 3},  {362, 3},  {363, -1}, {365, 4}, {422, 4},
+                                       {425, 0},  {456, 0},  {480, -1}, {0, -1},  {-5, -1}};
   for (const auto& [code, type] : cases) EXPECT_EQ(AutoSelectComposer::TypeOf(code), type) << code;
 }
 

@@ -1,5 +1,6 @@
 #include "autoselect/autoselecteditorform.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -13,11 +14,10 @@
 #include <QTimer>
 #include <algorithm>
 #include <array>
-#include <gtest/gtest.h>
 #include <set>
 
-#include "autoselect/autoselectcomposer.h"
 #include "autoselect/autonametext.h"
+#include "autoselect/autoselectcomposer.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
 #include "support/autoselectentry.h"
@@ -75,7 +75,8 @@ TEST_F(AutoSelectEditorTest, AnEmptyEntryOpensOnType0WithNothingChosenAndOKStore
   EXPECT_EQ(editor.currentAutoType(), 0);
   const std::vector<QComboBox*> lists = AllLists(editor);
   EXPECT_EQ(lists.size(), 61u);  // 31 value lists and 6 in each of 5 frames
-  for (QComboBox* list : lists) EXPECT_EQ(list->currentText(), "NO SELECTION") << list->objectName().toStdString();
+  for (QComboBox* list : lists)
+    EXPECT_EQ(list->currentText(), "NO SELECTION") << list->objectName().toStdString();
 
   editor.show();
   QTest::mouseClick(editor.btnOK, Qt::LeftButton);
@@ -221,7 +222,7 @@ TEST_F(AutoSelectEditorTest, TheLastTypedCodeChoosesTheTypeAndOKKeepsOnlyThatTyp
 TEST_F(AutoSelectEditorTest, CodesNoListOffersAreDroppedByOK) {
   TAutoSelect entry = Entry("X", {2, 64, 480});
   TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
-  EXPECT_EQ(editor.currentAutoType(), 0);  // 64 lies within type 0's bounds
+  EXPECT_EQ(editor.currentAutoType(), 0);      // 64 lies within type 0's bounds
   EXPECT_EQ(entry, Entry("X", {2, 64, 480}));  // nothing written before OK
   editor.btnOKClick();
   EXPECT_EQ(entry, Entry("X", {}));
@@ -357,33 +358,43 @@ TEST_F(AutoSelectEditorTest, ALowerCaseNameFromAFileIsShownAndStoredInUpperCase)
 const QString kMark(QChar::ReplacementCharacter);
 
 TEST_F(AutoSelectEditorTest, UnprintableNameBytesShowAsAMarkAndOKKeepsThemAsTheyWere) {
-  TAutoSelect entry = Entry(std::string("ab\x01" "C\x7F\x9D\tz", 8), {13});
+  TAutoSelect entry = Entry(std::string("ab\x01"
+                                        "C\x7F\x9D\tz",
+                                        8),
+                            {13});
   TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   EXPECT_EQ(editor.txtName->text(), "AB" + kMark + "C" + kMark + kMark + kMark + "Z");
   editor.show();
   QTest::mouseClick(editor.btnOK, Qt::LeftButton);
-  EXPECT_EQ(entry.GetName(), std::string("AB\x01" "C\x7F\x9D\tZ", 8));  // only the letters changed
+  EXPECT_EQ(entry.GetName(), std::string("AB\x01"
+                                         "C\x7F\x9D\tZ",
+                                         8));  // only the letters changed
   EXPECT_EQ(Codes(entry), std::vector<int>{13});
 }
 
 TEST_F(AutoSelectEditorTest, EditingANameKeepsTheUnprintableBytesTheUserLeftAlone) {
-  TAutoSelect entry = Entry("A\x01" "B\x02\x03", {});
+  TAutoSelect entry = Entry(
+      "A\x01"
+      "B\x02\x03",
+      {});
   TAutoSelectEditor editor(nullptr, entry, 1, fakes.services);
   editor.show();
   QLineEdit* field = editor.txtName;
   field->setFocus();
   field->end(false);
-  QTest::keyClicks(field, "cd");                     // A.B..CD
+  QTest::keyClicks(field, "cd");  // A.B..CD
   QTest::keyClick(field, Qt::Key_Left);
   QTest::keyClick(field, Qt::Key_Left);
-  QTest::keyClick(field, Qt::Key_Backspace);         // A.B.CD: the \x03 goes
+  QTest::keyClick(field, Qt::Key_Backspace);  // A.B.CD: the \x03 goes
   field->home(false);
-  QTest::keyClick(field, Qt::Key_Delete);            // .B.CD
+  QTest::keyClick(field, Qt::Key_Delete);  // .B.CD
   QTest::keyClick(field, Qt::Key_Right);
-  QTest::keyClicks(field, "x");                      // .XB.CD
+  QTest::keyClicks(field, "x");  // .XB.CD
   EXPECT_EQ(field->text(), kMark + "XB" + kMark + "CD");
   editor.btnOKClick();
-  EXPECT_EQ(entry.GetName(), "\x01XB\x02" "CD");
+  EXPECT_EQ(entry.GetName(),
+            "\x01XB\x02"
+            "CD");
 }
 
 TEST_F(AutoSelectEditorTest, OfTwoMarksInARowTheOneDeletedIsTheOneThatGoes) {
@@ -424,16 +435,25 @@ TEST_F(AutoSelectEditorTest, UndoBringsADeletedByteBackAndNoMarkCanBeTypedIn) {
 }
 
 TEST(AutoNameText, AMarkCutAndPastedElsewhereTakesItsByteAlong) {
-  AutoNameText name("A\x01" "B\x02");
+  AutoNameText name(
+      "A\x01"
+      "B\x02");
   EXPECT_EQ(name.PlaceholderBudget(), 2);
-  ASSERT_TRUE(name.Edit("A" + kMark + "B", 3));  // the \x02 is cut
+  ASSERT_TRUE(name.Edit("A" + kMark + "B", 3));          // the \x02 is cut
   ASSERT_TRUE(name.Edit(kMark + "A" + kMark + "B", 1));  // and pasted in front
-  EXPECT_EQ(name.Bytes(), "\x02" "A\x01" "B");
+  EXPECT_EQ(name.Bytes(),
+            "\x02"
+            "A\x01"
+            "B");
   ASSERT_TRUE(name.Edit(kMark + "AB", 2));  // the \x01 goes
-  EXPECT_EQ(name.Bytes(), "\x02" "AB");
+  EXPECT_EQ(name.Bytes(),
+            "\x02"
+            "AB");
   // A character without a byte changes nothing.
   EXPECT_FALSE(name.Edit(kMark + "AB" + QChar(0x0101), 4));
-  EXPECT_EQ(name.Bytes(), "\x02" "AB");
+  EXPECT_EQ(name.Bytes(),
+            "\x02"
+            "AB");
   EXPECT_EQ(name.Shown(), kMark + "AB");
 }
 

@@ -1,9 +1,9 @@
 #include "autoselect/autoselectfile.h"
 
+#include <sys/resource.h>
 #include <csignal>
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@ const RecordedMessage kOpenError{"An error occurred while opening the file.", "E
                                  MessageIcon::Stop};
 const RecordedMessage kReadError{"An error occurred while reading the file.", "Error Reading File",
                                  MessageIcon::Stop};
-const RecordedMessage kWriteError{"An error occurred while writing the file.",
-                                  "Error Writing File", MessageIcon::Stop};
+const RecordedMessage kWriteError{"An error occurred while writing the file.", "Error Writing File",
+                                  MessageIcon::Stop};
 
 // Record i of a test file: name "E<i>", codes 10 + i and 230, written out from
 // the layout (24 name bytes, ten little-endian words).
@@ -62,8 +62,8 @@ class AutoSelectFileTest : public ::testing::Test {
 
 struct SizeCase {
   std::size_t bytes;
-  bool opens;             // the strict Open accepts it
-  std::size_t lenient;    // entries the default-file read gives
+  bool opens;           // the strict Open accepts it
+  std::size_t lenient;  // entries the default-file read gives
 };
 
 class FileSizeTest : public AutoSelectFileTest, public ::testing::WithParamInterface<SizeCase> {};
@@ -96,7 +96,9 @@ INSTANTIATE_TEST_SUITE_P(Sizes, FileSizeTest,
                          ::testing::Values(SizeCase{640, true, 10}, SizeCase{639, false, 9},
                                            SizeCase{700, true, 10}, SizeCase{192, false, 3},
                                            SizeCase{200, false, 3}, SizeCase{0, false, 0}),
-                         [](const ::testing::TestParamInfo<SizeCase>& p) { return std::to_string(p.param.bytes) + "bytes"; });
+                         [](const ::testing::TestParamInfo<SizeCase>& p) {
+                           return std::to_string(p.param.bytes) + "bytes";
+                         });
 
 TEST_F(AutoSelectFileTest, OpenThatCannotOpenLeavesTheListUntouched) {
   AutoSelectList list = Marker();
@@ -141,9 +143,19 @@ TEST_F(AutoSelectFileTest, SaveWritesOneRecordPerEntryAndOpensBackUnchanged) {
 TEST_F(AutoSelectFileTest, OpeningAndSavingGivesBackTheSameBytesWhateverTheNamesHold) {
   // Names another program wrote: control bytes, the bytes the code page
   // leaves undefined, a full 20 characters, and an empty one.
-  const std::string names[10] = {"A\x01" "B", "\x1F\x7F", "TAB\tCR\rLF\n", "\x81\x8D\x8F\x90\x9D",
-                                 "12345678901234567890", "", "37\xBA" "C \xB5V", "\x02", "END\x1B",
-                                 "\xFF\xA0\xAD"};
+  const std::string names[10] = {
+      "A\x01"
+      "B",
+      "\x1F\x7F",
+      "TAB\tCR\rLF\n",
+      "\x81\x8D\x8F\x90\x9D",
+      "12345678901234567890",
+      "",
+      "37\xBA"
+      "C \xB5V",
+      "\x02",
+      "END\x1B",
+      "\xFF\xA0\xAD"};
   std::string bytes;
   for (int i = 0; i < 10; ++i) {
     std::string record = names[i];

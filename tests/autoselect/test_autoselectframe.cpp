@@ -1,5 +1,6 @@
 #include "autoselect/autoselectframe.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -8,14 +9,13 @@
 #include <QTimer>
 #include <QToolButton>
 #include <functional>
-#include <gtest/gtest.h>
 
-#include "common/settingsfile.h"
 #include "autoselect/autoselecteditorform.h"
+#include "common/settingsfile.h"
 #include "grid/esstringgrid.h"
 #include "support/aslrecord.h"
-#include "support/tempdir.h"
 #include "support/pagebench.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ class AutoSelectMainTest : public ::testing::Test {
     return rows;
   }
 
-  TempDir data;   // the page's data folder
+  TempDir data;  // the page's data folder
   TempDir files;
   PageBench bench;
   RecordingMessageSink& sink = bench.fakes.messages;
@@ -84,8 +84,8 @@ TEST_F(AutoSelectMainTest, TheFirstRunShowsTenNumberedRowsAndLeavingWritesTenEmp
     EXPECT_EQ(page->tbOpen->toolTip(), "Open Auto Selection File");
     EXPECT_EQ(page->tbSave->toolTip(), "Save Auto Selections");
     EXPECT_EQ(page->tbEdit->toolTip(), "Edit Auto Selection");
-    for (QAbstractButton* button :
-         std::vector<QAbstractButton*>{page->tbOpen, page->tbSave, page->tbEdit, page->btnSetAuto}) {
+    for (QAbstractButton* button : std::vector<QAbstractButton*>{page->tbOpen, page->tbSave,
+                                                                 page->tbEdit, page->btnSetAuto}) {
       EXPECT_FALSE(button->icon().isNull()) << button->objectName().toStdString();
     }
   }
@@ -94,9 +94,10 @@ TEST_F(AutoSelectMainTest, TheFirstRunShowsTenNumberedRowsAndLeavingWritesTenEmp
 }
 
 TEST_F(AutoSelectMainTest, AThreeRecordDefaultFileGivesThreeRowsAndABarOfNinety) {
-  auto page =
-      MakePage(AslRecord("ECG 80", {13}) + AslRecord("", {}) + AslRecord("\xE9T\xC9", {13}) + "short");
-  EXPECT_EQ(Rows(*page), (std::vector<QString>{"1 ECG 80", "2 ", QString::fromUtf8("3 \u00E9T\u00C9")}));
+  auto page = MakePage(AslRecord("ECG 80", {13}) + AslRecord("", {}) +
+                       AslRecord("\xE9T\xC9", {13}) + "short");
+  EXPECT_EQ(Rows(*page),
+            (std::vector<QString>{"1 ECG 80", "2 ", QString::fromUtf8("3 \u00E9T\u00C9")}));
   // The port will not open: only its message, but the plan was for three slots.
   bench.fakes.port.failOpen = true;
   QTest::mouseClick(page->btnSetAuto, Qt::LeftButton);
@@ -163,12 +164,15 @@ TEST_F(AutoSelectMainTest, OnlyADoubleClickOnADataRowOpensItsEditorAndOkRenamesI
   EXPECT_EQ(page->AutoSelections()[3].KeyAt(0), 40);  // the codes stay
 
   page.reset();
-  EXPECT_EQ(TempDir::ReadAll(data.File("autoselect.asl")).substr(3 * 64, 64), AslRecord("RESP 20", {40}));
+  EXPECT_EQ(TempDir::ReadAll(data.File("autoselect.asl")).substr(3 * 64, 64),
+            AslRecord("RESP 20", {40}));
 }
 
 TEST_F(AutoSelectMainTest, NameBytesWithNoPrintableFormShowAsAMarkAndSurviveOpenEditAndSave) {
   std::string file = TenRecords();
-  const std::string odd = std::string("BED\x01" "7\t\x7F\x9D");
+  const std::string odd = std::string(
+      "BED\x01"
+      "7\t\x7F\x9D");
   file.replace(64, odd.size(), odd);  // record 1: "FILE 2" becomes the odd name
   TempDir::WriteAll(files.File("odd.asl"), file);
   auto page = MakePage(TenRecords());
@@ -178,9 +182,8 @@ TEST_F(AutoSelectMainTest, NameBytesWithNoPrintableFormShowAsAMarkAndSurviveOpen
   EXPECT_EQ(page->sgAutoSelect->Cells(1, 2), "BED" + mark + "7" + mark + mark + mark);
 
   QString title;
-  AnswerNextEditor(title, [](TAutoSelectEditor& editor) {
-    QTest::mouseClick(editor.btnOK, Qt::LeftButton);
-  });
+  AnswerNextEditor(
+      title, [](TAutoSelectEditor& editor) { QTest::mouseClick(editor.btnOK, Qt::LeftButton); });
   QTest::mouseDClick(page->sgAutoSelect->viewport(), Qt::LeftButton, {}, CellCentre(*page, 2));
   ASSERT_EQ(title, "Auto Editor - Auto No. 2");
   page->tbSaveClick();

@@ -1,21 +1,22 @@
 // "Set Auto Selections" from the page, through the upload runner, over the
 // scripted port and the fake clock.
+#include <gtest/gtest.h>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <map>
 
 #include "autoselect/autoselectframe.h"
 #include "support/aslrecord.h"
+#include "support/pagebench.h"
 #include "support/refusingwrite.h"
 #include "support/tempdir.h"
-#include "support/pagebench.h"
 
 namespace {
 
-const RecordedMessage kNotice{"Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.",
-                              "Auto Selections", MessageIcon::None};
+const RecordedMessage kNotice{
+    "Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.", "Auto Selections",
+    MessageIcon::None};
 const std::string kServiceRequest = "MS5173920468";
 
 using Bytes = std::vector<std::uint8_t>;
@@ -88,11 +89,12 @@ class AutoSelectMainUploadTest : public ::testing::Test {
 };
 
 TEST_F(AutoSelectMainUploadTest, TenEntriesFillMemory512To911AndEndWithTheNotice) {
-  const std::string file =
-      AslRecord("ECG 80", {13, 300, 511}) + AslRecord("B", {7}) +
-      AslRecord("TWENTY CHARACTERS OK", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}) + AslRecord("", {}) +
-      AslRecord("\xC9T\xC9 \xB5V", {256}) + AslRecord("FIVE ONLY", {5, 0, 7}) + AslRecord("APNEA", {490}) +
-      AslRecord("7", {}) + AslRecord("NINE", {144, 145}) + AslRecord("LAST SLOT", {255, 256, 257});
+  const std::string file = AslRecord("ECG 80", {13, 300, 511}) + AslRecord("B", {7}) +
+                           AslRecord("TWENTY CHARACTERS OK", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}) +
+                           AslRecord("", {}) + AslRecord("\xC9T\xC9 \xB5V", {256}) +
+                           AslRecord("FIVE ONLY", {5, 0, 7}) + AslRecord("APNEA", {490}) +
+                           AslRecord("7", {}) + AslRecord("NINE", {144, 145}) +
+                           AslRecord("LAST SLOT", {255, 256, 257});
   Upload(file);
   EXPECT_EQ(sink.messages, std::vector<RecordedMessage>{kNotice});
   EXPECT_EQ(sink.progressPosition, std::vector<int>{-1});  // the progress window had gone
@@ -132,9 +134,9 @@ TEST_F(AutoSelectMainUploadTest, AFailureInTheThirdOfThreeSlotsSendsNoXAndShowsN
   EXPECT_EQ(Writes().size(), 100u);
   EXPECT_EQ(port.written.find('X'), std::string::npos);
   EXPECT_EQ(port.written.substr(port.written.size() - 8), "A611D32R");  // the refused write
-  EXPECT_EQ(Memory(572, 573, 99), (Bytes{14, 0}));      // the second slot is whole
-  EXPECT_EQ(Memory(610, 611, 99), (Bytes{' ', 0xFF}));  // 611 was refused
-  EXPECT_EQ(Memory(632, 911, 99), Bytes(280, 0xFF));    // slots 3 to 9 untouched
+  EXPECT_EQ(Memory(572, 573, 99), (Bytes{14, 0}));                      // the second slot is whole
+  EXPECT_EQ(Memory(610, 611, 99), (Bytes{' ', 0xFF}));                  // 611 was refused
+  EXPECT_EQ(Memory(632, 911, 99), Bytes(280, 0xFF));                    // slots 3 to 9 untouched
 }
 
 }  // namespace

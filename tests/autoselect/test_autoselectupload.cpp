@@ -71,7 +71,9 @@ TEST(AutoSelectUploadPlan, ThirtyStepsPerEntryAndOnlyCodesTheInstrumentHas) {
   list[6] = Entry("LATER", {600});
   EXPECT_EQ(FirstInvalidAutoSelect(list), 3);
   const std::string text = InvalidAutoSelectMessage(list, 3);
-  EXPECT_NE(text.find("Auto selection 4 (\"ECG BAD\") holds the key code 65549,"), std::string::npos) << text;
+  EXPECT_NE(text.find("Auto selection 4 (\"ECG BAD\") holds the key code 65549,"),
+            std::string::npos)
+      << text;
 }
 
 }  // namespace

@@ -94,9 +94,9 @@ TEST(TAutoSelect, CopiesAreIndependent) {
 // --- the record, byte for byte ---
 
 TEST(AutoSelectRecord, TheTestExample) {
-  const std::string expected =
-      std::string("\x54\x65\x73\x74", 4) + std::string(20, '\0') +
-      std::string("\x0D\x00\x00\x00\x1B\x00\x00\x00", 8) + std::string(32, '\0');
+  const std::string expected = std::string("\x54\x65\x73\x74", 4) + std::string(20, '\0') +
+                               std::string("\x0D\x00\x00\x00\x1B\x00\x00\x00", 8) +
+                               std::string(32, '\0');
   ASSERT_EQ(expected.size(), 64u);
   EXPECT_EQ(Written(Entry("Test", {13, 27})), expected);
   EXPECT_EQ(Read(expected), Entry("Test", {13, 27}));
@@ -155,8 +155,8 @@ TEST(AutoSelectRecord, NameBytesAreKeptAsTheyAre) {
 }
 
 TEST(AutoSelectRecord, OnlyANulEndsTheNameAndEveryByteBeforeItIsKept) {
-  for (const char* inside : {"\t", "\n", "\r", "\x01", "\x1F", "\x7F", "\x81", "\x8D", "\x8F",
-                             "\x90", "\x9D"}) {
+  for (const char* inside :
+       {"\t", "\n", "\r", "\x01", "\x1F", "\x7F", "\x81", "\x8D", "\x8F", "\x90", "\x9D"}) {
     const std::string name = std::string("AB") + inside + "CD";
     const TAutoSelect e = Read(Record(name, {13}));
     EXPECT_EQ(e.GetName(), name) << static_cast<int>(static_cast<unsigned char>(inside[0]));

@@ -1,8 +1,8 @@
 #include "autoselect/tempcoframe.h"
 
+#include <gtest/gtest.h>
 #include <QLabel>
 #include <QSignalSpy>
-#include <gtest/gtest.h>
 
 #include "autoselect/keycombobox.h"
 #include "autoselect/tautoselect.h"

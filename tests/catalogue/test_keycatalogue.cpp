@@ -22,7 +22,9 @@ TEST(KeyCatalogue, SpotChecksAtBothEndsAndTheFullWidthNames) {
   EXPECT_EQ(KeyName(0), "NO SELECTION             ");
   EXPECT_EQ(KeyName(511), "KEY BEEP OFF             ");
   EXPECT_EQ(KeyName(101), "Right Bundle Branch Block");
-  EXPECT_EQ(KeyName(254), "Adjustable (20\xBA" "C default)");
+  EXPECT_EQ(KeyName(254),
+            "Adjustable (20\xBA"
+            "C default)");
   EXPECT_EQ(KeyName(5), Padded("5\xB5V/V per mmHg"));
   EXPECT_EQ(KeyName(232), Padded("37\xBA C"));
   EXPECT_EQ(KeyName(283), Padded("Cal Pulse 1\xBA/4 sec"));
@@ -37,8 +39,8 @@ TEST(KeyCatalogue, SpotChecksAtBothEndsAndTheFullWidthNames) {
 // instrument's published key list, not from this table:
 //   names: the 512 names in code order, each in Windows-1252 padded with
 //     blanks to 25 bytes, nothing between them -
-//     iconv -f UTF-8 -t CP1252 names.txt | while IFS= read -r n; do printf '%-25s' "$n"; done | sha256sum
-//     (one name per line, LC_ALL=C);
+//     iconv -f UTF-8 -t CP1252 names.txt | while IFS= read -r n; do printf '%-25s' "$n"; done |
+//     sha256sum (one name per line, LC_ALL=C);
 //   categories: one line per category in code order, "first-last combo group"
 //     with the group as the list names it, each ended by a line feed -
 //     iconv -f UTF-8 -t CP1252 categories.txt | sha256sum.
@@ -51,13 +53,20 @@ TEST(KeyCatalogue, All512NamesInCodeOrderMatchThePublishedList) {
 
 const char* GroupText(SimulationGroup group) {
   switch (group) {
-    case SimulationGroup::Multiparameter: return "multiparameter";
-    case SimulationGroup::Arrhythmia: return "arrhythmia";
-    case SimulationGroup::Fetal: return "fetal";
-    case SimulationGroup::PacedECG: return "paced ECG";
-    case SimulationGroup::ECGPerformance: return "ECG performance";
-    case SimulationGroup::TempCO: return "temperature / CO";
-    case SimulationGroup::None: break;
+    case SimulationGroup::Multiparameter:
+      return "multiparameter";
+    case SimulationGroup::Arrhythmia:
+      return "arrhythmia";
+    case SimulationGroup::Fetal:
+      return "fetal";
+    case SimulationGroup::PacedECG:
+      return "paced ECG";
+    case SimulationGroup::ECGPerformance:
+      return "ECG performance";
+    case SimulationGroup::TempCO:
+      return "temperature / CO";
+    case SimulationGroup::None:
+      break;
   }
   return "none";
 }
@@ -87,8 +96,8 @@ TEST(KeyCatalogue, EveryNameIsPaddedTo25AndTheReservedCodesAreCounted) {
   }
   EXPECT_EQ(reserved, 121);
   EXPECT_EQ(micro, (std::set<int>{5, 6, 152, 153, 154, 155}));
-  EXPECT_EQ(degree, (std::set<int>{230, 231, 232, 233, 234, 251, 252, 253, 254, 256, 257, 258,
-                                   259, 260, 261, 262, 282, 283}));
+  EXPECT_EQ(degree, (std::set<int>{230, 231, 232, 233, 234, 251, 252, 253, 254, 256, 257, 258, 259,
+                                   260, 261, 262, 282, 283}));
 }
 
 TEST(KeyCatalogue, CodesOutsideTheTableAreNoSelection) {
@@ -161,8 +170,8 @@ TEST(KeyCatalogue, TheCategoriesOffer357CodesEachInTheGroupOfItsRange) {
   }
   EXPECT_EQ(names.size(), 37u);
   EXPECT_EQ(offered, 357);
-  for (int code : {0, 9, 25, 34, 64, 148, 151, 154, 177, 190, 229, 255, 261, 284, 363, 423, 457,
-                   480, 511}) {
+  for (int code :
+       {0, 9, 25, 34, 64, 148, 151, 154, 177, 190, 229, 255, 261, 284, 363, 423, 457, 480, 511}) {
     EXPECT_EQ(KeyCategoryOf(code), nullptr) << code;
   }
 }
@@ -170,20 +179,48 @@ TEST(KeyCatalogue, TheCategoriesOffer357CodesEachInTheGroupOfItsRange) {
 TEST(KeyCatalogue, TheGroupRuleAtTheEdgesOfEveryRange) {
   using G = SimulationGroup;
   const std::pair<int, G> cases[] = {
-      {INT_MIN, G::None}, {-1, G::None},   {0, G::None},   {9, G::None},
-      {10, G::Multiparameter},  {25, G::Multiparameter},  {64, G::Multiparameter},
-      {66, G::Multiparameter},  {67, G::Arrhythmia},      {142, G::Arrhythmia},
-      {143, G::Multiparameter}, {151, G::Multiparameter}, {228, G::Multiparameter},
-      {229, G::None},           {230, G::TempCO},         {234, G::TempCO},
-      {235, G::None},           {250, G::None},           {251, G::TempCO},
-      {261, G::TempCO},         {283, G::TempCO},         {284, G::None},
-      {289, G::None},           {290, G::Fetal},          {315, G::Fetal},
-      {316, G::None},           {321, G::None},           {322, G::PacedECG},
-      {362, G::PacedECG},       {363, G::None},           {364, G::None},
-      {365, G::ECGPerformance}, {422, G::ECGPerformance}, {423, G::None},
-      {424, G::None},           {425, G::Multiparameter}, {456, G::Multiparameter},
-      {457, G::None},           {500, G::None},           {511, G::None},
-      {512, G::None},           {INT_MAX, G::None},
+      {INT_MIN, G::None},
+      {-1, G::None},
+      {0, G::None},
+      {9, G::None},
+      {10, G::Multiparameter},
+      {25, G::Multiparameter},
+      {64, G::Multiparameter},
+      {66, G::Multiparameter},
+      {67, G::Arrhythmia},
+      {142, G::Arrhythmia},
+      {143, G::Multiparameter},
+      {151, G::Multiparameter},
+      {228, G::Multiparameter},
+      {229, G::None},
+      {230, G::TempCO},
+      {234, G::TempCO},
+      {235, G::None},
+      {250, G::None},
+      {251, G::TempCO},
+      {261, G::TempCO},
+      {283, G::TempCO},
+      {284, G::None},
+      {289, G::None},
+      {290, G::Fetal},
+      {315, G::Fetal},
+      {316, G::None},
+      {321, G::None},
+      {322, G::PacedECG},
+      {362, G::PacedECG},
+      {363, G::None},
+      {364, G::None},
+      {365, G::ECGPerformance},
+      {422, G::ECGPerformance},
+      {423, G::None},
+      {424, G::None},
+      {425, G::Multiparameter},
+      {456, G::Multiparameter},
+      {457, G::None},
+      {500, G::None},
+      {511, G::None},
+      {512, G::None},
+      {INT_MAX, G::None},
   };
   for (const auto& [code, group] : cases) {
     EXPECT_EQ(SimulationGroupOf(code), group) << code;

@@ -2,25 +2,25 @@
 // outputs, its exit statuses, and that its ports run side by side.
 #include "cli/korapcprogram.h"
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <atomic>
 #include <condition_variable>
 #include <map>
 #include <mutex>
 #include <sstream>
-#include <unistd.h>
 
-#include "machine/koraglobals.h"
 #include "common/clock.h"
-#include "support/aslrecord.h"
 #include "device/portfactory.h"
 #include "history/unkepthistorystore.h"
+#include "machine/koraglobals.h"
 #include "services/services.h"
+#include "support/aslrecord.h"
 #include "support/pseudoterminal.h"
 #include "support/recordingmessagesink.h"
 #include "support/scriptedfilepicker.h"
@@ -61,7 +61,6 @@ class SummingClock : public Clock {
   std::atomic<int> totalMs{0};
 };
 
-
 class KorapcProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -94,17 +93,19 @@ class KorapcProgramTest : public ::testing::Test {
 
 TEST_F(KorapcProgramTest, BadUsageIsExitStatusTwoWithAHintAndNothingElse) {
   EXPECT_EQ(Run({"--power-on"}), 2);
-  EXPECT_EQ(err.str(),
-            "korapc-program: Missing value after '--power-on'.\nTry 'korapc-program --help' for more "
-            "information.\n");
+  EXPECT_EQ(
+      err.str(),
+      "korapc-program: Missing value after '--power-on'.\nTry 'korapc-program --help' for more "
+      "information.\n");
   EXPECT_EQ(out.str(), "");
   EXPECT_TRUE(opened.empty());
 
   err.str("");
   const std::string values = File("poweron.dat", "1\n");
   EXPECT_EQ(Run({"--power-on", values}), 2);  // no --port, and korapc.ini names none
-  EXPECT_EQ(SplitLines(err.str())[0],
-            "korapc-program: No port: give --port PATH, or choose a port on KORApc's Settings tab.");
+  EXPECT_EQ(
+      SplitLines(err.str())[0],
+      "korapc-program: No port: give --port PATH, or choose a port on KORApc's Settings tab.");
   EXPECT_TRUE(opened.empty());
 }
 
@@ -189,12 +190,14 @@ TEST_F(KorapcProgramTest, BothUploadsToOnePortEndInOnePowerCycleNotice) {
             "/dev/ttyUSB0: auto selections: 300/300 done\n"
             "/dev/ttyUSB0: Auto Selections: Switch KORA-1 power OFF, then switch back ON for "
             "settings to take effect.\n");
-  EXPECT_EQ(out.str(), "/dev/ttyUSB0: programmed: power-on values, auto selections" + kPromptLink + "\n");
+  EXPECT_EQ(out.str(),
+            "/dev/ttyUSB0: programmed: power-on values, auto selections" + kPromptLink + "\n");
 }
 
 TEST_F(KorapcProgramTest, HelpAndVersionGoToStandardOutput) {
   EXPECT_EQ(Run({"--version"}), 0);
-  EXPECT_THAT(out.str(), ::testing::MatchesRegex("korapc-program \\(KORApc\\) [0-9]+\\.[0-9]+\\.[0-9]+\n"));
+  EXPECT_THAT(out.str(),
+              ::testing::MatchesRegex("korapc-program \\(KORApc\\) [0-9]+\\.[0-9]+\\.[0-9]+\n"));
   out.str("");
   EXPECT_EQ(Run({"--help"}), 0);
   EXPECT_EQ(out.str().rfind("Usage: korapc-program ", 0), 0u);
@@ -202,12 +205,14 @@ TEST_F(KorapcProgramTest, HelpAndVersionGoToStandardOutput) {
 }
 
 TEST_F(KorapcProgramTest, ListPortsGivesWhatTheSettingsTabOffersWithDescriptions) {
-  TempDir::WriteAll(GetSettingsFilePath(), "[KORAPCForm]\nCOMPORT=/dev/ttyGONE\n");  // not there, not offered
+  TempDir::WriteAll(GetSettingsFilePath(),
+                    "[KORAPCForm]\nCOMPORT=/dev/ttyGONE\n");  // not there, not offered
   EXPECT_EQ(Run({"--list-ports"}), 0);
   EXPECT_EQ(SplitLines(out.str()), (Lines{"/dev/ttyS0", "/dev/ttyUSB0  FT232R USB UART - FTDI"}));
   out.str("");
   EXPECT_EQ(Run({"--list-ports", "--json"}), 0);
-  const QJsonArray list = QJsonDocument::fromJson(QByteArray::fromStdString(out.str()))["ports"].toArray();
+  const QJsonArray list =
+      QJsonDocument::fromJson(QByteArray::fromStdString(out.str()))["ports"].toArray();
   ASSERT_EQ(list.size(), 2);
   EXPECT_EQ(list[1].toObject()["port"].toString(), "/dev/ttyUSB0");
   EXPECT_EQ(list[1].toObject()["description"].toString(), "FT232R USB UART - FTDI");
@@ -219,7 +224,9 @@ TEST_F(KorapcProgramTest, DryRunPrintsEveryCommandOfEachUploadAndOpensNoPort) {
   std::string asl = AslRecord("AB", {300});
   for (int i = 1; i < 10; ++i) asl += AslRecord("", {});
   const std::string selections = File("ward-a.asl", asl);
-  EXPECT_EQ(Run({"--port", "/dev/ttyUSB0", "--power-on", values, "--auto-selections", selections, "--dry-run"}), 0);
+  EXPECT_EQ(Run({"--port", "/dev/ttyUSB0", "--power-on", values, "--auto-selections", selections,
+                 "--dry-run"}),
+            0);
 
   // From the layouts: option k's value to its address; then per slot 20 name
   // bytes padded with blanks and ten words, low byte first.
@@ -232,8 +239,8 @@ TEST_F(KorapcProgramTest, DryRunPrintsEveryCommandOfEachUploadAndOpensNoPort) {
     const int base = 512 + 40 * slot;
     const std::string name = slot == 0 ? "AB" : "";
     for (int i = 0; i < 20; ++i) {
-      expected.push_back(
-          Command(base + i, i < static_cast<int>(name.size()) ? name[static_cast<std::size_t>(i)] : ' '));
+      expected.push_back(Command(
+          base + i, i < static_cast<int>(name.size()) ? name[static_cast<std::size_t>(i)] : ' '));
     }
     for (int k = 0; k < 10; ++k) {
       const int code = slot == 0 && k == 0 ? 300 : 0;
@@ -257,12 +264,17 @@ TEST_F(KorapcProgramTest, DryRunPrintsEveryCommandOfEachUploadAndOpensNoPort) {
 
 TEST_F(KorapcProgramTest, AFileToRefuseIsExitStatusTwoBeforeAnyPortOpens) {
   const std::string odd = File("odd.dat", "3\n3\n0\n1\n0\n2\n4\n200\n");
-  EXPECT_EQ(Run({"--port", "/dev/ttyUSB0", "--port", "/dev/ttyUSB1", "--power-on", odd, "--json"}), 2);
+  EXPECT_EQ(Run({"--port", "/dev/ttyUSB0", "--port", "/dev/ttyUSB1", "--power-on", odd, "--json"}),
+            2);
   EXPECT_TRUE(opened.empty());
-  EXPECT_EQ(SplitLines(err.str()),
-            (Lines{odd + ": Power On Settings: The power-on value of \"Respiration Delta\" is invalid (200). Choose a "
-                         "value for it with Edit Power On Value, then send the values again."}));
-  const QJsonObject summary = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
+  EXPECT_EQ(
+      SplitLines(err.str()),
+      (Lines{
+          odd +
+          ": Power On Settings: The power-on value of \"Respiration Delta\" is invalid (200). Choose a "
+          "value for it with Edit Power On Value, then send the values again."}));
+  const QJsonObject summary =
+      QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
   EXPECT_EQ(summary["exitStatus"].toInt(), 2);
   EXPECT_EQ(summary["refused"].toObject()["caption"].toString(), "Power On Settings");
 }
@@ -278,7 +290,8 @@ TEST_F(KorapcProgramTest, PortsRunSideBySideAndOneFailureMakesTheStatusOne) {
     std::unique_lock lock(gate);
     ++asked;
     arrived.notify_all();
-    allAsked = arrived.wait_for(lock, std::chrono::seconds(10), [&] { return asked == 3; }) && allAsked;
+    allAsked =
+        arrived.wait_for(lock, std::chrono::seconds(10), [&] { return asked == 3; }) && allAsked;
   };
   for (const std::string device : {"/dev/ttyUSB0", "/dev/ttyUSB1", "/dev/ttyUSB2"}) {
     const bool faulty = device == "/dev/ttyUSB1";
@@ -289,8 +302,10 @@ TEST_F(KorapcProgramTest, PortsRunSideBySideAndOneFailureMakesTheStatusOne) {
       return instrument(c);
     };
   }
-  const std::string values = File("poweron.dat", "3\n3\n0\n1\n0\n2\n4\n9\n8\n0\n0\n2\n1\n1\n0\n0\n0\n0\n3\n4\n");
-  EXPECT_EQ(Run({"--port", "/dev/ttyUSB0", "--port", "/dev/ttyUSB1", "--port", "/dev/ttyUSB2", "--power-on", values}),
+  const std::string values =
+      File("poweron.dat", "3\n3\n0\n1\n0\n2\n4\n9\n8\n0\n0\n2\n1\n1\n0\n0\n0\n0\n3\n4\n");
+  EXPECT_EQ(Run({"--port", "/dev/ttyUSB0", "--port", "/dev/ttyUSB1", "--port", "/dev/ttyUSB2",
+                 "--power-on", values}),
             1);
   EXPECT_TRUE(allAsked);
   EXPECT_EQ(SplitLines(out.str()),
@@ -305,13 +320,16 @@ TEST_F(KorapcProgramTest, PortsRunSideBySideAndOneFailureMakesTheStatusOne) {
   for (int k = 0; k < 20; ++k) defaults += Command(kAddresses[k], factory[k]);
   EXPECT_EQ(ports["/dev/ttyUSB0"].written, defaults + "X");
   EXPECT_EQ(ports["/dev/ttyUSB2"].written, defaults + "X");
-  EXPECT_EQ(ports["/dev/ttyUSB1"].written, defaults.substr(0, 12 + 5 * 7));  // up to the fifth command
-  EXPECT_NE(err.str().find("/dev/ttyUSB1: KORA-1 Memory Error: Invalid data value! -Power down KORA-1"),
-            std::string::npos);
+  EXPECT_EQ(ports["/dev/ttyUSB1"].written,
+            defaults.substr(0, 12 + 5 * 7));  // up to the fifth command
+  EXPECT_NE(
+      err.str().find("/dev/ttyUSB1: KORA-1 Memory Error: Invalid data value! -Power down KORA-1"),
+      std::string::npos);
 }
 
 TEST_F(KorapcProgramTest, WithoutAPortTheSavedOneIsUsedAndDelayComesFromTheFileUnlessGiven) {
-  TempDir::WriteAll(GetSettingsFilePath(), "[KORAPCForm]\nCOMPORT=/dev/ttyACM3\n[KORACOMM]\nDELAY=25\n");
+  TempDir::WriteAll(GetSettingsFilePath(),
+                    "[KORAPCForm]\nCOMPORT=/dev/ttyACM3\n[KORACOMM]\nDELAY=25\n");
   const std::string values = File("poweron.dat", "1\n");
   EXPECT_EQ(Run({"--power-on", values}), 0);
   EXPECT_EQ(opened, Lines{"/dev/ttyACM3"});
@@ -327,7 +345,8 @@ TEST_F(KorapcProgramTest, WithoutAPortTheSavedOneIsUsedAndDelayComesFromTheFileU
   EXPECT_EQ(Run({"--power-on", values, "--delay", "0", "--json"}), 0);
   EXPECT_EQ(clock.totalMs, 12 * 10 + 20 * 10 + 10);
   // With --json the summary line goes to standard error and standard output holds the JSON alone.
-  const QJsonObject summary = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
+  const QJsonObject summary =
+      QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).object();
   EXPECT_EQ(summary["exitStatus"].toInt(-1), 0);
   ASSERT_EQ(summary["ports"].toArray().size(), 1);
   EXPECT_EQ(summary["ports"].toArray()[0].toObject()["port"].toString(), "/dev/ttyACM3");

@@ -9,8 +9,8 @@
 #include <sstream>
 
 #include "machine/koraglobals.h"
-#include "support/programrun.h"
 #include "support/aslrecord.h"
+#include "support/programrun.h"
 #include "support/tempdir.h"
 #include "support/virtualkorahost.h"
 
@@ -35,16 +35,17 @@ struct Selection {
   std::vector<int> codes;
 };
 
-const std::vector<Selection> kSelections = {{"ECG 80", {13, 300, 511}},
-                                            {"B", {7}},
-                                            {"TWENTY CHARACTERS OK", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
-                                            {"", {}},
-                                            {"\xC9T\xC9", {256}},
-                                            {"APNEA", {490}},
-                                            {"7", {}},
-                                            {"NINE", {144, 145}},
-                                            {"CARDIAC OUTPUT", {400, 401, 402}},
-                                            {"LAST SLOT", {255, 256, 257}}};
+const std::vector<Selection> kSelections = {
+    {"ECG 80", {13, 300, 511}},
+    {"B", {7}},
+    {"TWENTY CHARACTERS OK", {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}},
+    {"", {}},
+    {"\xC9T\xC9", {256}},
+    {"APNEA", {490}},
+    {"7", {}},
+    {"NINE", {144, 145}},
+    {"CARDIAC OUTPUT", {400, 401, 402}},
+    {"LAST SLOT", {255, 256, 257}}};
 
 std::string AslFile() {
   std::string file;
@@ -52,7 +53,8 @@ std::string AslFile() {
     std::string record = AslRecord(s.name, {});
     for (std::size_t k = 0; k < s.codes.size(); ++k) {
       const auto code = static_cast<std::uint32_t>(s.codes[k]);
-      for (std::size_t b = 0; b < 4; ++b) record[24 + 4 * k + b] = static_cast<char>((code >> (8 * b)) & 0xFF);
+      for (std::size_t b = 0; b < 4; ++b)
+        record[24 + 4 * k + b] = static_cast<char>((code >> (8 * b)) & 0xFF);
     }
     file += record;
   }
@@ -67,7 +69,8 @@ Bytes ExpectedMemory(bool powerOn, bool selections) {
   Bytes memory(1024, 0xFF);
   if (powerOn) {
     for (int k = 0; k < 20; ++k) {
-      memory[static_cast<std::size_t>(kAddresses[k])] = static_cast<std::uint8_t>(kPowerOnValues[k]);
+      memory[static_cast<std::size_t>(kAddresses[k])] =
+          static_cast<std::uint8_t>(kPowerOnValues[k]);
     }
   }
   if (selections) {
@@ -109,14 +112,16 @@ Lines Summaries(const std::string& text) {
   return lines;
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 
 class KorapcProgramVirtualTest : public ::testing::Test {
  protected:
   void Start(std::size_t count, const std::vector<std::vector<std::string>>& hostArgs = {}) {
     for (std::size_t i = 0; i < count; ++i) {
-      hosts.push_back(
-          std::make_unique<VirtualKoraHost>(i < hostArgs.size() ? hostArgs[i] : std::vector<std::string>{}));
+      hosts.push_back(std::make_unique<VirtualKoraHost>(
+          i < hostArgs.size() ? hostArgs[i] : std::vector<std::string>{}));
     }
   }
   std::vector<std::string> PortArgs() const {
@@ -153,7 +158,8 @@ TEST_F(KorapcProgramVirtualTest, ThreeInstrumentsAtOnceEndWithExactlyTheSameMemo
     EXPECT_EQ(host->Commands().size(), 20u + 400u);
   }
   Lines summary;
-  for (const auto& host : hosts) summary.push_back(host->LinkPath() + ": programmed: power-on values, auto selections");
+  for (const auto& host : hosts)
+    summary.push_back(host->LinkPath() + ": programmed: power-on values, auto selections");
   EXPECT_EQ(Summaries(run.Out()), summary);
   // One notice per port, on a line of its own after its last upload, and
   // none between the two uploads.
@@ -204,11 +210,13 @@ TEST_F(KorapcProgramVirtualTest, AFileToRefuseSendsNothingToAnyInstrument) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--power-on", File("odd.dat", "3\n3\n0\n1\n0\n2\n4\n200\n")},
        ": Power On Settings: The power-on value of \"Respiration Delta\" is invalid (200)."},
-      {{"--power-on", File("poweron.dat", kPowerOnFile), "--auto-selections", File("foreign.asl", foreign)},
+      {{"--power-on", File("poweron.dat", kPowerOnFile), "--auto-selections",
+        File("foreign.asl", foreign)},
        ": Auto Selections: Auto selection 3 (\"ODD\") holds the key code 600, which the KORA-1 does not have."},
       {{"--auto-selections", File("short.asl", AslFile().substr(0, 639))},
        ": Error Reading File: An error occurred while reading the file."},
-      {{"--power-on", files.File("missing.dat")}, ": Error Opening File: An error occurred while opening the file."},
+      {{"--power-on", files.File("missing.dat")},
+       ": Error Opening File: An error occurred while opening the file."},
   };
   for (const auto& [fileArgs, message] : cases) {
     std::vector<std::string> args = PortArgs();
@@ -236,9 +244,10 @@ TEST_F(KorapcProgramVirtualTest, APortThatIsNotThereShowsTheOpenMessageWithItsRe
   args.insert(args.end(), {"--power-on", File("poweron.dat", kPowerOnFile)});
   ProgramRun run(KORAPC_PROGRAM, args);
   ASSERT_EQ(run.Wait(kRunTimeoutMs), 1) << run.Err();
-  const std::string message = "COM Port Error: Unable to open PC COM Port! " + missing +
-                              " does not exist (any more). Check the cable and the USB adapter, then pick the port "
-                              "again on the Settings tab.";
+  const std::string message =
+      "COM Port Error: Unable to open PC COM Port! " + missing +
+      " does not exist (any more). Check the cable and the USB adapter, then pick the port "
+      "again on the Settings tab.";
   EXPECT_TRUE(Contains(run.Err(), missing + ": " + message + "\n")) << run.Err();
   EXPECT_EQ(Summaries(run.Out()),
             (Lines{missing + ": failed in power-on values at 0/20: " + message,
@@ -251,8 +260,8 @@ TEST_F(KorapcProgramVirtualTest, CtrlCLetsEveryPortFinishTheUploadItIsInAndRepor
   Start(2);
   std::vector<std::string> args = PortArgs();
   // A slower pace keeps the power-on upload running well after the signal.
-  args.insert(args.end(), {"--delay", "40", "--power-on", File("poweron.dat", kPowerOnFile), "--auto-selections",
-                           File("ward-a.asl", AslFile())});
+  args.insert(args.end(), {"--delay", "40", "--power-on", File("poweron.dat", kPowerOnFile),
+                           "--auto-selections", File("ward-a.asl", AslFile())});
   ProgramRun run(KORAPC_PROGRAM, args);
   ASSERT_TRUE(hosts[0]->WaitForLog("command 3:", 60000)) << hosts[0]->Log();
   run.Signal(SIGINT);
@@ -269,9 +278,10 @@ TEST_F(KorapcProgramVirtualTest, CtrlCLetsEveryPortFinishTheUploadItIsInAndRepor
                        ": stopped: power-on values programmed; auto selections not sent",
                    hosts[1]->LinkPath() +
                        ": stopped: power-on values programmed; auto selections not sent"}));
-  EXPECT_TRUE(Contains(run.Err(),
-                       "korapc-program: stopping: every port finishes the upload it is in, then nothing "
-                       "more is sent\n"))
+  EXPECT_TRUE(
+      Contains(run.Err(),
+               "korapc-program: stopping: every port finishes the upload it is in, then nothing "
+               "more is sent\n"))
       << run.Err();
 }
 

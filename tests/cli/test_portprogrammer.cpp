@@ -6,19 +6,20 @@
 
 #include <sstream>
 
-#include "machine/koraglobals.h"
 #include "cli/progressconsole.h"
 #include "common/clock.h"
 #include "device/koracomm.h"
 #include "device/progresssink.h"
 #include "history/unkepthistorystore.h"
+#include "machine/koraglobals.h"
 #include "support/scriptedport.h"
 #include "support/scriptedportfactory.h"
 #include "support/writesplan.h"
 
 namespace {
 
-const std::string kAdvice = "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
+const std::string kAdvice =
+    "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
 
 class NoWaitClock : public Clock {
  public:
@@ -61,7 +62,8 @@ class PortProgrammerTest : public ::testing::Test {
 
 TEST_F(PortProgrammerTest, EachUploadGoesOutInTurnAsItsOwnSequence) {
   const PortReport report = Run();
-  EXPECT_EQ(port.written, "MS5173920468" + Commands(300, 3) + "X" + "MS5173920468" + Commands(400, 2) + "X");
+  EXPECT_EQ(port.written,
+            "MS5173920468" + Commands(300, 3) + "X" + "MS5173920468" + Commands(400, 2) + "X");
   EXPECT_EQ(opened, (std::vector<std::string>{"/dev/ttyTEST4", "/dev/ttyTEST4"}));
   EXPECT_EQ(port.portName, "/dev/ttyTEST4");
   EXPECT_EQ(port.openCalls, 2);
@@ -130,9 +132,11 @@ TEST_F(PortProgrammerTest, AFailedUploadEndsThePortsWorkWithItsMessage) {
   EXPECT_FALSE(report.uploads[1].sent);
   EXPECT_EQ(report.failureCaption, "KORA-1 Memory Error");
   EXPECT_EQ(report.failureText, "Invalid data value!" + kAdvice);
-  EXPECT_NE(err.str().find("/dev/ttyTEST4: KORA-1 Memory Error: Invalid data value! -Power down KORA-1 -Wait one "
-                           "second -Power up KORA-1 and try again.\n"),
-            std::string::npos);
+  EXPECT_NE(
+      err.str().find(
+          "/dev/ttyTEST4: KORA-1 Memory Error: Invalid data value! -Power down KORA-1 -Wait one "
+          "second -Power up KORA-1 and try again.\n"),
+      std::string::npos);
 }
 
 TEST_F(PortProgrammerTest, APortThatWillNotOpenReportsTheOpenMessage) {
@@ -141,7 +145,9 @@ TEST_F(PortProgrammerTest, APortThatWillNotOpenReportsTheOpenMessage) {
   EXPECT_EQ(port.written, "");
   EXPECT_FALSE(report.Programmed());
   EXPECT_EQ(report.failureCaption, "COM Port Error");
-  EXPECT_EQ(report.failureText.rfind("Unable to open PC COM Port!\n\n/dev/ttyTEST4 does not exist", 0), 0u);
+  EXPECT_EQ(
+      report.failureText.rfind("Unable to open PC COM Port!\n\n/dev/ttyTEST4 does not exist", 0),
+      0u);
 }
 
 TEST_F(PortProgrammerTest, AStopRequestLetsTheRunningUploadEndAndBeginsNoOther) {
@@ -165,7 +171,8 @@ TEST_F(PortProgrammerTest, AWarningOfACompletedUploadIsNoFailure) {
   const PortReport report = Run();
   EXPECT_TRUE(report.Programmed());
   EXPECT_EQ(report.failureText, "");
-  EXPECT_NE(err.str().find("/dev/ttyTEST4: COM Port Error: Unable to write to PC COM Port!\n"), std::string::npos);
+  EXPECT_NE(err.str().find("/dev/ttyTEST4: COM Port Error: Unable to write to PC COM Port!\n"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -9,9 +9,9 @@ namespace {
 using Args = std::vector<std::string>;
 
 TEST(ProgramOptions, EveryOptionIsTakenAsGiven) {
-  const ParsedOptions parsed =
-      ParseProgramOptions({"--port", "/dev/ttyUSB0", "--port=/dev/ttyUSB1", "--power-on", "poweron.dat",
-                           "--auto-selections", "saved", "--delay", "25", "--dry-run", "--json"});
+  const ParsedOptions parsed = ParseProgramOptions(
+      {"--port", "/dev/ttyUSB0", "--port=/dev/ttyUSB1", "--power-on", "poweron.dat",
+       "--auto-selections", "saved", "--delay", "25", "--dry-run", "--json"});
   ASSERT_EQ(parsed.error, "");
   const ProgramOptions& o = parsed.options;
   EXPECT_EQ(o.ports, (Args{"/dev/ttyUSB0", "/dev/ttyUSB1"}));
@@ -56,12 +56,14 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, ProgramOptionsBadLine,
     ::testing::Values(
         BadLine{{}, "Nothing to send: give --power-on FILE, --auto-selections FILE, or both."},
-        BadLine{{"--port", "/dev/ttyUSB0"}, "Nothing to send: give --power-on FILE, --auto-selections FILE, or both."},
+        BadLine{{"--port", "/dev/ttyUSB0"},
+                "Nothing to send: give --power-on FILE, --auto-selections FILE, or both."},
         BadLine{{"--power-on", "a", "--power-on", "b"}, "--power-on is given more than once."},
         BadLine{{"--auto-selections", ""}, "--auto-selections needs a file, or the word saved."},
         BadLine{{"--power-on", "a", "--port", "/dev/ttyS0", "--port", "/dev/ttyS0"},
                 "The port /dev/ttyS0 is given twice."},
-        BadLine{{"--power-on", "a", "--port", ""}, "--port needs the path of a serial device, e.g. /dev/ttyUSB0."},
+        BadLine{{"--power-on", "a", "--port", ""},
+                "--port needs the path of a serial device, e.g. /dev/ttyUSB0."},
         BadLine{{"--power-on", "a", "--delay", "-1"},
                 "--delay needs a whole number of milliseconds from 0 to 1000, not '-1'."},
         BadLine{{"--power-on", "a", "--delay", "1001"},
@@ -74,8 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ProgramOptions, HelpNamesEveryOptionAndTheExitStatuses) {
   const std::string help = ProgramHelpText();
-  for (const char* option : {"--port PATH", "--power-on FILE", "--auto-selections FILE", "--delay MS", "--dry-run",
-                             "--list-ports", "--json", "--help", "--version", "saved"}) {
+  for (const char* option :
+       {"--port PATH", "--power-on FILE", "--auto-selections FILE", "--delay MS", "--dry-run",
+        "--list-ports", "--json", "--help", "--version", "saved"}) {
     EXPECT_NE(help.find(option), std::string::npos) << option;
   }
   EXPECT_NE(help.find("Exit status: 0"), std::string::npos);

@@ -2,10 +2,10 @@
 // status, and the --json summary.
 #include "cli/programreport.h"
 
+#include <gtest/gtest.h>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -103,7 +103,8 @@ TEST(ProgramReport, TheJsonSummaryHoldsEveryPortAndUpload) {
 
   EXPECT_EQ(ports[1].toObject()["result"].toString(), "failed");
   EXPECT_EQ(ports[1].toObject()["message"].toObject()["caption"].toString(), "KORA-1 Memory Error");
-  EXPECT_EQ(ports[1].toObject()["message"].toObject()["text"].toString(), "Invalid data value!\n\n-Power down KORA-1");
+  EXPECT_EQ(ports[1].toObject()["message"].toObject()["text"].toString(),
+            "Invalid data value!\n\n-Power down KORA-1");
   EXPECT_EQ(ports[1].toObject()["uploads"].toArray()[0].toObject()["steps"].toInt(), 4);
   EXPECT_FALSE(ports[1].toObject()["uploads"].toArray()[1].toObject()["sent"].toBool(true));
   EXPECT_TRUE(ports[1].toObject()["uploads"].toArray()[1].toObject()["link"].isNull());
@@ -126,7 +127,8 @@ TEST(ProgramReport, ARefusalIsExitStatusTwoWithTheFileAndTheMessage) {
                                         "An error occurred while reading the file.\n\xB5"}));
   EXPECT_EQ(summary["exitStatus"].toInt(-1), 2);
   EXPECT_TRUE(summary["ports"].toArray().isEmpty());
-  EXPECT_EQ(summary["refused"].toObject()["file"].toString(), QString::fromUtf8("/home/tech/\xC3\xA9t\xC3\xA9.asl"));
+  EXPECT_EQ(summary["refused"].toObject()["file"].toString(),
+            QString::fromUtf8("/home/tech/\xC3\xA9t\xC3\xA9.asl"));
   EXPECT_EQ(summary["refused"].toObject()["caption"].toString(), "Error Reading File");
   EXPECT_EQ(summary["refused"].toObject()["text"].toString(),
             QString::fromUtf8("An error occurred while reading the file.\n\xC2\xB5"));

@@ -34,8 +34,9 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 TEST(ProgressConsoleText, MessagesFoldTheirLineBreaksAndComeOutInUtf8) {
-  EXPECT_EQ(ProgressConsole::FoldLines("Invalid data value!\n\n-Power down KORA-1\n-Wait one second"),
-            "Invalid data value! -Power down KORA-1 -Wait one second");
+  EXPECT_EQ(
+      ProgressConsole::FoldLines("Invalid data value!\n\n-Power down KORA-1\n-Wait one second"),
+      "Invalid data value! -Power down KORA-1 -Wait one second");
   EXPECT_EQ(ProgressConsole::FoldLines("Switch KORA-1 power OFF, then switch\nback ON"),
             "Switch KORA-1 power OFF, then switch back ON");
   EXPECT_EQ(ProgressConsole::FoldLines("\r\nends \n\n"), "ends");
@@ -57,20 +58,22 @@ TEST(ProgressConsole, OffATerminalALinePerUploadStartAndEndAndEveryMessage) {
   console.UploadStarted(1, "power-on values", rehearsal, 2);
   console.Stepped(1, 1);
   console.Refresh();  // nothing off a terminal
-  console.Message("/dev/ttyUSB1", "KORA-1 Memory Error", "Invalid data value!\n\n-Power down KORA-1");
+  console.Message("/dev/ttyUSB1", "KORA-1 Memory Error",
+                  "Invalid data value!\n\n-Power down KORA-1");
   console.UploadEnded(1, UploadResult{false, 1, 2, {}});
   console.UploadStarted(0, "auto selections", rehearsal, 2);
   console.UploadEnded(0, UploadResult{true, 2, 2, {}});
   console.PortFinished(0, "programmed");
   console.Note("korapc-program: stopping");
-  EXPECT_EQ(Lines(out.str()), (std::vector<std::string>{
-                                  "/dev/ttyUSB1: power-on values: 0/2, about 0:03",
-                                  "/dev/ttyUSB1: KORA-1 Memory Error: Invalid data value! -Power down KORA-1",
-                                  "/dev/ttyUSB1: power-on values: 1/2 failed",
-                                  "/dev/ttyUSB0: auto selections: 0/2, about 0:03",
-                                  "/dev/ttyUSB0: auto selections: 2/2 done",
-                                  "korapc-program: stopping",
-                              }));
+  EXPECT_EQ(Lines(out.str()),
+            (std::vector<std::string>{
+                "/dev/ttyUSB1: power-on values: 0/2, about 0:03",
+                "/dev/ttyUSB1: KORA-1 Memory Error: Invalid data value! -Power down KORA-1",
+                "/dev/ttyUSB1: power-on values: 1/2 failed",
+                "/dev/ttyUSB0: auto selections: 0/2, about 0:03",
+                "/dev/ttyUSB0: auto selections: 2/2 done",
+                "korapc-program: stopping",
+            }));
 }
 
 TEST(ProgressConsole, OnATerminalTheLinesAreRedrawnInPlaceWithTheTimeLeftAndMessagesAboveThem) {
@@ -90,13 +93,15 @@ TEST(ProgressConsole, OnATerminalTheLinesAreRedrawnInPlaceWithTheTimeLeftAndMess
   const std::string up = "\x1b[2A";
   const std::string line = "\r\x1b[2K/dev/ttyA   power-on values  ";
   const std::string running = line + "1/2  ";
-  EXPECT_EQ(out.str(), up + line + "0/2  0:03 left\n\r\x1b[2K/dev/ttyBB  waiting\n" +  // 2.5 s at the start
+  EXPECT_EQ(out.str(), up + line +
+                           "0/2  0:03 left\n\r\x1b[2K/dev/ttyBB  waiting\n" +  // 2.5 s at the start
                            up + running + "0:05 left\n\r\x1b[2K/dev/ttyBB  waiting\n");
 
   out.str("");
   console.Message("/dev/ttyBB", "COM Port Error", "Unable to open PC COM Port!\n\nwhy");
-  EXPECT_EQ(out.str(), up + "\r\x1b[J/dev/ttyBB: COM Port Error: Unable to open PC COM Port! why\n" + running +
-                           "0:05 left\n\r\x1b[2K/dev/ttyBB  waiting\n");
+  EXPECT_EQ(out.str(), up +
+                           "\r\x1b[J/dev/ttyBB: COM Port Error: Unable to open PC COM Port! why\n" +
+                           running + "0:05 left\n\r\x1b[2K/dev/ttyBB  waiting\n");
 
   out.str("");
   console.PortFinished(0, "programmed");
@@ -105,7 +110,8 @@ TEST(ProgressConsole, OnATerminalTheLinesAreRedrawnInPlaceWithTheTimeLeftAndMess
 
 TEST(ProgressConsole, ALineLongerThanTheTerminalIsCutSoThatItNeverWraps) {
   std::ostringstream out;
-  ProgressConsole console(out, {"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"}, true, 30);
+  ProgressConsole console(out, {"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"},
+                          true, 30);
   EXPECT_EQ(out.str(), "\r\x1b[2K/dev/serial/by-id/usb-FTDI_FT\n");  // 29 columns
 }
 
@@ -123,8 +129,9 @@ TEST(ProgressConsole, MessagesFromManyWorkersAtOnceStayWholeLines) {
   EXPECT_EQ(lines.size(), 800u);
   const std::set<std::string> distinct(lines.begin(), lines.end());
   EXPECT_EQ(distinct,
-            (std::set<std::string>{"a: Caption: first line second line", "b: Caption: first line second line",
-                                   "c: Caption: first line second line", "d: Caption: first line second line"}));
+            (std::set<std::string>{
+                "a: Caption: first line second line", "b: Caption: first line second line",
+                "c: Caption: first line second line", "d: Caption: first line second line"}));
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "machine/koraglobals.h"
 #include "autoselect/autoselectupload.h"
+#include "machine/koraglobals.h"
 #include "poweron/poweronupload.h"
 
 namespace {
@@ -23,9 +23,10 @@ TEST_F(RehearsalTest, ThePowerOnUploadIsTheRequestTwentyCommandsAndX) {
   values.SetValue(0, 14);
   const Rehearsal rehearsal = Rehearse(PowerOnUploadPlan(values), 10);
   EXPECT_EQ(rehearsal.frames,
-            (Frames{"MS5173920468", "A290D14R", "A287D3R", "A288D0R", "A275D1R", "A289D0R", "A272D2R",
-                    "A274D4R", "A273D9R", "A285D8R", "A286D0R", "A329D0R", "A284D2R", "A276D1R", "A277D1R",
-                    "A278D0R", "A279D0R", "A280D0R", "A281D0R", "A282D3R", "A283D4R", "X"}));
+            (Frames{"MS5173920468", "A290D14R", "A287D3R", "A288D0R", "A275D1R", "A289D0R",
+                    "A272D2R",      "A274D4R",  "A273D9R", "A285D8R", "A286D0R", "A329D0R",
+                    "A284D2R",      "A276D1R",  "A277D1R", "A278D0R", "A279D0R", "A280D0R",
+                    "A281D0R",      "A282D3R",  "A283D4R", "X"}));
   EXPECT_TRUE(rehearsal.problems.empty());
   // 12 request bytes of 10 ms; 8 characters then 7 of 10 ms and 20 after R; X.
   ASSERT_EQ(rehearsal.stepEndsMs.size(), 20u);
@@ -40,7 +41,8 @@ TEST_F(RehearsalTest, TheCommandDelayIsTheOneGivenAsTheLinkClampsIt) {
   // DELAY 0 leaves the 10 ms after each R and each request byte.
   EXPECT_EQ(Rehearse(PowerOnUploadPlan(values), 0).totalMs, 120 + 20 * 10 + 10);
   EXPECT_EQ(Rehearse(PowerOnUploadPlan(values), 20).totalMs, 120 + 20 * (6 * 20 + 30) + 10);
-  EXPECT_EQ(Rehearse(PowerOnUploadPlan(values), -7).totalMs, Rehearse(PowerOnUploadPlan(values), 0).totalMs);
+  EXPECT_EQ(Rehearse(PowerOnUploadPlan(values), -7).totalMs,
+            Rehearse(PowerOnUploadPlan(values), 0).totalMs);
 }
 
 TEST_F(RehearsalTest, TheAutoSelectionUploadWritesFourHundredBytesInThreeHundredSteps) {

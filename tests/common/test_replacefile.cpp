@@ -2,17 +2,17 @@
 // killed process leaves: a stale one goes, one that is being written stays.
 #include "common/replacefile.h"
 
-#include <climits>
-#include <csignal>
 #include <dirent.h>
 #include <fcntl.h>
-#include <set>
-#include <string>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <climits>
+#include <csignal>
+#include <set>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -64,7 +64,8 @@ std::string Stale(pid_t pid, const std::string& random) {
 }
 
 TEST(ReplaceFile, TheTemporaryIsHiddenAndNamedAfterTheFileAndTheProcess) {
-  EXPECT_EQ(TemporaryTemplate("/data/korapc.ini", 4321), "/data/.korapc.ini.korapc-tmp-4321-XXXXXX");
+  EXPECT_EQ(TemporaryTemplate("/data/korapc.ini", 4321),
+            "/data/.korapc.ini.korapc-tmp-4321-XXXXXX");
   EXPECT_EQ(TemporaryTemplate("autoselect.asl", 7), ".autoselect.asl.korapc-tmp-7-XXXXXX");
   // A name at the limit is shortened so that the temporary's name still fits.
   const std::string full = "/d/" + std::string(NAME_MAX, 'n');
@@ -126,10 +127,14 @@ TEST(ReplaceFile, OnlyUnlockedTemporariesOfEndedProcessesAreRemoved) {
   const std::string locked = Stale(ended, "LOCKED");
   const std::string running = Stale(::getppid(), "parent");
   const std::string mine = Stale(::getpid(), "itsown");
-  const std::string kept[] = {"korapc.ini", "korapc.ini.wCnq18", "notes.korapc-tmp-1-abcdef",
-                              ".korapc.ini.korapc-tmp-x1-abcdef", ".korapc.ini.korapc-tmp-5-abcde",
+  const std::string kept[] = {"korapc.ini",
+                              "korapc.ini.wCnq18",
+                              "notes.korapc-tmp-1-abcdef",
+                              ".korapc.ini.korapc-tmp-x1-abcdef",
+                              ".korapc.ini.korapc-tmp-5-abcde",
                               ".korapc.ini.korapc-tmp-5-abc-ef"};
-  for (const std::string& name : {stale, staleAsl, locked, running, mine}) TempDir::WriteAll(dir.File(name), "x");
+  for (const std::string& name : {stale, staleAsl, locked, running, mine})
+    TempDir::WriteAll(dir.File(name), "x");
   for (const std::string& name : kept) TempDir::WriteAll(dir.File(name), "x");
   // A link or a folder under such a name is not a temporary of ours.
   const std::string link = Stale(ended, "LINK00");

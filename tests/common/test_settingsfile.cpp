@@ -136,7 +136,7 @@ TEST(SettingsFile, AFolderOrAPipeInItsPlaceReadsAsEmptyAndIsNeverWritten) {
     EXPECT_EQ(ini.ReadInteger("KORACOMM", "DELAY", 10), 10);
     EXPECT_FALSE(ini.WriteInteger("KORAPCForm", "TOP", 1));
   }
-  struct stat st{};
+  struct stat st {};
   EXPECT_TRUE(::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
 
   // Opening a pipe for reading would wait for a writer that never comes.

@@ -2,8 +2,8 @@
 // on the waiting thread only.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <sys/prctl.h>
+#include <chrono>
 #include <thread>
 
 #include "common/systemclock.h"
@@ -51,8 +51,8 @@ TEST(SystemClock, ADeadlineJustPastASecondIsSleptForAndNotRefused) {
   // before, which the kernel only takes once normalised.
   timespec now = Monotonic();
   if (now.tv_nsec < 1000000) now.tv_sec -= 1;
-  const long pastTheSecond[] = {0L, 1L, 50000L, SystemClock::kAwakeNs - 1, SystemClock::kAwakeNs,
-                                999999L};
+  const long pastTheSecond[] = {
+      0L, 1L, 50000L, SystemClock::kAwakeNs - 1, SystemClock::kAwakeNs, 999999L};
   for (const long ns : pastTheSecond) {
     EXPECT_EQ(SystemClock::SleepUntil({now.tv_sec, ns}), 0) << ns;
   }

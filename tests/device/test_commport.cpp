@@ -1,19 +1,19 @@
 // TCommPort on a real pseudo-terminal whose master end the test holds.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <fcntl.h>
-#include <functional>
-#include <poll.h>
-#include <string>
 #include <linux/serial.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
-#include <thread>
 #include <unistd.h>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
 
 #include "device/commport.h"
 #include "device/ecommerror.h"
@@ -261,7 +261,8 @@ TEST_F(CommPortTest, OpenSetsRaw9600EightNoneOneAndEveryByteValuePasses) {
   port.Open();
   const termios state = DeviceSettings();
   EXPECT_EQ(::cfgetospeed(&state), static_cast<speed_t>(B9600));
-  EXPECT_EQ(state.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL), static_cast<tcflag_t>(CS8 | CLOCAL));
+  EXPECT_EQ(state.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL),
+            static_cast<tcflag_t>(CS8 | CLOCAL));
   EXPECT_EQ(state.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), 0u);
   EXPECT_EQ(state.c_lflag & (ICANON | ECHO | ISIG), 0u);
   EXPECT_EQ(state.c_oflag & OPOST, 0u);
@@ -283,7 +284,8 @@ TEST_F(CommPortTest, LineSettingsApplyWhenOpenAndRefusalsKeepTheOldValue) {
   EXPECT_EQ(::cfgetospeed(&state), static_cast<speed_t>(B19200));
   port.SetBaudRate(9600);
   EXPECT_EQ(KindOf([&] { port.SetBaudRate(12345); }), ECommKind::BaudRateRejected);
-  EXPECT_EQ(KindOf([&] { port.SetStopBits(1); }), ECommKind::StopBitsRejected);  // 1.5 needs 5 data bits
+  EXPECT_EQ(KindOf([&] { port.SetStopBits(1); }),
+            ECommKind::StopBitsRejected);  // 1.5 needs 5 data bits
   // A pseudo-terminal takes any request but keeps 8 bits and no parity;
   // reading the settings back shows the refusal.
   EXPECT_EQ(KindOf([&] { port.SetParity(2); }), ECommKind::ParityRejected);

@@ -21,15 +21,18 @@ namespace {
 using Messages = std::vector<RecordedMessage>;
 using Sleeps = std::vector<int>;
 
-const std::string kAdvice = "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
+const std::string kAdvice =
+    "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
 const std::string kNotResponding =
     "KORA-1 is not responding to PC.\n\n-Check serial connection to KORA-1\n-Verify KORA-1 is powered ON";
-const RecordedMessage kWriteFailedNoIcon{"Unable to write to PC COM Port!", "COM Port Error", MessageIcon::None};
-const RecordedMessage kReadFailed{"Unable to read from PC COM Port!", "COM Port Error", MessageIcon::Stop};
+const RecordedMessage kWriteFailedNoIcon{"Unable to write to PC COM Port!", "COM Port Error",
+                                         MessageIcon::None};
+const RecordedMessage kReadFailed{"Unable to read from PC COM Port!", "COM Port Error",
+                                  MessageIcon::Stop};
 const RecordedMessage kIncorrectReply{"Incorrect reply from KORA-1!" + kAdvice,
                                       "Communications Error", MessageIcon::Stop};
-const RecordedMessage kStopped{"KORA-1 has stopped responding to PC!" + kAdvice, "Communications Error",
-                               MessageIcon::Stop};
+const RecordedMessage kStopped{"KORA-1 has stopped responding to PC!" + kAdvice,
+                               "Communications Error", MessageIcon::Stop};
 
 // An echoing instrument whose answers to some characters are replaced: the
 // n-th time (from 1) that character c is sent, answers[{c, n}] goes back
@@ -124,12 +127,16 @@ TEST_F(KoraCommTest, OpenFailureAndClosedPortAreReportedAndNothingIsSent) {
   EXPECT_EQ(link.SendCommand("A1D1R"), -1);
   EXPECT_EQ(link.EnterServiceMode(), -1);
   link.ExitServiceMode();
-  const RecordedMessage notAccessible{"PC COM Port is not accessible!", "COM Port Error", MessageIcon::Stop};
+  const RecordedMessage notAccessible{"PC COM Port is not accessible!", "COM Port Error",
+                                      MessageIcon::Stop};
   const std::string unableToOpen =
       "Unable to open PC COM Port!\n\n/dev/ttyTEST7 does not exist (any more). Check the cable and the USB "
       "adapter, then pick the port again on the Settings tab.";
   EXPECT_EQ(sink.messages, (Messages{{unableToOpen, "COM Port Error", MessageIcon::Stop},
-                                     notAccessible, notAccessible, notAccessible, notAccessible}));
+                                     notAccessible,
+                                     notAccessible,
+                                     notAccessible,
+                                     notAccessible}));
   EXPECT_EQ(port.writeCalls, 0u);
 }
 
@@ -205,7 +212,8 @@ TEST_F(KoraCommTest, EmptyPollCountStartsAgainAfterEveryGoodEcho) {
 
 TEST_F(KoraCommTest, AVArrivingAfterTheFirstLookIsAwaitedAndTheRGoesOnce) {
   int finals = 0;
-  port.respond = [&, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
+  port.respond = [&,
+                  instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
     if (c != 'R') return instrument(c);
     if (++finals == 1) port.ArriveLater("V", 1);
     return "";
@@ -221,7 +229,8 @@ TEST_F(KoraCommTest, AVArrivingAfterTheFirstLookIsAwaitedAndTheRGoesOnce) {
 TEST_F(KoraCommTest, ALateEchoNoLongerDoublesACharacter) {
   // The sixth character, the first 1 of the data, is echoed one look late.
   int sent = 0;
-  port.respond = [&, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
+  port.respond = [&,
+                  instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
     if (++sent != 6) return instrument(c);
     port.ArriveLater("1", 1);
     return "";
@@ -257,7 +266,8 @@ TEST_F(KoraCommTest, AByteLeftOverFromAFailedCommandIsTakenAsTheNextAnswer) {
   // character, which "succeeds" without its rest being sent. Uploads
   // therefore stop at the first failure.
   int finals = 0;
-  port.respond = [&, instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
+  port.respond = [&,
+                  instrument = ScriptedPort::Instrument()](std::uint8_t c) mutable -> std::string {
     if (c != 'R') return instrument(c);
     if (++finals == 1) port.ArriveLater("V", 0, 1600);
     return "";
@@ -283,7 +293,8 @@ struct LatencyCase {
   LinkFigures figures;
 };
 
-class KoraCommLatencyTest : public KoraCommTest, public ::testing::WithParamInterface<LatencyCase> {};
+class KoraCommLatencyTest : public KoraCommTest,
+                            public ::testing::WithParamInterface<LatencyCase> {};
 
 TEST_P(KoraCommLatencyTest, AnAnswerWithinTheGraceIsTakenAndTheNextCharacterGoesAtOnce) {
   const LatencyCase& c = GetParam();
@@ -416,7 +427,8 @@ TEST_P(KoraCommAnswerTest, AnswerToTheFinalRGivesItsMessage) {
   port.respond = Answering({{{'R', 0}, std::string(1, GetParam().answer)}});
   EXPECT_EQ(OpenLink().SendCommand("A512D65R"), -1);
   EXPECT_EQ(port.written, "A512D65R");
-  EXPECT_EQ(sink.messages, (Messages{{GetParam().text + kAdvice, GetParam().caption, MessageIcon::Stop}}));
+  EXPECT_EQ(sink.messages,
+            (Messages{{GetParam().text + kAdvice, GetParam().caption, MessageIcon::Stop}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -437,9 +449,10 @@ TEST_F(KoraCommTest, AnswersToMiddleCharactersAreJudgedStatusFirst) {
   port.respond = Answering({{{'D', 0}, "V"}});  // V ends it with success
   EXPECT_EQ(link.SendCommand("A512D65R"), 0);
   EXPECT_EQ(port.written, "A5A512D6A512D");
-  EXPECT_EQ(sink.messages, (Messages{{"Invalid data value!" + kAdvice, "KORA-1 Memory Error", MessageIcon::Stop},
-                                     {"Incorrect reply from KORA-1!" + kAdvice, "Communications Error",
-                                      MessageIcon::Stop}}));
+  EXPECT_EQ(sink.messages,
+            (Messages{{"Invalid data value!" + kAdvice, "KORA-1 Memory Error", MessageIcon::Stop},
+                      {"Incorrect reply from KORA-1!" + kAdvice, "Communications Error",
+                       MessageIcon::Stop}}));
   link.ShowLinkError(41);  // codes above 6 use the last row
   EXPECT_EQ(sink.messages.back(), kStopped);
 }
@@ -470,14 +483,15 @@ TEST_F(KoraCommTest, PortFailuresDuringACommandAreShown) {
 
 TEST_F(KoraCommTest, MalformedCommandsAreRefusedBeforeAnythingIsSent) {
   TKORAComm& link = OpenLink();
-  for (const std::string& text : {std::string("A1000D10000R"), std::string(), std::string("A1D1"),
-                                  std::string("A1VD1R"), std::string("A1DTR"), std::string("A1\0D1R", 6)}) {
+  for (const std::string& text :
+       {std::string("A1000D10000R"), std::string(), std::string("A1D1"), std::string("A1VD1R"),
+        std::string("A1DTR"), std::string("A1\0D1R", 6)}) {
     EXPECT_EQ(link.SendCommand(text), -1) << text;
   }
   EXPECT_EQ(link.WriteValue(-1, "0"), -1);  // not wrapped to 4294967295
   EXPECT_EQ(port.written, "");
-  EXPECT_EQ(sink.messages,
-            Messages(7, RecordedMessage{"Invalid KORA-1 command!", "Communications Error", MessageIcon::Stop}));
+  EXPECT_EQ(sink.messages, Messages(7, RecordedMessage{"Invalid KORA-1 command!",
+                                                       "Communications Error", MessageIcon::Stop}));
   EXPECT_EQ(link.SendCommand("A1000D1000R"), 0);  // 11 characters is the longest
 }
 
@@ -548,7 +562,8 @@ struct ServiceCase {
   RecordedMessage message;
 };
 
-class KoraCommServiceTest : public KoraCommTest, public ::testing::WithParamInterface<ServiceCase> {};
+class KoraCommServiceTest : public KoraCommTest,
+                            public ::testing::WithParamInterface<ServiceCase> {};
 
 TEST_P(KoraCommServiceTest, ServiceModeAnswerGivesItsMessageAndNothingMoreIsSent) {
   port.respond = Answering({{{'8', 0}, GetParam().answer}});
@@ -557,12 +572,17 @@ TEST_P(KoraCommServiceTest, ServiceModeAnswerGivesItsMessageAndNothingMoreIsSent
   EXPECT_EQ(sink.messages, Messages{GetParam().message});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, KoraCommServiceTest,
-    ::testing::Values(
-        ServiceCase{"Z", {"Service mode password is incorrect.", "Communications Error", MessageIcon::Exclamation}},
-        ServiceCase{"Q", {"Incorrect reply from KORA-1!" + kAdvice, "Communications Error", MessageIcon::Stop}},
-        ServiceCase{std::string(1, '\0'), {kNotResponding, "Communications Error", MessageIcon::Exclamation}}));
+INSTANTIATE_TEST_SUITE_P(Answers, KoraCommServiceTest,
+                         ::testing::Values(ServiceCase{"Z",
+                                                       {"Service mode password is incorrect.",
+                                                        "Communications Error",
+                                                        MessageIcon::Exclamation}},
+                                           ServiceCase{"Q",
+                                                       {"Incorrect reply from KORA-1!" + kAdvice,
+                                                        "Communications Error", MessageIcon::Stop}},
+                                           ServiceCase{std::string(1, '\0'),
+                                                       {kNotResponding, "Communications Error",
+                                                        MessageIcon::Exclamation}}));
 
 TEST_F(KoraCommTest, ServiceModePortFailures) {
   port.failWritesFrom = 2;  // the answer is still awaited after the failed write
@@ -594,9 +614,10 @@ TEST_F(KoraCommTest, ExitServiceModeSendsOneXAndReadsNothing) {
   port.failWritesFrom = 0;
   Link().ExitServiceMode();
   Link().ShowPowerCycleNotice("Power On Settings");
-  EXPECT_EQ(sink.messages, (Messages{kWriteFailedNoIcon,
-                                     {"Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.",
-                                      "Power On Settings", MessageIcon::None}}));
+  EXPECT_EQ(sink.messages,
+            (Messages{kWriteFailedNoIcon,
+                      {"Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.",
+                       "Power On Settings", MessageIcon::None}}));
 }
 
 }  // namespace

@@ -17,10 +17,12 @@ namespace {
 
 using Messages = std::vector<RecordedMessage>;
 
-const std::string kAdvice = "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
+const std::string kAdvice =
+    "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
 const std::string kNotResponding =
     "KORA-1 is not responding to PC.\n\n-Check serial connection to KORA-1\n-Verify KORA-1 is powered ON";
-const RecordedMessage kUnableToRead{"Unable to read from PC COM Port!", "COM Port Error", MessageIcon::Stop};
+const RecordedMessage kUnableToRead{"Unable to read from PC COM Port!", "COM Port Error",
+                                    MessageIcon::Stop};
 
 class VirtualKoraTest : public ::testing::Test {
  protected:
@@ -54,8 +56,8 @@ TEST_F(VirtualKoraTest, HappyPathStoresEveryByteAndEndsServiceMode) {
   link->ClosePort();
 
   EXPECT_TRUE(sink.messages.empty());
-  EXPECT_EQ(host->Commands(),
-            (std::vector<std::string>{"A512D79R", "A513D75R", "A514D181R", "A532D44R", "A533D1R", "A272D3R"}));
+  EXPECT_EQ(host->Commands(), (std::vector<std::string>{"A512D79R", "A513D75R", "A514D181R",
+                                                        "A532D44R", "A533D1R", "A272D3R"}));
   const std::vector<std::pair<int, int>> stored = {{512, 'O'}, {513, 'K'}, {514, 0xB5}, {515, 0xFF},
                                                    {532, 44},  {533, 1},   {272, 3}};
   for (const auto& [address, value] : stored) EXPECT_EQ(MemoryAt(address), value) << address;
@@ -77,7 +79,8 @@ struct FaultCase {
   RecordedMessage message;
 };
 
-class VirtualKoraFaultTest : public VirtualKoraTest, public ::testing::WithParamInterface<FaultCase> {};
+class VirtualKoraFaultTest : public VirtualKoraTest,
+                             public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(VirtualKoraFaultTest, FaultInTheSecondWriteEndsTheUploadWithItsMessage) {
   Start(GetParam().args);
@@ -94,15 +97,20 @@ RecordedMessage LinkError(const std::string& text, const std::string& caption) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryFault, VirtualKoraFaultTest,
-    ::testing::Values(FaultCase{{"--fault", "N@2"}, LinkError("Memory program/verify error!", "KORA-1 Memory Error")},
-                      FaultCase{{"--fault", "R@2"}, LinkError("Invalid KORA status message!", "Communications Error")},
-                      FaultCase{{"--fault", "T@2"}, LinkError("Invalid data value!", "KORA-1 Memory Error")},
-                      FaultCase{{"--fault", "U@2"}, LinkError("Missing address/data parameter!", "KORA-1 Memory Error")},
-                      FaultCase{{"--fault", "Y@2"}, LinkError("Invalid address value!", "KORA-1 Memory Error")},
-                      FaultCase{{"--fault", "echo@2:2"}, LinkError("Incorrect reply from KORA-1!", "Communications Error")},
-                      FaultCase{{"--fault", "silent@2:1"},
-                                LinkError("KORA-1 has stopped responding to PC!", "Communications Error")},
-                      FaultCase{{"--fault", "hangup@2:4"}, kUnableToRead}));
+    ::testing::Values(
+        FaultCase{{"--fault", "N@2"},
+                  LinkError("Memory program/verify error!", "KORA-1 Memory Error")},
+        FaultCase{{"--fault", "R@2"},
+                  LinkError("Invalid KORA status message!", "Communications Error")},
+        FaultCase{{"--fault", "T@2"}, LinkError("Invalid data value!", "KORA-1 Memory Error")},
+        FaultCase{{"--fault", "U@2"},
+                  LinkError("Missing address/data parameter!", "KORA-1 Memory Error")},
+        FaultCase{{"--fault", "Y@2"}, LinkError("Invalid address value!", "KORA-1 Memory Error")},
+        FaultCase{{"--fault", "echo@2:2"},
+                  LinkError("Incorrect reply from KORA-1!", "Communications Error")},
+        FaultCase{{"--fault", "silent@2:1"},
+                  LinkError("KORA-1 has stopped responding to PC!", "Communications Error")},
+        FaultCase{{"--fault", "hangup@2:4"}, kUnableToRead}));
 
 TEST_F(VirtualKoraTest, AfterAHangUpTheNextUploadFindsAFreshLine) {
   Start({"--fault", "hangup@1:2"});
@@ -122,10 +130,12 @@ TEST_F(VirtualKoraTest, HangUpDuringTheServiceRequestShowsTheWriteThenTheReadFai
   ASSERT_EQ(link->OpenPort(), 0);
   EXPECT_EQ(link->EnterServiceMode(), -1);
   EXPECT_EQ(sink.messages,
-            (Messages{{"Unable to write to PC COM Port!", "COM Port Error", MessageIcon::None}, kUnableToRead}));
+            (Messages{{"Unable to write to PC COM Port!", "COM Port Error", MessageIcon::None},
+                      kUnableToRead}));
 }
 
-class VirtualKoraServiceTest : public VirtualKoraTest, public ::testing::WithParamInterface<FaultCase> {};
+class VirtualKoraServiceTest : public VirtualKoraTest,
+                               public ::testing::WithParamInterface<FaultCase> {};
 
 TEST_P(VirtualKoraServiceTest, ServiceModeAnswerGivesItsMessage) {
   Start(GetParam().args);
@@ -136,12 +146,16 @@ TEST_P(VirtualKoraServiceTest, ServiceModeAnswerGivesItsMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, VirtualKoraServiceTest,
-    ::testing::Values(
-        FaultCase{{"--service-code", "0000000000"},
-                  {"Service mode password is incorrect.", "Communications Error", MessageIcon::Exclamation}},
-        FaultCase{{"--service-answer", "Q"}, LinkError("Incorrect reply from KORA-1!", "Communications Error")},
-        FaultCase{{"--service-answer", "none"}, {kNotResponding, "Communications Error", MessageIcon::Exclamation}},
-        FaultCase{{"--service-answer", "zero"}, {kNotResponding, "Communications Error", MessageIcon::Exclamation}}));
+    ::testing::Values(FaultCase{{"--service-code", "0000000000"},
+                                {"Service mode password is incorrect.", "Communications Error",
+                                 MessageIcon::Exclamation}},
+                      FaultCase{{"--service-answer", "Q"},
+                                LinkError("Incorrect reply from KORA-1!", "Communications Error")},
+                      FaultCase{{"--service-answer", "none"},
+                                {kNotResponding, "Communications Error", MessageIcon::Exclamation}},
+                      FaultCase{
+                          {"--service-answer", "zero"},
+                          {kNotResponding, "Communications Error", MessageIcon::Exclamation}}));
 
 // The bytes the instrument received, in order, from its trace ("rx 41 at
 // 12345678" per byte or run of bytes).

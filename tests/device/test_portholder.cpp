@@ -49,8 +49,8 @@ TEST_F(PortHolderFake, ALockFileNamesItsProcessOnlyWhileThatRunsAndIsNeverRemove
   const std::vector<LockCase> cases = {
       {"      4242\n", 4242},
       {Binary(4242), 4242},
-      {"4242", 4242},  // as text, though four bytes long
-      {"  99999999\n", std::nullopt},           // stale
+      {"4242", 4242},                              // as text, though four bytes long
+      {"  99999999\n", std::nullopt},              // stale
       {std::to_string(::getpid()), std::nullopt},  // this process is never its own rival
       {"ttyUSB0\n", std::nullopt},
       {"", std::nullopt},
@@ -97,7 +97,7 @@ TEST(PortHolderSystem, AChildThatLocksOrOpensTheDeviceIsNamedAndForgottenWhenItG
   ASSERT_GE(master, 0);
   ASSERT_EQ(::grantpt(master) | ::unlockpt(master), 0);
   const std::string pty = ::ptsname(master);
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::stat(pty.c_str(), &st), 0);
   const PortHolderFinder finder;
   EXPECT_FALSE(finder.Find(pty).has_value());

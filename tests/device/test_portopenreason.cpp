@@ -33,16 +33,16 @@ struct FakeSystem {
   std::optional<PortHolder> holder;
 
   PortOpenLookups Lookups() {
-    return {[this](const std::string&) { return owner; },
-            [this](gid_t group) -> std::optional<std::string> {
-              if (auto it = groups.find(group); it != groups.end()) return it->second;
-              return std::nullopt;
-            },
-            [this] { return user; }, [this] { return session; },
-            [this](const std::string& name) {
-              return name == user ? account : std::vector<gid_t>{};
-            },
-            [this](const std::string&) { return holder; }};
+    return {
+        [this](const std::string&) { return owner; },
+        [this](gid_t group) -> std::optional<std::string> {
+          if (auto it = groups.find(group); it != groups.end()) return it->second;
+          return std::nullopt;
+        },
+        [this] { return user; },
+        [this] { return session; },
+        [this](const std::string& name) { return name == user ? account : std::vector<gid_t>{}; },
+        [this](const std::string&) { return holder; }};
   }
 };
 
@@ -65,40 +65,59 @@ class PortOpenReasonTest : public ::testing::TestWithParam<Case> {};
 TEST_P(PortOpenReasonTest, SaysWhatWentWrongAndWhatMendsIt) {
   FakeSystem system;
   if (GetParam().arrange != nullptr) GetParam().arrange(system);
-  EXPECT_EQ(PortOpenReason(GetParam().device, GetParam().error, system.Lookups()), GetParam().reason);
+  EXPECT_EQ(PortOpenReason(GetParam().device, GetParam().error, system.Lookups()),
+            GetParam().reason);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Reasons, PortOpenReasonTest,
     ::testing::Values(
-        Case{"/dev/ttyUSB0", EACCES, nullptr,
-             "You may not open /dev/ttyUSB0: it belongs to the group dialout, and your user (jane) is not in that "
-             "group. Run this command, then log out and log in again:\nsudo usermod -aG dialout jane"},
-        Case{"/dev/ttyUSB0", EPERM, [](FakeSystem& s) { s.account = {100, 20}; },
-             "You may not open /dev/ttyUSB0 yet: your user (jane) is in its group dialout, but this session "
-             "started before that. Log out and log in again, then try again."},
+        Case{
+            "/dev/ttyUSB0", EACCES, nullptr,
+            "You may not open /dev/ttyUSB0: it belongs to the group dialout, and your user (jane) is not in that "
+            "group. Run this command, then log out and log in again:\nsudo usermod -aG dialout jane"},
+        Case{
+            "/dev/ttyUSB0", EPERM,
+            [](FakeSystem& s) {
+              s.account = {100, 20};
+            },
+            "You may not open /dev/ttyUSB0 yet: your user (jane) is in its group dialout, but this session "
+            "started before that. Log out and log in again, then try again."},
         // Unknown user; names a shell would split are quoted in the command.
-        Case{"/dev/ttyUSB0", EACCES, [](FakeSystem& s) { s.user.reset(), s.groups[20] = "serial users"; },
-             "You may not open /dev/ttyUSB0: it belongs to the group serial users, and your user is not in that "
-             "group. Run this command, then log out and log in again:\nsudo usermod -aG 'serial users' $USER"},
+        Case{
+            "/dev/ttyUSB0", EACCES,
+            [](FakeSystem& s) { s.user.reset(), s.groups[20] = "serial users"; },
+            "You may not open /dev/ttyUSB0: it belongs to the group serial users, and your user is not in that "
+            "group. Run this command, then log out and log in again:\nsudo usermod -aG 'serial users' $USER"},
         // Where joining the group cannot help or is unknown, the permissions are shown.
-        Case{"/dev/ttyUSB0", EACCES, [](FakeSystem& s) { s.session = {100, 20}; }, kShowPermissions},
+        Case{"/dev/ttyUSB0", EACCES,
+             [](FakeSystem& s) {
+               s.session = {100, 20};
+             },
+             kShowPermissions},
         Case{"/dev/ttyUSB0", EACCES, [](FakeSystem& s) { s.groups.erase(20); }, kShowPermissions},
         Case{"/dev/ttyUSB0", EACCES, [](FakeSystem& s) { s.owner.reset(); }, kShowPermissions},
         Case{"/dev/ttyUSB0", EACCES, [](FakeSystem& s) { s.owner->group = 0; }, kShowPermissions},
-        Case{"/dev/ttyUSB0", EACCES, [](FakeSystem& s) { s.owner->mode = S_IFCHR | 0640; }, kShowPermissions},
+        Case{"/dev/ttyUSB0", EACCES, [](FakeSystem& s) { s.owner->mode = S_IFCHR | 0640; },
+             kShowPermissions},
         Case{"/dev/ttyUSB0", ENOENT, nullptr, "/dev/ttyUSB0" + kGone},
         Case{"/dev/ttyS3", ENXIO, nullptr, "/dev/ttyS3" + kGone},
         Case{"/dev/ttyUSB0", EBUSY, nullptr, "/dev/ttyUSB0" + kBusy},
         Case{"/dev/ttyUSB0", EWOULDBLOCK, nullptr, "/dev/ttyUSB0" + kBusy},
         // The program that holds it is named when the system tells which.
         Case{"/dev/ttyUSB0", EWOULDBLOCK,
-             [](FakeSystem& s) { s.holder = PortHolder{4711, "picocom"}; },
+             [](FakeSystem& s) {
+               s.holder = PortHolder{4711, "picocom"};
+             },
              "/dev/ttyUSB0 is in use by picocom (process 4711). Close that program and try again."},
-        Case{"/dev/ttyUSB0", EBUSY, [](FakeSystem& s) { s.holder = PortHolder{815, ""}; },
+        Case{"/dev/ttyUSB0", EBUSY,
+             [](FakeSystem& s) {
+               s.holder = PortHolder{815, ""};
+             },
              "/dev/ttyUSB0 is in use by another program (process 815). Close that program and try "
              "again."},
-        Case{"/tmp/notes", ENOTTY, nullptr, "/tmp/notes is not a serial port. Pick the port again on the Settings tab."},
+        Case{"/tmp/notes", ENOTTY, nullptr,
+             "/tmp/notes is not a serial port. Pick the port again on the Settings tab."},
         // In English whatever the user's language, like every other message.
         Case{"/dev/ttyUSB0", EIO, nullptr, "/dev/ttyUSB0 could not be opened: Input/output error."},
         Case{"", ENOENT, nullptr, kNoPort}, Case{"/dev/ttyUSB0", 0, nullptr, ""},
@@ -111,12 +130,14 @@ TEST(PortOpenReasonSystem, AFileOfOurOwnGroupShowsItsPermissions) {
   TempDir dir;
   const std::string file = dir.File("ttyFAKE");
   TempDir::WriteAll(file, "");
-  ASSERT_EQ(::chown(file.c_str(), static_cast<uid_t>(-1), ::getegid()) | ::chmod(file.c_str(), 0660), 0);
+  ASSERT_EQ(
+      ::chown(file.c_str(), static_cast<uid_t>(-1), ::getegid()) | ::chmod(file.c_str(), 0660), 0);
   const PortOpenLookups system = SystemPortOpenLookups();
   ASSERT_TRUE(system.deviceOwnership(file).has_value());
   EXPECT_EQ(system.deviceOwnership(file)->group, ::getegid());
   EXPECT_EQ(PortOpenReason(file, EACCES, system),
-            "You may not open " + file + ": its permissions do not allow it. This command shows them:\nls -l " + file);
+            "You may not open " + file +
+                ": its permissions do not allow it. This command shows them:\nls -l " + file);
 }
 
 TEST(OpenPortReason, ARealPortHeldByOneLinkIsBusyForTheNextAndAMissingOneIsGone) {
@@ -140,10 +161,10 @@ TEST(OpenPortReason, ARealPortHeldByOneLinkIsBusyForTheNextAndAMissingOneIsGone)
   settings.portName = dir.File("ttyUSB9");
   TKORAComm missing(settings, sink, clock);
   EXPECT_EQ(missing.OpenPort(), -1);
-  EXPECT_EQ(sink.messages,
-            (Messages{{"Unable to open PC COM Port!\n\n" + pty + kBusy, "COM Port Error",
-                       MessageIcon::Stop},
-                      {"Unable to open PC COM Port!\n\n" + settings.portName + kGone, "COM Port Error", MessageIcon::Stop}}));
+  EXPECT_EQ(sink.messages, (Messages{{"Unable to open PC COM Port!\n\n" + pty + kBusy,
+                                      "COM Port Error", MessageIcon::Stop},
+                                     {"Unable to open PC COM Port!\n\n" + settings.portName + kGone,
+                                      "COM Port Error", MessageIcon::Stop}}));
 }
 
 }  // namespace

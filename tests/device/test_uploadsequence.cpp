@@ -21,8 +21,10 @@ namespace {
 
 using Messages = std::vector<RecordedMessage>;
 
-const std::string kAdvice = "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
-const std::string kNoticeText = "Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.";
+const std::string kAdvice =
+    "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
+const std::string kNoticeText =
+    "Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.";
 
 // Three writes, one step each, to addresses 300 to 302.
 UploadPlan ThreeValues() {
@@ -31,9 +33,7 @@ UploadPlan ThreeValues() {
 
 class UploadSequenceTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    port.respond = ScriptedPort::Instrument();
-  }
+  void SetUp() override { port.respond = ScriptedPort::Instrument(); }
   UploadResult Run(const UploadPlan& plan) {
     TKORAComm link(LinkSettings{"/dev/ttyTEST3", 10}, sink, clock, port.Handle());
     UploadSequence sequence(link, plan);
@@ -109,8 +109,8 @@ TEST_F(UploadSequenceTest, ARefusedServiceCodeWritesNothingAndClosesThePort) {
   const UploadResult result = Run(plan);
   EXPECT_FALSE(wrote);
   EXPECT_EQ(port.written, "MS5173920468");
-  EXPECT_EQ(sink.messages,
-            (Messages{{"Service mode password is incorrect.", "Communications Error", MessageIcon::Exclamation}}));
+  EXPECT_EQ(sink.messages, (Messages{{"Service mode password is incorrect.", "Communications Error",
+                                      MessageIcon::Exclamation}}));
   EXPECT_FALSE(result.completed);
   EXPECT_FALSE(port.open);
 }
@@ -119,7 +119,9 @@ TEST_F(UploadSequenceTest, AFailedWriteEndsTheUploadWithoutXOrNotice) {
   port.respond = InstrumentRefusingWrite(2, 'T');
   const UploadResult result = Run(ThreeValues());
   EXPECT_EQ(port.written, "MS5173920468A300D7RA301D7R");
-  EXPECT_EQ(sink.messages, (Messages{{"Invalid data value!" + kAdvice, "KORA-1 Memory Error", MessageIcon::Stop}}));
+  EXPECT_EQ(
+      sink.messages,
+      (Messages{{"Invalid data value!" + kAdvice, "KORA-1 Memory Error", MessageIcon::Stop}}));
   EXPECT_FALSE(result.completed);
   EXPECT_EQ(result.stepsDone, 1);
   EXPECT_FALSE(port.open);
@@ -130,8 +132,9 @@ TEST_F(UploadSequenceTest, AFailedWriteOfXIsShownAndTheNoticeStillFollows) {
   port.failWritesFrom = 12 + 3 * 7;
   const UploadResult result = Run(ThreeValues());
   EXPECT_EQ(port.written, "MS5173920468A300D7RA301D7RA302D7R");
-  EXPECT_EQ(sink.messages, (Messages{{"Unable to write to PC COM Port!", "COM Port Error", MessageIcon::None},
-                                     {kNoticeText, "Test Values", MessageIcon::None}}));
+  EXPECT_EQ(sink.messages,
+            (Messages{{"Unable to write to PC COM Port!", "COM Port Error", MessageIcon::None},
+                      {kNoticeText, "Test Values", MessageIcon::None}}));
   EXPECT_TRUE(result.completed);
   EXPECT_FALSE(port.open);
 }
@@ -198,9 +201,11 @@ TEST(UploadRefusals, ShowTheirMessageUnderTheUploadsCaptionWithTheExclamationIco
   list[1].SetName("ODD");
   EXPECT_EQ(list[1].AddKey(600), 0);
   ShowAutoSelectRefusal(list, 1, sink);
-  EXPECT_EQ(sink.messages,
-            (Messages{{InvalidPowerOnValueMessage(values, 7), "Power On Settings", MessageIcon::Exclamation},
-                      {InvalidAutoSelectMessage(list, 1), "Auto Selections", MessageIcon::Exclamation}}));
+  EXPECT_EQ(
+      sink.messages,
+      (Messages{
+          {InvalidPowerOnValueMessage(values, 7), "Power On Settings", MessageIcon::Exclamation},
+          {InvalidAutoSelectMessage(list, 1), "Auto Selections", MessageIcon::Exclamation}}));
 }
 
 // Refuse or run, for both kinds of upload: what was refused, what was run.
@@ -209,8 +214,8 @@ struct RefuseOrRunCase {
   std::function<bool(MessageSink&, const std::function<void(int)>&,
                      const std::function<void(const UploadPlan&)>&)>
       upload;
-  int refused;      // the index handed to refused, -1 for none
-  int runMaximum;   // the plan's maximum handed to run, -1 for no run
+  int refused;          // the index handed to refused, -1 for none
+  int runMaximum;       // the plan's maximum handed to run, -1 for no run
   std::string caption;  // of the one message, empty for none
 };
 

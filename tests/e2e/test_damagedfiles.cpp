@@ -2,27 +2,27 @@
 // truncated, emptied, overwritten with random bytes, made unreadable, or
 // replaced by a folder. The real main window must still open, show only
 // sane texts, and close without losing or changing the two other files.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QComboBox>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <filesystem>
-#include <gtest/gtest.h>
 #include <random>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "ui/ansitext.h"
-#include "machine/koraglobals.h"
 #include "app/korapc.h"
-#include "common/settingsfile.h"
 #include "autoselect/autoselectframe.h"
-#include "support/e2esupport.h"
+#include "common/settingsfile.h"
 #include "grid/esstringgrid.h"
+#include "machine/koraglobals.h"
 #include "poweron/poframe.h"
 #include "poweron/poweronoptions.h"
-#include "support/testservices.h"
+#include "support/e2esupport.h"
 #include "support/tempdir.h"
+#include "support/testservices.h"
+#include "ui/ansitext.h"
 
 namespace {
 
@@ -33,36 +33,48 @@ enum class Target { Settings, PowerOn, AutoSelect };
 
 std::string Name(Damage damage) {
   switch (damage) {
-    case Damage::Truncated: return "Truncated";
-    case Damage::Empty: return "Empty";
-    case Damage::RandomBytes: return "RandomBytes";
-    case Damage::Unreadable: return "Unreadable";
-    case Damage::Folder: return "Folder";
+    case Damage::Truncated:
+      return "Truncated";
+    case Damage::Empty:
+      return "Empty";
+    case Damage::RandomBytes:
+      return "RandomBytes";
+    case Damage::Unreadable:
+      return "Unreadable";
+    case Damage::Folder:
+      return "Folder";
   }
   return "";
 }
 
 std::string Name(Target target) {
   switch (target) {
-    case Target::Settings: return "KorapcIni";
-    case Target::PowerOn: return "PoweronDat";
-    case Target::AutoSelect: return "AutoselectAsl";
+    case Target::Settings:
+      return "KorapcIni";
+    case Target::PowerOn:
+      return "PoweronDat";
+    case Target::AutoSelect:
+      return "AutoselectAsl";
   }
   return "";
 }
 
 std::string PathOf(Target target) {
   switch (target) {
-    case Target::Settings: return GetSettingsFilePath();
-    case Target::PowerOn: return GetPowerOnFilePath();
-    case Target::AutoSelect: return GetAutoSelectFilePath();
+    case Target::Settings:
+      return GetSettingsFilePath();
+    case Target::PowerOn:
+      return GetPowerOnFilePath();
+    case Target::AutoSelect:
+      return GetAutoSelectFilePath();
   }
   return "";
 }
 
 const std::vector<int> kValues = {14, 7, 2, 3, 1, 8, 5, 0, 13, 4, 1, 4, 0, 2, 3, 1, 8, 7, 6, 5};
-const char* const kAutoNames[] = {"MORNING CHECK", "ARRHYTHMIA DEMO", "FETAL", "PACER 75", "PERF SINE",
-                                  "BP ARTERIAL", "RESP APNEA", "TEMP 37", "CO BOLUS", "NIGHT SHIFT"};
+const char* const kAutoNames[] = {"MORNING CHECK", "ARRHYTHMIA DEMO", "FETAL",      "PACER 75",
+                                  "PERF SINE",     "BP ARTERIAL",     "RESP APNEA", "TEMP 37",
+                                  "CO BOLUS",      "NIGHT SHIFT"};
 
 bool RunningAsRoot() { return ::geteuid() == 0; }
 
@@ -193,7 +205,8 @@ TEST_P(DamagedFileTest, TheWindowOpensSaneAndClosingKeepsTheOtherFiles) {
 
   auto form = Open();
   ExpectSane(*form);
-  const bool unreadable = damage == Damage::Folder || (damage == Damage::Unreadable && !RunningAsRoot());
+  const bool unreadable =
+      damage == Damage::Folder || (damage == Damage::Unreadable && !RunningAsRoot());
   if (target == Target::PowerOn && unreadable) {
     EXPECT_EQ(form->POMain1->Values().GetValue(0), 3);  // the factory defaults
     EXPECT_EQ(form->POMain1->Values().GetValue(19), 4);

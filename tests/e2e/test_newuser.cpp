@@ -3,6 +3,7 @@
 // the real serial port into the virtual KORA-1, and a restart on the same
 // configuration folder. The auto-selection upload is 300 protocol steps and
 // takes about 35 seconds; it runs once here.
+#include <gtest/gtest.h>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,25 +12,24 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "machine/koraglobals.h"
 #include "app/korapc.h"
-#include "common/settingsfile.h"
 #include "autoselect/autoselecteditorform.h"
 #include "autoselect/autoselectframe.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
-#include "support/e2esupport.h"
-#include "grid/esstringgrid.h"
-#include "poweron/poeditorform.h"
-#include "poweron/poframe.h"
+#include "common/settingsfile.h"
 #include "common/systemclock.h"
 #include "device/commportfactory.h"
+#include "grid/esstringgrid.h"
 #include "history/unkepthistorystore.h"
+#include "machine/koraglobals.h"
+#include "poweron/poeditorform.h"
+#include "poweron/poframe.h"
 #include "services/services.h"
+#include "support/e2esupport.h"
 #include "support/recordingmessagesink.h"
 #include "support/scriptedfilepicker.h"
 #include "support/tempdir.h"
@@ -39,7 +39,8 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-const std::string kPowerCycle = "Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.";
+const std::string kPowerCycle =
+    "Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.";
 
 // The grid shows value texts padded with blanks to 27 characters.
 QString Padded(const char* text) { return QString::fromUtf8(text).leftJustified(27, ' '); }
@@ -88,11 +89,26 @@ TEST(NewUser, EditsUploadsClosesAndFindsEverythingAsLeft) {
   EXPECT_EQ(form->size(), QSize(540, 600));
   EXPECT_EQ(form->PageControl->currentIndex(), 0);
   EXPECT_EQ(form->cbComPort->currentText(), "/dev/ttyS0");
-  const char* defaults[] = {"80 BPM", "1 mV", "Normal (INT)", "1000 Ohms", "Adult R-Wave",
-                            "20 BPM", "I/E 1/1", "5 Ohms", "20 mV", "2 msec", "Negative Pulse",
-                            "37\u00ba C", "20\u00ba C", "37\u00ba C", "H-P/Philips at 2\u00baC",
-                            "5\u00b5V/V per mmHg", "Arterial 120/80", "Arterial 120/80",
-                            "Left Ventrical 120/0", "Right Ventrical 25/0"};
+  const char* defaults[] = {"80 BPM",
+                            "1 mV",
+                            "Normal (INT)",
+                            "1000 Ohms",
+                            "Adult R-Wave",
+                            "20 BPM",
+                            "I/E 1/1",
+                            "5 Ohms",
+                            "20 mV",
+                            "2 msec",
+                            "Negative Pulse",
+                            "37\u00ba C",
+                            "20\u00ba C",
+                            "37\u00ba C",
+                            "H-P/Philips at 2\u00baC",
+                            "5\u00b5V/V per mmHg",
+                            "Arterial 120/80",
+                            "Arterial 120/80",
+                            "Left Ventrical 120/0",
+                            "Right Ventrical 25/0"};
   ASSERT_EQ(power.sgPowerOn->RowCount(), 21);
   for (int row = 1; row <= 20; ++row) {
     EXPECT_EQ(power.sgPowerOn->Cells(1, row), e2e::kPowerOnNames[row - 1]);
@@ -167,8 +183,9 @@ TEST(NewUser, EditsUploadsClosesAndFindsEverythingAsLeft) {
   QTest::mouseClick(autos.btnSetAuto, Qt::LeftButton);
   EXPECT_TRUE(autos.LastUpload().completed);
   EXPECT_EQ(autos.LastUpload().stepsDone, 300);
-  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{{kPowerCycle, "Power On Settings", MessageIcon::None},
-                                                         {kPowerCycle, "Auto Selections", MessageIcon::None}}));
+  EXPECT_EQ(sink.messages,
+            (std::vector<RecordedMessage>{{kPowerCycle, "Power On Settings", MessageIcon::None},
+                                          {kPowerCycle, "Auto Selections", MessageIcon::None}}));
   ASSERT_TRUE(kora.WaitForLog("X: service mode ended"));
 
   // The instrument's memory, from the layouts: erased (0xFF) everywhere but

@@ -3,6 +3,7 @@
 // KORAPC_SNAPSHOT_SUFFIX is "@2x". The pictures go to KORAPC_SNAPSHOT_DIR
 // (build/snapshots); scripts/update-screenshots.sh copies the README's from
 // there. The clipping checks run whether or not pictures are written.
+#include <gtest/gtest.h>
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
@@ -12,19 +13,18 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <gtest/gtest.h>
 
-#include "machine/koraglobals.h"
 #include "app/korapc.h"
 #include "autoselect/autoselecteditorform.h"
 #include "autoselect/autoselectframe.h"
 #include "autoselect/keycombobox.h"
 #include "autoselect/tempcoframe.h"
-#include "support/e2esupport.h"
+#include "machine/koraglobals.h"
 #include "poweron/poeditorform.h"
 #include "poweron/poframe.h"
-#include "support/testservices.h"
+#include "support/e2esupport.h"
 #include "support/tempdir.h"
+#include "support/testservices.h"
 
 namespace {
 
@@ -63,8 +63,9 @@ void ExpectWholeAndSharp(QWidget& window, const std::string& where) {
   QCoreApplication::processEvents();
   for (QLabel* label : window.findChildren<QLabel*>()) {
     if (!label->isVisibleTo(&window) || label->text().isEmpty()) continue;
-    const QSize need = label->wordWrap() ? QSize(label->width(), label->heightForWidth(label->width()))
-                                         : label->minimumSizeHint();
+    const QSize need = label->wordWrap()
+                           ? QSize(label->width(), label->heightForWidth(label->width()))
+                           : label->minimumSizeHint();
     EXPECT_GE(label->width(), need.width()) << where << ": label " << label->text().toStdString();
     EXPECT_GE(label->height(), need.height()) << where << ": label " << label->text().toStdString();
   }
@@ -72,15 +73,18 @@ void ExpectWholeAndSharp(QWidget& window, const std::string& where) {
     if (!button->isVisibleTo(&window) || qobject_cast<QTabBar*>(button->parentWidget())) continue;
     const QFontMetrics metrics = button->fontMetrics();
     int need = metrics.horizontalAdvance(button->text());
-    if (!button->icon().isNull()) need += button->iconSize().width() + (button->text().isEmpty() ? 0 : 4);
+    if (!button->icon().isNull())
+      need += button->iconSize().width() + (button->text().isEmpty() ? 0 : 4);
     EXPECT_GE(button->width(), need) << where << ": button " << button->objectName().toStdString();
-    EXPECT_GE(button->height(), std::max(metrics.height(), button->icon().isNull() ? 0 : button->iconSize().height()))
+    EXPECT_GE(button->height(),
+              std::max(metrics.height(), button->icon().isNull() ? 0 : button->iconSize().height()))
         << where << ": button " << button->objectName().toStdString();
     if (button->icon().isNull()) continue;
     const QSize pixels = button->iconSize() * button->devicePixelRatioF();
     const QList<QSize> sizes = button->icon().availableSizes();
     bool sharp = sizes.isEmpty();  // drawn afresh at any size
-    for (const QSize& size : sizes) sharp = sharp || (size.width() >= pixels.width() && size.height() >= pixels.height());
+    for (const QSize& size : sizes)
+      sharp = sharp || (size.width() >= pixels.width() && size.height() >= pixels.height());
     EXPECT_TRUE(sharp) << where << ": icon of " << button->objectName().toStdString() << " needs "
                        << pixels.width() << " pixels";
   }
@@ -91,9 +95,10 @@ void ExpectWholeAndSharp(QWidget& window, const std::string& where) {
     option.editable = list->isEditable();
     const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
                                                       QStyle::SC_ComboBoxEditField, list);
-    EXPECT_GE(field.width(), WidestItem(*list)) << where << ": list " << list->objectName().toStdString();
-    EXPECT_GE(field.height(), list->fontMetrics().height()) << where << ": list "
-                                                            << list->objectName().toStdString();
+    EXPECT_GE(field.width(), WidestItem(*list))
+        << where << ": list " << list->objectName().toStdString();
+    EXPECT_GE(field.height(), list->fontMetrics().height())
+        << where << ": list " << list->objectName().toStdString();
   }
   for (QTabBar* tabs : window.findChildren<QTabBar*>()) {
     if (!tabs->isVisibleTo(&window)) continue;
@@ -107,10 +112,11 @@ void ExpectWholeAndSharp(QWidget& window, const std::string& where) {
 class SnapshotTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    TempDir::WriteAll(GetPowerOnFilePath(),
-                      e2e::PowerOnFile({3, 3, 0, 1, 0, 5, 4, 9, 8, 0, 0, 2, 1, 1, 3, 1, 0, 7, 3, 4}));
+    TempDir::WriteAll(GetPowerOnFilePath(), e2e::PowerOnFile({3, 3, 0, 1, 0, 5, 4, 9, 8, 0,
+                                                              0, 2, 1, 1, 3, 1, 0, 7, 3, 4}));
     std::string asl = e2e::AslRecord("MORNING CHECK", {13, 29, 180, 232}) +
-                      e2e::AslRecord("ARRHYTHMIA DEMO", {70, 232}) + e2e::AslRecord("FETAL DECEL", {292, 302}) +
+                      e2e::AslRecord("ARRHYTHMIA DEMO", {70, 232}) +
+                      e2e::AslRecord("FETAL DECEL", {292, 302}) +
                       e2e::AslRecord("PACER 75", {322, 341}) + e2e::AslRecord("SINE 10 HZ", {373});
     for (int i = 5; i < 10; ++i) asl += e2e::AslRecord("", {});
     TempDir::WriteAll(GetAutoSelectFilePath(), asl);

@@ -1,6 +1,8 @@
 #include "grid/esstringgrid.h"
 #include "grid/gridlayoutfile.h"
 
+#include <QtTest/qtestspontaneevent.h>
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -10,9 +12,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
-#include <QtTest/qtestspontaneevent.h>
 #include <QWheelEvent>
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -389,10 +389,13 @@ class PaintTest : public GridTest {
   QImage Shot() { return grid.grab().toImage().convertToFormat(QImage::Format_RGB32); }
   // A point of the viewport in the grid's (and so the shot's) coordinates.
   QPoint InGrid(QPoint viewportPoint) const { return grid.viewport()->mapTo(&grid, viewportPoint); }
-  QRgb Pixel(const QImage& shot, QPoint viewportPoint) const { return shot.pixel(InGrid(viewportPoint)); }
+  QRgb Pixel(const QImage& shot, QPoint viewportPoint) const {
+    return shot.pixel(InGrid(viewportPoint));
+  }
   // A blank spot of a data row: in the last column, far right of its text.
   QPoint Blank(int row) const {
-    return {grid.columnViewportPosition(2) + grid.columnWidth(2) - 20, grid.rowViewportPosition(row - 1) + 9};
+    return {grid.columnViewportPosition(2) + grid.columnWidth(2) - 20,
+            grid.rowViewportPosition(row - 1) + 9};
   }
   int RowTop(int row) const { return grid.rowViewportPosition(row - 1); }
   QColor Colour(QPalette::ColorRole role) const { return grid.palette().color(role); }
@@ -462,7 +465,8 @@ TEST_F(PaintTest, ATooLongTextEndsInThreeFullStopsAndAnAmpersandShowsAsItself) {
   grid.SetCells(1, 5, "R&D");
   const QImage shot = Shot();
   const QImage cell = CellImage(shot, 1, 3);
-  ASSERT_NE(Expected(cell, Qt::white, "..."), Expected(cell, Qt::white, "")) << "no font to draw with";
+  ASSERT_NE(Expected(cell, Qt::white, "..."), Expected(cell, Qt::white, ""))
+      << "no font to draw with";
   int shown = -1;  // how much of the text comes before the dots
   for (int n = 0; n <= text.size(); ++n) {
     if (cell == Expected(cell, Qt::white, text.left(n) + "...")) shown = n;
@@ -480,7 +484,8 @@ TEST_F(PaintTest, WithAnEmptyDisplayListTheGridDrawsNoLinesOfItsOwn) {
   QImage shot = Shot();
   const int line = grid.columnViewportPosition(0) + grid.columnWidth(0) - 1;
   EXPECT_EQ(Pixel(shot, QPoint(line, RowTop(2) + 9)), qRgb(192, 192, 192));
-  EXPECT_EQ(Pixel(shot, QPoint(Blank(3).x(), RowTop(3) + 17)), qRgb(192, 192, 192));  // under the last row
+  EXPECT_EQ(Pixel(shot, QPoint(Blank(3).x(), RowTop(3) + 17)),
+            qRgb(192, 192, 192));  // under the last row
 
   grid.clearDispLst();
   shot = Shot();
@@ -669,8 +674,8 @@ TEST_F(LayoutTest, ColumnsAreWidenedToTheirTextsOnlyWhenTheFileHasNoSectionForTh
     LoadGridLayout(*grid, ini);
     return grid;
   };
-  auto first = Filled("sgPowerOn");      // no section at all: a first start
-  auto later = Filled("sgAutoSelect");   // a section, though without widths
+  auto first = Filled("sgPowerOn");     // no section at all: a first start
+  auto later = Filled("sgAutoSelect");  // a section, though without widths
   const int textWidth = first->fontMetrics().horizontalAdvance(longText);
   ASSERT_GT(textWidth, 100);
   EXPECT_EQ(first->ColWidths(1), first->TextWidth(1));
@@ -680,8 +685,9 @@ TEST_F(LayoutTest, ColumnsAreWidenedToTheirTextsOnlyWhenTheFileHasNoSectionForTh
 }
 
 TEST_F(LayoutTest, ASavedLayoutIsRestoredAndAWidthThatIsNoIntegerGivesTheDefault) {
-  Write("[sgPowerOn]\nCOL_0_WIDTH=51\nCOL_1_WIDTH=183\nCOL_SORTBY=2\nASCENDING=0\n"
-        "[sgAutoSelect]\nCOL_0_WIDTH=53\n[sgWide]\nCOL_0_WIDTH=60\nCOL_1_WIDTH=wide\n");
+  Write(
+      "[sgPowerOn]\nCOL_0_WIDTH=51\nCOL_1_WIDTH=183\nCOL_SORTBY=2\nASCENDING=0\n"
+      "[sgAutoSelect]\nCOL_0_WIDTH=53\n[sgWide]\nCOL_0_WIDTH=60\nCOL_1_WIDTH=wide\n");
   auto power = Grid("sgPowerOn", 3, 500);
   auto autos = Grid("sgAutoSelect", 2, 500);
   auto wide = Grid("sgWide", 3, 400);
@@ -750,14 +756,18 @@ TEST_F(LayoutTest, AGridWithoutANameNeitherReadsNorWritesKeysOutsideASection) {
   EXPECT_EQ(grid->ColWidths(0), 100);
   EXPECT_TRUE(grid->ascending());
   EXPECT_FALSE(SaveGridLayout(*grid, ini));
-  EXPECT_EQ(TempDir::ReadAll(path), "COL_0_WIDTH=70\nASCENDING=0\n[sgAutoSelect]\nCOL_0_WIDTH=53\n");
+  EXPECT_EQ(TempDir::ReadAll(path),
+            "COL_0_WIDTH=70\nASCENDING=0\n[sgAutoSelect]\nCOL_0_WIDTH=53\n");
 }
 
 TEST_F(LayoutTest, DamagedWidthsLeaveEveryColumnWithinReach) {
   const int screenWidth = QGuiApplication::primaryScreen()->availableVirtualGeometry().width();
-  Write("[sgPowerOn]\nCOL_0_WIDTH=0\nCOL_1_WIDTH=-40\n"
-        "[sgAutoSelect]\nCOL_0_WIDTH=" + std::to_string(screenWidth * 10) + "\n"
-        "[sgWider]\nCOL_0_WIDTH=450\n");
+  Write(
+      "[sgPowerOn]\nCOL_0_WIDTH=0\nCOL_1_WIDTH=-40\n"
+      "[sgAutoSelect]\nCOL_0_WIDTH=" +
+      std::to_string(screenWidth * 10) +
+      "\n"
+      "[sgWider]\nCOL_0_WIDTH=450\n");
   auto power = Grid("sgPowerOn", 3, 400);
   auto autos = Grid("sgAutoSelect", 2, 400);
   auto wider = Grid("sgWider", 2, 300);

@@ -1,21 +1,21 @@
 #include "historyview/historypage.h"
 
+#include <gtest/gtest.h>
 #include <QAbstractItemModel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
-#include <gtest/gtest.h>
 #include <memory>
 
 #include "autoselect/autoselectframe.h"
-#include "historyview/historymodel.h"
 #include "history/sqlitehistorystore.h"
 #include "history/tracetext.h"
+#include "historyview/historymodel.h"
 #include "poweron/poframe.h"
+#include "services/services.h"
 #include "support/aslrecord.h"
 #include "support/pagebench.h"
-#include "services/services.h"
 #include "support/recordingmessagesink.h"
 #include "support/scriptedfilepicker.h"
 #include "support/scriptedquestion.h"
@@ -46,8 +46,9 @@ class HistoryPageTest : public ::testing::Test {
     std::string asl = AslRecord("ADULT NSR", {10, 13});
     for (int i = 1; i < 10; ++i) asl += AslRecord("", {});
     TempDir::WriteAll(data.File("autoselect.asl"), asl);
-    powerOn = std::make_unique<TPOMain>(PageSetup{data.File("korapc.ini"), data.File("poweron.dat")},
-                                        bench.fakes.services, bench.runner);
+    powerOn =
+        std::make_unique<TPOMain>(PageSetup{data.File("korapc.ini"), data.File("poweron.dat")},
+                                  bench.fakes.services, bench.runner);
     autoSelect = std::make_unique<TAutoSelectMain>(
         PageSetup{data.File("korapc.ini"), data.File("autoselect.asl")}, bench.fakes.services,
         bench.runner);
@@ -121,8 +122,8 @@ TEST_F(HistoryPageTest, TheListRunsNewestFirstAndTheSelectedUploadShowsInThePage
     }
   }
   EXPECT_EQ(Cell(*page, 1, 3, Qt::ToolTipRole), "Incorrect reply from KORA-1!");
-  for (QPushButton* b : {page->btnSaveReport, page->btnSaveTrace, page->btnRestore,
-                         page->btnCompare}) {
+  for (QPushButton* b :
+       {page->btnSaveReport, page->btnSaveTrace, page->btnRestore, page->btnCompare}) {
     EXPECT_FALSE(b->isEnabled()) << "nothing selected: " << b->text().toStdString();
   }
 
@@ -208,8 +209,7 @@ TEST_F(HistoryPageTest, SaveTraceWritesTheRecordAndItsTraceAndSaveReportAPdf) {
   const UploadTrace trace{{0, TraceDirection::Sent, 'M', false},
                           {20000, TraceDirection::Sent, 0, true},
                           {31000, TraceDirection::Received, 'S', false}};
-  Add(Start("2026-12-01T09:00:00.000Z", UploadWhat::PowerOn), UploadOutcome::Programmed, {},
-      trace);
+  Add(Start("2026-12-01T09:00:00.000Z", UploadWhat::PowerOn), UploadOutcome::Programmed, {}, trace);
   auto page = MakePage();
   Select(*page, 0);
 

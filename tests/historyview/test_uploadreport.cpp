@@ -1,7 +1,7 @@
 #include "historyview/uploadreport.h"
 
-#include <cstdio>
 #include <gtest/gtest.h>
+#include <cstdio>
 #include <string>
 
 #include "support/tempdir.h"
@@ -74,12 +74,12 @@ TEST_F(UploadReportTest, APowerOnReportNamesTheUploadTheInstrumentTheResultAndEv
   record.start.sourceFile = "/home/tech/poweron.dat";
   const std::string text = Written(record, ReportPaper::A4, "(A4)");
   for (const char* expected :
-       {"KORA-1 programming record", "2026-12-09 15:41:58 UTC", "tech on bench-pc",
-        "/dev/ttyUSB0", "FTDI FT232R USB UART, serial A10K3B2Q (0403:6001)",
-        "Power-on values", "Source file /home/tech/poweron.dat", "programmed", "20 of 20",
-        "Late answers 1", "Slowest answer 13 ms",
-        "Characters sent again 0", "ECG Rate: 80 BPM", "ECG Axis: Normal (INT)",
-        "Temperature YSI 400/700: 38\xC2\xBA C", "BP4 Dynamic:", "Signature", "Date"}) {
+       {"KORA-1 programming record", "2026-12-09 15:41:58 UTC", "tech on bench-pc", "/dev/ttyUSB0",
+        "FTDI FT232R USB UART, serial A10K3B2Q (0403:6001)", "Power-on values",
+        "Source file /home/tech/poweron.dat", "programmed", "20 of 20", "Late answers 1",
+        "Slowest answer 13 ms", "Characters sent again 0", "ECG Rate: 80 BPM",
+        "ECG Axis: Normal (INT)", "Temperature YSI 400/700: 38\xC2\xBA C",
+        "BP4 Dynamic:", "Signature", "Date"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin: " << text;
   }
 }
@@ -97,9 +97,9 @@ TEST_F(UploadReportTest, TenFullAutoSelectionsAndAFailureStillFitOneLetterPage) 
   record.end.done = 123;
   record.end.total = 301;
   const std::string text = Written(record, ReportPaper::Letter, "(letter)");
-  for (const char* expected : {"Auto selections", "failed: KORA-1 has stopped responding to PC!",
-                               "123 of 301", "AUTO 1 SLOT 1", "Asystole 1", "AUTO 10 SLOT 10",
-                               "Signature"}) {
+  for (const char* expected :
+       {"Auto selections", "failed: KORA-1 has stopped responding to PC!", "123 of 301",
+        "AUTO 1 SLOT 1", "Asystole 1", "AUTO 10 SLOT 10", "Signature"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << "\nin: " << text;
   }
 }
@@ -109,13 +109,12 @@ TEST(UploadReport, ThePaperFollowsTheLocalesTerritory) {
     const char* locale;
     ReportPaper paper;
   };
-  for (const Case& c : {Case{"en_US", ReportPaper::Letter},
-                        Case{"en_US.UTF-8", ReportPaper::Letter},
-                        Case{"fr_CA.UTF-8", ReportPaper::Letter},
-                        Case{"es_MX", ReportPaper::Letter},
-                        Case{"en_GB.UTF-8", ReportPaper::A4}, Case{"de_DE@euro", ReportPaper::A4},
-                        Case{"fr_FR", ReportPaper::A4}, Case{"C", ReportPaper::A4},
-                        Case{"", ReportPaper::A4}, Case{"xx_nonsense", ReportPaper::A4}}) {
+  for (const Case& c :
+       {Case{"en_US", ReportPaper::Letter}, Case{"en_US.UTF-8", ReportPaper::Letter},
+        Case{"fr_CA.UTF-8", ReportPaper::Letter}, Case{"es_MX", ReportPaper::Letter},
+        Case{"en_GB.UTF-8", ReportPaper::A4}, Case{"de_DE@euro", ReportPaper::A4},
+        Case{"fr_FR", ReportPaper::A4}, Case{"C", ReportPaper::A4}, Case{"", ReportPaper::A4},
+        Case{"xx_nonsense", ReportPaper::A4}}) {
     EXPECT_EQ(ReportPaperFor(c.locale), c.paper) << c.locale;
   }
 }

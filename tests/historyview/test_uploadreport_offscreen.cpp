@@ -1,8 +1,8 @@
 // The report from a program that has no window and no display, as
 // korapc-program writes it: no Qt application object exists beforehand.
+#include <gtest/gtest.h>
 #include <cstdlib>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <iterator>
 
 #include "historyview/uploadreport.h"

@@ -13,8 +13,8 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -71,7 +71,8 @@ std::string Where(const fs::path& root, const fs::path& file, int line) {
 std::vector<fs::path> SourcesIn(const fs::path& root, const fs::path& skip = {},
                                 const std::set<fs::path>& leaveOut = {}) {
   std::vector<fs::path> files;
-  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator();
+       ++it) {
     const fs::path& path = it->path();
     const std::string name = path.filename().string();
     std::error_code ec;
@@ -107,7 +108,8 @@ std::vector<std::string> AppIncludesOutsideApp(const fs::path& root, const fs::p
 // Every Qt header that the files reach, following the headers of our own
 // that they include (found from root or beside the including file), and the
 // header of the same name beside each .cpp. As "path:line: header", sorted.
-std::vector<std::string> QtIncludesReachedFrom(const fs::path& root, const std::vector<fs::path>& files) {
+std::vector<std::string> QtIncludesReachedFrom(const fs::path& root,
+                                               const std::vector<fs::path>& files) {
   std::vector<std::string> found;
   std::vector<fs::path> pending;
   std::set<fs::path> seen;
@@ -126,7 +128,8 @@ std::vector<std::string> QtIncludesReachedFrom(const fs::path& root, const std::
       if (std::regex_search(include.target, kQtHeader)) {
         found.push_back(Where(root, file, include.line) + ": " + include.target);
       } else if (include.quoted) {
-        for (const fs::path& candidate : {root / include.target, file.parent_path() / include.target}) {
+        for (const fs::path& candidate :
+             {root / include.target, file.parent_path() / include.target}) {
           if (IsUnder(candidate, root)) visit(candidate);
         }
       }
@@ -143,11 +146,11 @@ std::vector<fs::path> ListedSources(const std::string& listFile) {
   std::ifstream in(listFile);
   std::string line;
   while (std::getline(in, line)) {
-    if (!line.empty() && IsSourceFile(line) && !IsUnder(line, KORAPC_BINARY_DIR)) files.emplace_back(line);
+    if (!line.empty() && IsSourceFile(line) && !IsUnder(line, KORAPC_BINARY_DIR))
+      files.emplace_back(line);
   }
   return files;
 }
-
 
 // The folders, bottom to top, and which others each may include. A folder
 // may name only folders above it in this table (below it in the layers).
@@ -170,8 +173,7 @@ const std::vector<FolderRow> kFolders = {
     {"autoselect",
      {"common", "catalogue", "history", "device", "services", "grid", "ui", "ui/upload"}},
     {"poweron", {"common", "history", "device", "services", "grid", "ui", "ui/upload"}},
-    {"historyview",
-     {"common", "catalogue", "history", "services", "ui", "autoselect", "poweron"}},
+    {"historyview", {"common", "catalogue", "history", "services", "ui", "autoselect", "poweron"}},
     {"fuzz", {"common", "autoselect", "poweron"}},
     {"cli",
      {"common", "catalogue", "history", "device", "machine", "services", "autoselect", "poweron",
@@ -192,8 +194,9 @@ const std::vector<FolderRow> kFolders = {
 // folder and tests/support/.
 const std::map<std::string, std::vector<std::string>> kTestExtras = {
     {"tests/device", {"autoselect", "poweron"}},  // the upload sequence with both uploads' plans
-    {"tests/e2e", {"app", "ui", "ui/upload", "grid", "machine", "services", "device", "autoselect",
-                   "poweron", "common", "history", "historyview"}},
+    {"tests/e2e",
+     {"app", "ui", "ui/upload", "grid", "machine", "services", "device", "autoselect", "poweron",
+      "common", "history", "historyview"}},
     {"tests/layering", {}},
 };
 
@@ -303,11 +306,11 @@ TEST(LayeringCheck, FindsEveryIncludeThatTheFolderTableDoesNotAllow) {
   };
   TempDir tree;
   for (const auto& [file, text] : files) Write(tree, file, text);
-  EXPECT_EQ(IncludesAgainstTheTable(tree.path()),
-            (std::vector<std::string>{"common/clock.cpp:1: app/korapc.h",
-                                      "device/koracomm.cpp:2: ui/upload/uploadrunner.h",
-                                      "tests/device/test_koracomm.cpp:3: grid/x.h",
-                                      "ui/icons.h:1: upload/uploadrunner.h"}));
+  EXPECT_EQ(
+      IncludesAgainstTheTable(tree.path()),
+      (std::vector<std::string>{
+          "common/clock.cpp:1: app/korapc.h", "device/koracomm.cpp:2: ui/upload/uploadrunner.h",
+          "tests/device/test_koracomm.cpp:3: grid/x.h", "ui/icons.h:1: upload/uploadrunner.h"}));
 }
 
 TEST(LayeringCheck, FindsAQtHeaderACoreSourceReachesThroughItsOwnHeaders) {
@@ -321,14 +324,17 @@ TEST(LayeringCheck, FindsAQtHeaderACoreSourceReachesThroughItsOwnHeaders) {
   Write(tree, "catalogue/keycatalogue.h", "#include <QtCore/qglobal.h>\n");  // beside its .cpp
   Write(tree, "poweron/tpoweron.cpp", "#include <qglobal.h>\n#include <queue>\n");
   Write(tree, "ui/ansitext.h", "#include <QWidget>\n");  // GUI, not listed
-  EXPECT_EQ(QtIncludesReachedFrom(root, {root / "device/koracomm.cpp", root / "catalogue/keycatalogue.cpp",
-                                         root / "poweron/tpoweron.cpp"}),
-            (std::vector<std::string>{"catalogue/keycatalogue.h:1: QtCore/qglobal.h",
-                                      "common/text.h:2: QString", "poweron/tpoweron.cpp:1: qglobal.h"}));
+  EXPECT_EQ(
+      QtIncludesReachedFrom(root,
+                            {root / "device/koracomm.cpp", root / "catalogue/keycatalogue.cpp",
+                             root / "poweron/tpoweron.cpp"}),
+      (std::vector<std::string>{"catalogue/keycatalogue.h:1: QtCore/qglobal.h",
+                                "common/text.h:2: QString", "poweron/tpoweron.cpp:1: qglobal.h"}));
 }
 
 TEST(Layering, NothingOutsideAppAndItsTestsIncludesApp) {
-  EXPECT_EQ(AppIncludesOutsideApp(KORAPC_SOURCE_DIR, KORAPC_BINARY_DIR), std::vector<std::string>{});
+  EXPECT_EQ(AppIncludesOutsideApp(KORAPC_SOURCE_DIR, KORAPC_BINARY_DIR),
+            std::vector<std::string>{});
 }
 
 TEST(Layering, EveryFolderNamesOnlyFoldersBelowIt) {
@@ -354,8 +360,9 @@ TEST(Layering, TheCoreAndItsTestsIncludeNoQtHeader) {
   // The list comes from the build; a broken list must not pass for a clean core.
   ASSERT_GT(files.size(), 20u);
   for (const fs::path& file : files) EXPECT_TRUE(fs::is_regular_file(file)) << file;
-  EXPECT_NE(std::find(files.begin(), files.end(), fs::path(KORAPC_SOURCE_DIR) / "device/koracomm.cpp"),
-            files.end());
+  EXPECT_NE(
+      std::find(files.begin(), files.end(), fs::path(KORAPC_SOURCE_DIR) / "device/koracomm.cpp"),
+      files.end());
   EXPECT_EQ(QtIncludesReachedFrom(KORAPC_SOURCE_DIR, files), std::vector<std::string>{});
 }
 

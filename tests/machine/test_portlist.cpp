@@ -1,8 +1,8 @@
 #include "machine/portlist.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include "support/pseudoterminal.h"
 #include "support/scopedenv.h"
@@ -13,7 +13,8 @@ namespace {
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 bool Lists(const std::vector<PortEntry>& ports, const QString& name) {
-  return std::any_of(ports.begin(), ports.end(), [&](const PortEntry& p) { return p.name == name; });
+  return std::any_of(ports.begin(), ports.end(),
+                     [&](const PortEntry& p) { return p.name == name; });
 }
 
 TEST(PortList, NaturalOrderComparesNumbersByValue) {
@@ -118,8 +119,9 @@ TEST(PortList, AnAdapterIsSavedByItsStableNameAndKnownByEitherName) {
     EXPECT_EQ(PortList::IsNamedBy(c.port, c.saved), c.named) << c.saved.toStdString();
   }
 
-  EXPECT_EQ(PortList::ToolTip(ftdi), "FT232R USB UART - FTDI\nSerial number: A50285BI\n"
-                                     "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0");
+  EXPECT_EQ(PortList::ToolTip(ftdi),
+            "FT232R USB UART - FTDI\nSerial number: A50285BI\n"
+            "/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0");
   EXPECT_EQ(PortList::ToolTip({"/dev/ttyS0", "built-in"}), "built-in");
   EXPECT_EQ(PortList::ToolTip(uart), "");
 }

@@ -29,8 +29,9 @@ TEST(TerminalDevice, OtherCharacterDevicesFilesFoldersAndMissingPathsAreNot) {
   TempDir::WriteAll(dir.File("plain"), "not a device");
   const std::string nullLink = dir.File("null");
   ASSERT_EQ(::symlink("/dev/null", nullLink.c_str()), 0);
-  for (const std::string& path : {std::string("/dev/null"), std::string("/dev/zero"), nullLink,
-                                  dir.File("plain"), dir.path(), dir.File("missing"), std::string()}) {
+  for (const std::string& path :
+       {std::string("/dev/null"), std::string("/dev/zero"), nullLink, dir.File("plain"), dir.path(),
+        dir.File("missing"), std::string()}) {
     EXPECT_FALSE(IsTerminalDevice(path)) << path;
     EXPECT_FALSE(IsPseudoTerminal(path)) << path;
   }

@@ -1,5 +1,6 @@
 #include "poweron/poframe.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
@@ -10,13 +11,12 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <functional>
-#include <gtest/gtest.h>
 
 #include "common/settingsfile.h"
 #include "grid/esstringgrid.h"
 #include "poweron/poeditorform.h"
-#include "support/tempdir.h"
 #include "support/pagebench.h"
+#include "support/tempdir.h"
 
 namespace {
 
@@ -77,11 +77,26 @@ TEST_F(POMainTest, TheFirstStartShowsTheFactoryDefaultsWithRowOneSelected) {
   EXPECT_EQ(grid.Cells(0, 0), "No.");
   EXPECT_EQ(grid.Cells(1, 0), "Power On Option");
   EXPECT_EQ(grid.Cells(2, 0), "Power On Value");
-  const char* texts[] = {"80 BPM", "1 mV", "Normal (INT)", "1000 Ohms", "Adult R-Wave",
-                         "20 BPM", "I/E 1/1", "5 Ohms", "20 mV", "2 msec", "Negative Pulse",
-                         "37\u00BA C", "20\u00BA C", "37\u00BA C", "H-P/Philips at 2\u00BAC",
-                         "5\u00B5V/V per mmHg", "Arterial 120/80", "Arterial 120/80",
-                         "Left Ventrical 120/0", "Right Ventrical 25/0"};
+  const char* texts[] = {"80 BPM",
+                         "1 mV",
+                         "Normal (INT)",
+                         "1000 Ohms",
+                         "Adult R-Wave",
+                         "20 BPM",
+                         "I/E 1/1",
+                         "5 Ohms",
+                         "20 mV",
+                         "2 msec",
+                         "Negative Pulse",
+                         "37\u00BA C",
+                         "20\u00BA C",
+                         "37\u00BA C",
+                         "H-P/Philips at 2\u00BAC",
+                         "5\u00B5V/V per mmHg",
+                         "Arterial 120/80",
+                         "Arterial 120/80",
+                         "Left Ventrical 120/0",
+                         "Right Ventrical 25/0"};
   for (int row = 1; row <= 20; ++row) {
     EXPECT_EQ(grid.Cells(0, row), QString::number(row));
     EXPECT_EQ(grid.Cells(2, row), Padded(QString::fromUtf8(texts[row - 1]))) << row;

@@ -1,20 +1,22 @@
 // "Set Power On Values" from the page, through the upload runner, over the
 // scripted port and the fake clock.
+#include <gtest/gtest.h>
 #include <QPushButton>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "poweron/poframe.h"
+#include "support/pagebench.h"
 #include "support/refusingwrite.h"
 #include "support/tempdir.h"
-#include "support/pagebench.h"
 #include "ui/upload/koraprogressform.h"
 
 namespace {
 
-const std::string kAdvice = "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
-const RecordedMessage kNotice{"Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.",
-                              "Power On Settings", MessageIcon::None};
+const std::string kAdvice =
+    "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
+const RecordedMessage kNotice{
+    "Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.",
+    "Power On Settings", MessageIcon::None};
 const std::string kServiceRequest = "MS5173920468";
 
 class POMainUploadTest : public ::testing::Test {
@@ -55,9 +57,9 @@ TEST_F(POMainUploadTest, TheFactoryDefaultsGoOutAsTwentyCommandsAndEndWithTheNot
 TEST_F(POMainUploadTest, ARefusedServiceCodeWritesNothing) {
   port.respond = [](std::uint8_t c) { return c == '8' ? std::string("Z") : std::string(); };
   Upload();
-  EXPECT_EQ(sink.messages, (std::vector<RecordedMessage>{
-                               {"Service mode password is incorrect.", "Communications Error",
-                                MessageIcon::Exclamation}}));
+  EXPECT_EQ(sink.messages,
+            (std::vector<RecordedMessage>{{"Service mode password is incorrect.",
+                                           "Communications Error", MessageIcon::Exclamation}}));
   EXPECT_EQ(sink.progressPosition, std::vector<int>{0});  // shown over the progress window
   EXPECT_EQ(port.written, kServiceRequest);
   EXPECT_FALSE(port.open);
@@ -70,8 +72,8 @@ TEST_F(POMainUploadTest, AFailureAtTheTwelfthWriteLeavesElevenStepsAndNoX) {
   port.respond = InstrumentRefusingWrite(12, 'N');
   Upload();
   ASSERT_EQ(sink.messages.size(), 1u);  // no notice after the failure
-  EXPECT_EQ(sink.messages[0],
-            (RecordedMessage{"Memory program/verify error!" + kAdvice, "KORA-1 Memory Error", MessageIcon::Stop}));
+  EXPECT_EQ(sink.messages[0], (RecordedMessage{"Memory program/verify error!" + kAdvice,
+                                               "KORA-1 Memory Error", MessageIcon::Stop}));
   EXPECT_EQ(sink.progressPosition, std::vector<int>{11});
   EXPECT_FALSE(page->LastUpload().completed);
   EXPECT_EQ(page->LastUpload().stepsDone, 11);

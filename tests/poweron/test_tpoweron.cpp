@@ -26,14 +26,30 @@ TEST(PowerOnOptions, TheTableMatchesTheInstrument) {
   const int addresses[] = {290, 287, 288, 275, 289, 272, 274, 273, 285, 286,
                            329, 284, 276, 277, 278, 279, 280, 281, 282, 283};
   const int counts[] = {15, 8, 3, 4, 2, 9, 6, 10, 14, 5, 2, 5, 2, 3, 4, 2, 9, 9, 9, 9};
-  const int firsts[] = {0, 15, 23, 26, 30, 32, 41, 47, 57, 71, 76, 78, 83, 85, 88, 92, 94, 94, 94, 94};
+  const int firsts[] = {0,  15, 23, 26, 30, 32, 41, 47, 57, 71,
+                        76, 78, 83, 85, 88, 92, 94, 94, 94, 94};
   // The last text of every list, so that a shifted first position shows.
-  const char* lastTexts[] = {"300 BPM", "5 mV", "Vertical", "2000 Ohms", "Neonatal R-Wave",
-                             "120 BPM", "Ventilator", "5 Ohms", "700 mV", "0.1 msec",
-                             "Positive Pulse", "40\xBA C", "20\xBA C", "38\xBA C",
-                             "Adjustable (20\xBA" "C default)", "40\xB5V/V per mmHg",
-                             "Pulmonary Wedge 10/2", "Pulmonary Wedge 10/2",
-                             "Pulmonary Wedge 10/2", "Pulmonary Wedge 10/2"};
+  const char* lastTexts[] = {"300 BPM",
+                             "5 mV",
+                             "Vertical",
+                             "2000 Ohms",
+                             "Neonatal R-Wave",
+                             "120 BPM",
+                             "Ventilator",
+                             "5 Ohms",
+                             "700 mV",
+                             "0.1 msec",
+                             "Positive Pulse",
+                             "40\xBA C",
+                             "20\xBA C",
+                             "38\xBA C",
+                             "Adjustable (20\xBA"
+                             "C default)",
+                             "40\xB5V/V per mmHg",
+                             "Pulmonary Wedge 10/2",
+                             "Pulmonary Wedge 10/2",
+                             "Pulmonary Wedge 10/2",
+                             "Pulmonary Wedge 10/2"};
   for (int k = 0; k < PowerOnOptionCount; ++k) {
     SCOPED_TRACE(k);
     EXPECT_EQ(PowerOnOptionAddress(k), addresses[k]);
@@ -56,8 +72,8 @@ TEST(PowerOnOptions, TheTableMatchesTheInstrument) {
 //   value texts: the 103 texts in table order (the lists of options 0 to 16;
 //     17 to 19 share the texts of 16), each in Windows-1252 padded with
 //     blanks to 27 bytes, nothing between them -
-//     iconv -f UTF-8 -t CP1252 texts.txt | while IFS= read -r t; do printf '%-27s' "$t"; done | sha256sum
-//     (one text per line, LC_ALL=C);
+//     iconv -f UTF-8 -t CP1252 texts.txt | while IFS= read -r t; do printf '%-27s' "$t"; done |
+//     sha256sum (one text per line, LC_ALL=C);
 //   options: one line per option, "name|address|count|first", each ended by
 //     a line feed - iconv -f UTF-8 -t CP1252 options.txt | sha256sum.
 TEST(PowerOnOptions, All103ValueTextsMatchThePublishedTable) {
@@ -72,7 +88,8 @@ TEST(PowerOnOptions, AllTwentyNamesAddressesAndListsMatchThePublishedTable) {
   std::string lines;
   for (const TPowerOnOption& option : PowerOnOptions) {
     lines += std::string(option.OptionName) + "|" + std::to_string(option.OptionAddress) + "|" +
-             std::to_string(option.OptionValueCount) + "|" + std::to_string(option.OptionFirstValue) + "\n";
+             std::to_string(option.OptionValueCount) + "|" +
+             std::to_string(option.OptionFirstValue) + "\n";
   }
   EXPECT_EQ(Sha256Hex(lines), "9fe8813b7fd454726720d367bd1cdbdb3d96188e67f8d9d9fefe61f19eb27979")
       << lines;
@@ -83,7 +100,8 @@ TEST(TPowerOnModel, ZerosDefaultsAndOptionNumbersOutOfRange) {
   EXPECT_EQ(Values(set), kZeros);
   set.SetDefaults();
   EXPECT_EQ(Values(set), kDefaults);
-  EXPECT_EQ(PowerOnValueText(14, set.GetValue(14)), Padded("H-P/Philips at 2\xBA" "C"));
+  EXPECT_EQ(PowerOnValueText(14, set.GetValue(14)), Padded("H-P/Philips at 2\xBA"
+                                                           "C"));
   EXPECT_EQ(set.GetValue(20), -1);
   EXPECT_EQ(set.GetValue(-1), -1);
   set.SetValue(20, 5);

@@ -6,7 +6,8 @@ std::string AslRecord(const std::string& name, std::initializer_list<std::int32_
   std::size_t offset = 24;
   for (std::int32_t code : codes) {
     const auto value = static_cast<std::uint32_t>(code);
-    for (unsigned byte = 0; byte < 4; ++byte) record[offset++] = static_cast<char>(value >> (8 * byte));
+    for (unsigned byte = 0; byte < 4; ++byte)
+      record[offset++] = static_cast<char>(value >> (8 * byte));
   }
   return record;
 }

@@ -73,14 +73,26 @@ std::string PowerOnFile(const std::vector<int>& values) {
   return file;
 }
 
-const QStringList kPowerOnNames = {
-    "ECG Rate",           "ECG Amplitude",         "ECG Axis",
-    "ECG Baseline Impedance", "ECG R-Wave",        "Respiration Rate",
-    "Respiration Waveform", "Respiration Delta",   "Pacer Pulse Amplitude",
-    "Pacer Pulse Width",  "Pacer Pulse Polarity",  "Temperature YSI 400/700",
-    "CO Injectate Temperature", "CO Baseline Temperature", "CO Injectate Thermistor",
-    "BP Sensitivity",     "BP1 Dynamic",           "BP2 Dynamic",
-    "BP3 Dynamic",        "BP4 Dynamic"};
+const QStringList kPowerOnNames = {"ECG Rate",
+                                   "ECG Amplitude",
+                                   "ECG Axis",
+                                   "ECG Baseline Impedance",
+                                   "ECG R-Wave",
+                                   "Respiration Rate",
+                                   "Respiration Waveform",
+                                   "Respiration Delta",
+                                   "Pacer Pulse Amplitude",
+                                   "Pacer Pulse Width",
+                                   "Pacer Pulse Polarity",
+                                   "Temperature YSI 400/700",
+                                   "CO Injectate Temperature",
+                                   "CO Baseline Temperature",
+                                   "CO Injectate Thermistor",
+                                   "BP Sensitivity",
+                                   "BP1 Dynamic",
+                                   "BP2 Dynamic",
+                                   "BP3 Dynamic",
+                                   "BP4 Dynamic"};
 
 PortLister TwoPorts(const std::string& link) {
   return [link] {

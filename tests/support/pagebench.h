@@ -11,6 +11,7 @@
 struct PageBench {
   QWidget mainWindow;
   TestServices fakes;
-  UploadRunner runner{mainWindow, fakes.services,
-                      [] { return LinkSettings{"/dev/ttyKORA", 10, "5173920468"}; }};
+  UploadRunner runner{mainWindow, fakes.services, [] {
+                        return LinkSettings{"/dev/ttyKORA", 10, "5173920468"};
+                      }};
 };

@@ -1,13 +1,13 @@
 #include "support/programrun.h"
 
-#include <chrono>
-#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
-#include <stdexcept>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
+#include <chrono>
+#include <csignal>
+#include <stdexcept>
+#include <thread>
 
 extern char** environ;
 
@@ -22,8 +22,10 @@ ProgramRun::ProgramRun(const std::string& program, const std::vector<std::string
   posix_spawn_file_actions_t actions;
   ::posix_spawn_file_actions_init(&actions);
   ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, out_.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ::posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, err_.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
   const int failed = ::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ);
   ::posix_spawn_file_actions_destroy(&actions);
   if (failed != 0) {

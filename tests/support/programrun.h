@@ -2,8 +2,8 @@
 // output and standard error kept in files, as a terminal-less script sees it.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 #include <vector>
 
 #include "support/tempdir.h"

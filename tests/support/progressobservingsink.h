@@ -15,7 +15,7 @@ class ProgressObservingSink : public RecordingMessageSink {
  public:
   void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
 
-  std::vector<bool> onGuiThread;        // the message came on the GUI thread
-  std::vector<bool> progressShown;      // a progress window was visible
-  std::vector<int> progressPosition;    // its bar's position, -1 when none was visible
+  std::vector<bool> onGuiThread;      // the message came on the GUI thread
+  std::vector<bool> progressShown;    // a progress window was visible
+  std::vector<int> progressPosition;  // its bar's position, -1 when none was visible
 };

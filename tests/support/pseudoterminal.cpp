@@ -1,9 +1,9 @@
 #include "support/pseudoterminal.h"
 
-#include <cstdlib>
 #include <fcntl.h>
-#include <stdexcept>
 #include <unistd.h>
+#include <cstdlib>
+#include <stdexcept>
 
 PseudoTerminal::PseudoTerminal() {
   master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);

@@ -6,6 +6,6 @@ void RecordingMessageSink::ShowMessage(const std::string& text, const std::strin
 }
 
 void PrintTo(const RecordedMessage& message, std::ostream* out) {
-  *out << "{\"" << message.text << "\", \"" << message.caption << "\", icon " << static_cast<int>(message.icon)
-       << "}";
+  *out << "{\"" << message.text << "\", \"" << message.caption << "\", icon "
+       << static_cast<int>(message.icon) << "}";
 }

@@ -33,7 +33,8 @@ class ScriptedPortHandle : public SerialPort {
   void Write(const std::uint8_t* data, std::int32_t count) override {
     if (!p_.open) throw ECommError(ECommKind::PortNotOpen, 0);
     const std::size_t call = p_.writeCalls++;
-    if (p_.failWritesFrom && call >= *p_.failWritesFrom) throw ECommError(ECommKind::WriteFailed, 5);
+    if (p_.failWritesFrom && call >= *p_.failWritesFrom)
+      throw ECommError(ECommKind::WriteFailed, 5);
     for (std::int32_t i = 0; i < count; ++i) {
       p_.written.push_back(static_cast<char>(data[i]));
       if (p_.respond) {
@@ -86,7 +87,8 @@ void ScriptedPort::Answer(std::uint8_t byte) {
 }
 
 void ScriptedPort::Arrive() {
-  while (!underway_.empty() && polls_ >= underway_.front().pollsDue && NowMs() >= underway_.front().msDue) {
+  while (!underway_.empty() && polls_ >= underway_.front().pollsDue &&
+         NowMs() >= underway_.front().msDue) {
     incoming.push_back(underway_.front().byte);
     underway_.pop_front();
   }
@@ -108,7 +110,9 @@ bool ScriptedPort::Wait(int timeoutMs) {
 
 int ScriptedPort::NowMs() const { return clock != nullptr ? clock->TotalMs() : 0; }
 
-std::unique_ptr<SerialPort> ScriptedPort::Handle() { return std::make_unique<ScriptedPortHandle>(*this); }
+std::unique_ptr<SerialPort> ScriptedPort::Handle() {
+  return std::make_unique<ScriptedPortHandle>(*this);
+}
 
 ScriptedPort::Responder ScriptedPort::Instrument() {
   int serviceBytes = 0;  // bytes of a service-mode request still expected

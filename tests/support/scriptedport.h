@@ -31,8 +31,8 @@ class ScriptedPort {
   static Responder Instrument();
 
   Responder respond;
-  std::string written;                 // every byte written, in order
-  std::deque<std::uint8_t> incoming;   // bytes that have arrived, waiting to be read
+  std::string written;                // every byte written, in order
+  std::deque<std::uint8_t> incoming;  // bytes that have arrived, waiting to be read
 
   // Makes bytes arrive later than at once: they become readable once
   // BytesWaiting has been asked afterPolls more times and, with a clock set

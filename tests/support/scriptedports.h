@@ -16,7 +16,7 @@ class ScriptedPorts : public PortFactory {
   // ScriptedPort::Instrument unless a test has scripted it before.
   std::unique_ptr<SerialPort> MakePort(const std::string& device) override;
 
-  std::mutex mutex;                          // held while a port is made
-  std::map<std::string, ScriptedPort> ports; // by device
-  std::vector<std::string> opened;           // the device of each port made, in order
+  std::mutex mutex;                           // held while a port is made
+  std::map<std::string, ScriptedPort> ports;  // by device
+  std::vector<std::string> opened;            // the device of each port made, in order
 };

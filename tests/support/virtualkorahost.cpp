@@ -1,18 +1,18 @@
 #include "support/virtualkorahost.h"
 
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
-#include <gtest/gtest.h>
 #include <iostream>
-#include <spawn.h>
 #include <sstream>
 #include <stdexcept>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 extern char** environ;
 
@@ -25,12 +25,13 @@ const std::string kUpToDate = "SIGUSR1: log and dump up to date";
 
 std::size_t CountOf(const std::string& text, const std::string& part) {
   std::size_t count = 0;
-  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+    ++count;
   return count;
 }
 
 bool Exists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(path.c_str(), &st) == 0;
 }
 
@@ -42,7 +43,9 @@ std::string VirtualKoraHost::ProgramPath() {
 }
 
 VirtualKoraHost::VirtualKoraHost(const std::vector<std::string>& extraArgs, int output)
-    : link_(dir_.File("ttyKORA1")), dump_(dir_.File("memory.bin")), log_(dir_.File("virtualkora.log")) {
+    : link_(dir_.File("ttyKORA1")),
+      dump_(dir_.File("memory.bin")),
+      log_(dir_.File("virtualkora.log")) {
   const std::string program = ProgramPath();
   if (program.empty() || ::access(program.c_str(), X_OK) != 0) {
     throw std::runtime_error("KORAPC_VIRTUAL_KORA does not name the virtual KORA-1");
@@ -56,7 +59,8 @@ VirtualKoraHost::VirtualKoraHost(const std::vector<std::string>& extraArgs, int 
 
   posix_spawn_file_actions_t actions;
   ::posix_spawn_file_actions_init(&actions);
-  ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ::posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log_.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (output >= 0) {
     ::posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
     logToFile_ = false;

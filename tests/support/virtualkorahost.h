@@ -2,9 +2,9 @@
 // in a temporary folder, with its memory dump and log kept beside it.
 #pragma once
 
+#include <sys/types.h>
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 #include "support/tempdir.h"

@@ -1,11 +1,11 @@
 // gtest main for tests that need a real X11 window: it starts a private Xvfb,
 // points DISPLAY at it and runs the tests in one QApplication on Qt's xcb
 // platform.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-#include <gtest/gtest.h>
 #include <memory>
 
 #include "support/xvfbserver.h"

@@ -1,14 +1,14 @@
 #include "support/xvfbserver.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <fcntl.h>
-#include <poll.h>
 #include <stdexcept>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -35,8 +35,8 @@ XvfbServer::XvfbServer(int timeoutMs) {
     // A copy of the write end without O_CLOEXEC stays open across exec:
     // Xvfb writes the display number there once it is ready.
     const std::string fd = std::to_string(::dup(ready[1]));
-    const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp",
-                          "-screen", "0", "1024x768x24", nullptr};
+    const char* argv[] = {"Xvfb",    "-displayfd", fd.c_str(),    "-nolisten", "tcp",
+                          "-screen", "0",          "1024x768x24", nullptr};
     ::execvp(argv[0], const_cast<char**>(argv));
     ::_exit(127);
   }

@@ -1,8 +1,8 @@
 // A private X server (Xvfb) for one test executable.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 
 class XvfbServer {
  public:

@@ -3,20 +3,20 @@
 // latency and a jitter, and its memory dump is current at every answer.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <string>
-#include <sys/ioctl.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 #include "common/programstrings.h"
+#include "common/systemclock.h"
 #include "device/commport.h"
 #include "device/koracomm.h"
-#include "common/systemclock.h"
 #include "support/holdingchild.h"
 #include "support/recordingmessagesink.h"
 #include "support/tempdir.h"
@@ -32,7 +32,8 @@ using std::chrono::microseconds;
 using std::chrono::milliseconds;
 using TimePoint = AnswerSchedule::Clock::time_point;
 
-const std::string kAdvice = "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
+const std::string kAdvice =
+    "\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.";
 
 // --- When answers go out ---
 
@@ -245,7 +246,8 @@ TEST(VirtualKoraProgram, AnEchoDelayHoldsEachAnswerButNotTheBytesBehindIt) {
   port.SetPortName(host.LinkPath());
   port.Open();
   const std::string request = "MS" + std::string(kora::kServiceCodeText);
-  port.Write(reinterpret_cast<const std::uint8_t*>(request.data()), static_cast<std::int32_t>(request.size()));
+  port.Write(reinterpret_cast<const std::uint8_t*>(request.data()),
+             static_cast<std::int32_t>(request.size()));
   std::string answer;
   ASSERT_EQ(ArrivalsOf(port, 1, &answer).size(), 1u);
   ASSERT_EQ(answer, "S");
@@ -289,8 +291,9 @@ TEST(VirtualKoraProgram, APcKilledWithTheLineTakenLeavesAFreeLineBehindTheLink) 
 
 TEST(VirtualKoraProgram, BadLatencyOrJitterIsRefusedAtStart) {
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"--echo-jitter", "-3"}, std::vector<std::string>{"--echo-delay", "14ms"},
-        std::vector<std::string>{"--seed", "x"}, std::vector<std::string>{"--echo-delay", "60001"}}) {
+       {std::vector<std::string>{"--echo-jitter", "-3"},
+        std::vector<std::string>{"--echo-delay", "14ms"}, std::vector<std::string>{"--seed", "x"},
+        std::vector<std::string>{"--echo-delay", "60001"}}) {
     EXPECT_THROW(VirtualKoraHost host(args), std::runtime_error) << args[0] << " " << args[1];
   }
 }
@@ -305,7 +308,8 @@ TEST_F(VirtualKoraProgramTest, ASlowAdapterWorksAtTheDefaultDelay) {
   EXPECT_TRUE(sink.messages.empty());
   EXPECT_EQ(host->Commands(),
             (std::vector<std::string>{"A272D1R", "A273D2R", "A274D3R", "A275D4R", "A276D5R"}));
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(host->Memory().at(static_cast<std::size_t>(272 + i)), i + 1);
+  for (int i = 0; i < 5; ++i)
+    EXPECT_EQ(host->Memory().at(static_cast<std::size_t>(272 + i)), i + 1);
   EXPECT_EQ(link->Figures().charactersSentAgain, 0);
   EXPECT_GT(link->Figures().lateAnswers, 0);  // awaited after the look 10 ms after the character
 }
@@ -314,8 +318,8 @@ TEST_F(VirtualKoraProgramTest, WithoutTheGraceASlowAdapterGetsItsFirstCharacterT
   Start({"--echo-delay", "14"}, -1, 0);
   ASSERT_EQ(link->EnterServiceMode(), 0);
   EXPECT_EQ(link->WriteValue(512, "65"), -1);
-  EXPECT_EQ(sink.messages, (Messages{{"Incorrect reply from KORA-1!" + kAdvice, "Communications Error",
-                                      MessageIcon::Stop}}));
+  EXPECT_EQ(sink.messages, (Messages{{"Incorrect reply from KORA-1!" + kAdvice,
+                                      "Communications Error", MessageIcon::Stop}}));
   // The instrument took the doubled A into its command.
   link.reset();
   EXPECT_EQ(host->Memory().at(512), 0xFF);

@@ -1,7 +1,7 @@
 #include "ui/icons.h"
 
-#include <QImage>
 #include <gtest/gtest.h>
+#include <QImage>
 
 namespace {
 
@@ -35,7 +35,8 @@ TEST(KoraIcons, AThemeWithoutTheIconFallsBackToTheDrawing) {
   const QIcon edit = LoadKoraIcon(KoraIcon::Edit);
   QIcon::setThemeSearchPaths(oldPaths);
   QIcon::setThemeName(oldTheme);
-  EXPECT_EQ(edit.pixmap(32, 32).toImage(), BundledKoraIcon(KoraIcon::Edit).pixmap(32, 32).toImage());
+  EXPECT_EQ(edit.pixmap(32, 32).toImage(),
+            BundledKoraIcon(KoraIcon::Edit).pixmap(32, 32).toImage());
 }
 
 }  // namespace

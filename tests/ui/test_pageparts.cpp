@@ -1,5 +1,6 @@
 #include "ui/pageparts.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QPushButton>
 #include <QTabWidget>
@@ -7,7 +8,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
-#include <gtest/gtest.h>
 
 namespace {
 

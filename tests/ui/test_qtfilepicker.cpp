@@ -1,10 +1,10 @@
 #include "ui/qtfilepicker.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include "support/tempdir.h"
 

@@ -1,10 +1,10 @@
 #include "ui/qtmessagesink.h"
 
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -26,7 +26,8 @@ TEST(QtMessageSink, ShowsWindows1252TextWithItsLineBreaksAndMarksBytesWithNoPrin
   const auto [caption, text] =
       Shown("Auto selection 2 (\"A\x01\xBA\x9D\") holds\n\nthe code 600.", "Auto Selections");
   EXPECT_EQ(caption, "Auto Selections");
-  EXPECT_EQ(text, QString::fromUtf8("Auto selection 2 (\"A\uFFFD\u00BA\uFFFD\") holds\n\nthe code 600."));
+  EXPECT_EQ(text,
+            QString::fromUtf8("Auto selection 2 (\"A\uFFFD\u00BA\uFFFD\") holds\n\nthe code 600."));
 }
 
 // The window a box of the sink is shown over, with modal (when not null)

@@ -5,13 +5,14 @@
 #include <QLabel>
 #include <QProgressBar>
 
-#include "ui/ansitext.h"
 #include "common/programstrings.h"
+#include "ui/ansitext.h"
 
 TKORAProgress::TKORAProgress(QWidget* owner, int maximum, const std::string& text)
     // A dialog-type window with a title bar only: no system menu, no close
     // button, and above every other window.
-    : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint) {
+    : QWidget(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowStaysOnTopHint) {
   setObjectName("KORAProgress");
   setWindowTitle(QString::fromUtf8(kora::kProductName) + " Communications");
   QFont tahoma("Tahoma");

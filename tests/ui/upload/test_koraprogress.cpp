@@ -1,15 +1,17 @@
 // The progress window: caption, layout, steps, and no way for the user to close it.
+#include <gtest/gtest.h>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include "ui/upload/koraprogressform.h"
 
 namespace {
 
 TEST(KoraProgressTest, LayoutCaptionAndWindowKind) {
-  TKORAProgress window(nullptr, 20, "37\xBA" "C 5\xB5V");
+  TKORAProgress window(nullptr, 20,
+                       "37\xBA"
+                       "C 5\xB5V");
   EXPECT_EQ(window.windowTitle(), "KORApc Communications");
   EXPECT_EQ(window.size(), QSize(303, 119));
   EXPECT_EQ(window.minimumSize(), window.maximumSize());
@@ -45,7 +47,9 @@ TEST(KoraProgressTest, IsCentredOverTheOwnersWindow) {
   auto* window = new TKORAProgress(page, 300, "Sending Auto Setups...");
   window->show();
   EXPECT_TRUE(window->isWindow());
-  EXPECT_LE((window->frameGeometry().center() - mainWindow.frameGeometry().center()).manhattanLength(), 2);
+  EXPECT_LE(
+      (window->frameGeometry().center() - mainWindow.frameGeometry().center()).manhattanLength(),
+      2);
   delete window;
 }
 

@@ -1,5 +1,6 @@
 // The upload runner: the whole road of an upload with the protocol on a
 // worker thread, the messages on the GUI thread, and the windows alive.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPointer>
@@ -7,7 +8,6 @@
 #include <QTest>
 #include <QThread>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -15,11 +15,11 @@
 #include <thread>
 
 #include "device/koracomm.h"
-#include "ui/upload/koraprogressform.h"
-#include "ui/upload/uploadrunner.h"
 #include "support/refusingwrite.h"
 #include "support/testservices.h"
 #include "support/writesplan.h"
+#include "ui/upload/koraprogressform.h"
+#include "ui/upload/uploadrunner.h"
 
 namespace {
 
@@ -58,8 +58,10 @@ TEST_F(UploadRunnerTest, SuccessfulUploadEndsWithXAndThePowerCycleNotice) {
   EXPECT_EQ(fakes.ports.devices, std::vector<std::string>{"/dev/ttyTEST1"});
   EXPECT_FALSE(port.open);
   ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0], (RecordedMessage{"Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.",
-                                               "Power On Settings", MessageIcon::None}));
+  EXPECT_EQ(
+      sink.messages[0],
+      (RecordedMessage{"Switch KORA-1 power OFF, then switch\nback ON for settings to take effect.",
+                       "Power On Settings", MessageIcon::None}));
   EXPECT_FALSE(sink.progressShown[0]);  // the notice comes after the window went
   EXPECT_EQ(FindProgressWindow(), nullptr);
 }
@@ -70,8 +72,9 @@ TEST_F(UploadRunnerTest, FailureAtTheTwelfthWriteShowsOverTheWindowAndStopsThere
   EXPECT_FALSE(result.completed);
   EXPECT_EQ(result.stepsDone, 11);
   ASSERT_EQ(sink.messages.size(), 1u);
-  EXPECT_EQ(sink.messages[0].text,
-            "Invalid data value!\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.");
+  EXPECT_EQ(
+      sink.messages[0].text,
+      "Invalid data value!\n\n-Power down KORA-1\n-Wait one second\n-Power up KORA-1 and try again.");
   EXPECT_TRUE(sink.onGuiThread[0]);
   EXPECT_TRUE(sink.progressShown[0]);
   EXPECT_EQ(sink.progressPosition[0], 11);
@@ -88,7 +91,8 @@ struct EarlyEnd {
   std::string written;
 };
 
-class UploadRunnerEarlyEndTest : public UploadRunnerTest, public ::testing::WithParamInterface<EarlyEnd> {};
+class UploadRunnerEarlyEndTest : public UploadRunnerTest,
+                                 public ::testing::WithParamInterface<EarlyEnd> {};
 
 TEST_P(UploadRunnerEarlyEndTest, NothingIsWrittenAfterAFailedOpenOrServiceRequest) {
   port.failOpen = GetParam().failOpen;
@@ -108,16 +112,20 @@ TEST_P(UploadRunnerEarlyEndTest, NothingIsWrittenAfterAFailedOpenOrServiceReques
 INSTANTIATE_TEST_SUITE_P(
     Cases, UploadRunnerEarlyEndTest,
     ::testing::Values(
-        EarlyEnd{true,
-                 nullptr,
-                 {"Unable to open PC COM Port!\n\n/dev/ttyTEST1 does not exist (any more). Check the cable and "
-                  "the USB adapter, then pick the port again on the Settings tab.",
-                  "COM Port Error", MessageIcon::Stop},
-                 false,
-                 ""},
-        EarlyEnd{false, [](std::uint8_t c) { return c == '8' ? std::string("Z") : std::string(); },
-                 {"Service mode password is incorrect.", "Communications Error", MessageIcon::Exclamation},
-                 true, "MS5173920468"}));
+        EarlyEnd{
+            true,
+            nullptr,
+            {"Unable to open PC COM Port!\n\n/dev/ttyTEST1 does not exist (any more). Check the cable and "
+             "the USB adapter, then pick the port again on the Settings tab.",
+             "COM Port Error", MessageIcon::Stop},
+            false,
+            ""},
+        EarlyEnd{false,
+                 [](std::uint8_t c) { return c == '8' ? std::string("Z") : std::string(); },
+                 {"Service mode password is incorrect.", "Communications Error",
+                  MessageIcon::Exclamation},
+                 true,
+                 "MS5173920468"}));
 
 // A clock whose every wait off the GUI thread lasts until the GUI thread has
 // served one more tick of its timer: the protocol can only go on while that
@@ -147,7 +155,8 @@ class TickClock : public Clock {
   int ticks_ = 0;
 };
 
-TEST_F(UploadRunnerTest, ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndTheMainWindowLocked) {
+TEST_F(UploadRunnerTest,
+       ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndTheMainWindowLocked) {
   auto* button = new QPushButton("Set", &mainWindow);
   button->setGeometry(10, 10, 80, 30);
   button->show();
@@ -155,7 +164,9 @@ TEST_F(UploadRunnerTest, ProtocolRunsOffTheGuiThreadWhileTheWindowsStayAliveAndT
   QObject::connect(button, &QPushButton::clicked, [&clicks] { ++clicks; });
   // Clicks go through the window system, as a user's would, so that modality applies.
   const QPoint buttonCentre = button->geometry().center();
-  const auto clickButton = [&] { QTest::mouseClick(mainWindow.windowHandle(), Qt::LeftButton, {}, buttonCentre); };
+  const auto clickButton = [&] {
+    QTest::mouseClick(mainWindow.windowHandle(), Qt::LeftButton, {}, buttonCentre);
+  };
   clickButton();
   ASSERT_EQ(clicks, 1);
 
@@ -207,8 +218,10 @@ void QueueClick(QPushButton* button) {
   const QPointF centre = QRectF(button->rect()).center();
   const QPointF global = button->mapToGlobal(centre);
   for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-    const Qt::MouseButtons buttons = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
-    QCoreApplication::postEvent(button, new QMouseEvent(type, centre, global, Qt::LeftButton, buttons, {}));
+    const Qt::MouseButtons buttons =
+        type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
+    QCoreApplication::postEvent(button,
+                                new QMouseEvent(type, centre, global, Qt::LeftButton, buttons, {}));
   }
 }
 
@@ -229,12 +242,12 @@ TEST_F(UploadRunnerTest, ClicksThatArriveWhileAnUploadRunsStartNoSecondUpload) {
   UploadPlan plan = TwentyValues();
   const auto writeTwenty = plan.writeData;
   plan.writeData = [&](TKORAComm& link, ProgressSink& progress) {
-    QMetaObject::invokeMethod(autoSelections, [autoSelections] { autoSelections->click(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        autoSelections, [autoSelections] { autoSelections->click(); }, Qt::QueuedConnection);
     return writeTwenty(link, progress);
   };
   QObject::disconnect(powerOn, nullptr, nullptr, nullptr);
-  QObject::connect(powerOn, &QPushButton::clicked,
-                   [&] { results.push_back(runner.Run(plan)); });
+  QObject::connect(powerOn, &QPushButton::clicked, [&] { results.push_back(runner.Run(plan)); });
 
   // A double click: the second click waits in the queue while the first runs.
   QueueClick(powerOn);
