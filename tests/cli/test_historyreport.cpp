@@ -19,19 +19,12 @@
 #include "support/scriptedfilepicker.h"
 #include "support/scriptedport.h"
 #include "support/scriptedports.h"
+#include "support/summingclock.h"
 #include "support/tempdir.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
-
-// Waits nothing; its time is the sum of its waits. Safe from several threads.
-class NoWaitClock : public Clock {
- public:
-  void Sleep(int ms) override { totalMs += ms; }
-  std::int64_t NowMicroseconds() const override { return std::int64_t{totalMs} * 1000; }
-  std::atomic<int> totalMs{0};
-};
 
 class HistoryReportTest : public ::testing::Test {
  protected:
@@ -59,7 +52,7 @@ class HistoryReportTest : public ::testing::Test {
       SqliteHistoryStore::Open(files.File("history.sqlite"), storeMessages);
   std::ostringstream out;
   std::ostringstream err;
-  NoWaitClock clock;
+  SummingClock clock;
   ScriptedPorts scripted;
   RecordingMessageSink messages;
   ScriptedFilePicker dialogs;

@@ -26,6 +26,7 @@
 #include "support/scriptedfilepicker.h"
 #include "support/scriptedport.h"
 #include "support/scriptedports.h"
+#include "support/summingclock.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -53,13 +54,6 @@ Lines SplitLines(const std::string& text) {
 const std::string kPromptLink =
     "; link: 0 answers after DELAY, slowest 10 ms, 0 characters sent again, service-mode answer 10 "
     "ms";
-
-class SummingClock : public Clock {
- public:
-  void Sleep(int ms) override { totalMs += ms; }
-  std::int64_t NowMicroseconds() const override { return std::int64_t{totalMs} * 1000; }
-  std::atomic<int> totalMs{0};
-};
 
 class KorapcProgramTest : public ::testing::Test {
  protected:

@@ -18,6 +18,7 @@
 #include "support/fakeclock.h"
 #include "support/recordingmessagesink.h"
 #include "support/scriptedport.h"
+#include "support/sqliteintegrity.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -77,20 +78,6 @@ UploadPlan OneCommandPlan() {
     return 0;
   };
   return plan;
-}
-
-std::string IntegrityOf(const std::string& path) {
-  sqlite3* db = nullptr;
-  std::string result = "cannot open";
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr);
-    if (sqlite3_step(stmt) == SQLITE_ROW)
-      result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    sqlite3_finalize(stmt);
-  }
-  sqlite3_close(db);
-  return result;
 }
 
 class UploadRecorderTest : public ::testing::Test {

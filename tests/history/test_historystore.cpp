@@ -17,6 +17,7 @@
 #include "history/sqlitehistorystore.h"
 #include "support/recordingmessagesink.h"
 #include "support/scopedenv.h"
+#include "support/sqliteintegrity.h"
 #include "support/tempdir.h"
 
 namespace {
@@ -49,20 +50,6 @@ UploadStart AutoStart() {
   s.powerOn = {};
   s.autoSelections = {{"CARDIAC ARREST", {1, 2, 511}}, {"", {}}, {"\xC4 20 characters long", {7}}};
   return s;
-}
-
-std::string IntegrityOf(const std::string& path) {
-  sqlite3* db = nullptr;
-  std::string result = "cannot open";
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    sqlite3_stmt* stmt = nullptr;
-    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &stmt, nullptr);
-    if (sqlite3_step(stmt) == SQLITE_ROW)
-      result = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    sqlite3_finalize(stmt);
-  }
-  sqlite3_close(db);
-  return result;
 }
 
 std::vector<std::string> FilesIn(const std::string& folder, const std::string& prefix) {
