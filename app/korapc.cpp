@@ -62,7 +62,6 @@ TKORAPCForm::TKORAPCForm(std::unique_ptr<WindowServices> own, QWidget* parent, P
     : TKORAPCForm(own->Get(), parent, std::move(lister), std::move(watcher)) {
   // The services stay where the pages and the runner were given them.
   ownServices_ = std::move(own);
-  ownServices_->OpenHistory();
 }
 
 TKORAPCForm::TKORAPCForm(Services& services, QWidget* parent, PortLister lister,
@@ -154,6 +153,13 @@ TKORAPCForm::~TKORAPCForm() {
 
 void TKORAPCForm::paintEvent(QPaintEvent* event) {
   QWidget::paintEvent(event);
+  // The programming record opens right after the first paint, so that a box
+  // saying it cannot be kept stands over the window; whatever asks for it
+  // earlier opens it then.
+  if (ownServices_ && !historyOpenPosted_) {
+    historyOpenPosted_ = true;
+    QTimer::singleShot(0, this, [this] { ownServices_->OpenHistory(); });
+  }
   if (firstScan_.valid() && !joinPosted_) {
     joinPosted_ = true;
     QTimer::singleShot(0, this, [this] {

@@ -123,4 +123,5 @@ class TKORAPCForm : public QWidget {
   bool refreshWaitsForUpload_ = false;
   std::future<std::vector<PortEntry>> firstScan_;  // the scan of the ports present, until joined
   bool joinPosted_ = false;
+  bool historyOpenPosted_ = false;
 };

@@ -23,8 +23,9 @@ class WindowServices {
   Services& Get() { return services_; }
 
   // Opens the programming record; a store that cannot be kept says so once,
-  // in a box over the window. Called once the window is a widget, on the GUI
-  // thread, before any upload; until then nothing opens it.
+  // in a box over the window. Called on the GUI thread right after the
+  // window's first paint; an upload or the History tab before that opens it
+  // at its first use.
   void OpenHistory() { history_.Open(); }
 
  private:
